@@ -1,0 +1,312 @@
+// MqoModel: reads MQO model documents into drawable OpenGL models.
+//
+// A model is loaded in one call (mqoLoadModel), drawn with mqoDrawModel under
+// any projection and lighting the caller sets up, and released with
+// mqoFreeModel while the OpenGL context that loaded it is still current.
+// Textures named by the documents (24-bit BMP, uncompressed TGA, optional TGA
+// alpha planes) are shared between models through one process-wide pool.
+//
+//   mqoInitLibrary();                       // after the GL context exists
+//   MeshModel* m = mqoLoadModel("walk.mqo", 0.5);
+//   mqoDrawModel(m);                        // every frame
+//   mqoFreeModel(m);
+//   mqoCleanupLibrary();                    // deletes pooled textures
+//
+// Conventions that hold for every call below:
+// - One thread: every call runs on the thread that owns the current GL context.
+// - Files are untrusted: no document or image, however damaged, makes a call
+//   read or write outside its buffers or allocate far beyond the file's size.
+// - Every release call accepts null and does nothing with it.
+// - Console messages are printed to standard output in UTF-8.
+#ifndef MQO_MQOMODEL_H
+#define MQO_MQOMODEL_H
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+// ---------------------------------------------------------------------------
+// Drawable records
+// ---------------------------------------------------------------------------
+
+// One corner of a textured triangle, handed to GL as it lies in memory.
+struct TexturedVertex {
+    float position[3];  // scaled model position, byte 0
+    float normal[3];    // unit vector or zero, byte 12
+    float uv[2];        // texture coordinates, byte 24
+};
+
+// One corner of an untextured triangle.
+struct PlainVertex {
+    float position[3];  // byte 0
+    float normal[3];    // byte 12
+};
+
+// The triangles of one object that share one material, as one vertex array.
+struct MaterialBatch {
+    int32_t hasMaterial;   // 1: the material colours below are applied
+    int32_t hasTexture;    // 1: texturedVertices and textureName are used
+    uint32_t textureName;  // pool texture (not owned); -1 when the pool failed
+    uint32_t bufferName;   // owned buffer object when vboSupported
+    int32_t vertexCount;   // 3 per triangle; 0 means no arrays, no buffer
+    float color[4];        // glColor4f value
+    float diffuse[4];
+    float ambient[4];
+    float emission[4];
+    float specular[4];
+    float power;                        // shininess
+    PlainVertex* plainVertices;         // owned, when hasTexture is 0
+    TexturedVertex* texturedVertices;   // owned, when hasTexture is 1
+};
+
+// One object of a document, ready to draw.
+struct MeshObject {
+    char name[256];
+    int32_t visible;      // drawn only when non-zero
+    int32_t flatShading;  // 1: GL_FLAT, 0: GL_SMOOTH
+    int32_t batchCount;   // highest material index used + 1
+    MaterialBatch* batches;  // owned; entry k holds material k
+};
+
+enum { MQO_MAX_OBJECTS = 50 };  // slots per model; at most 49 are counted
+
+// One model. Always allocated in arrays by mqoAllocModels.
+struct MeshModel {
+    uint8_t alpha;        // model opacity 0..255 given at load time
+    int32_t objectCount;  // 0..49 objects in use
+    MeshObject objects[MQO_MAX_OBJECTS];
+};
+
+static_assert(sizeof(TexturedVertex) == 32, "textured vertex stride is 32 bytes");
+static_assert(offsetof(TexturedVertex, normal) == 12, "normal at byte 12");
+static_assert(offsetof(TexturedVertex, uv) == 24, "uv at byte 24");
+static_assert(sizeof(PlainVertex) == 24, "plain vertex stride is 24 bytes");
+static_assert(offsetof(PlainVertex, normal) == 12, "normal at byte 12");
+
+// ---------------------------------------------------------------------------
+// Parse records: one document as read, before the mesh builder runs
+// ---------------------------------------------------------------------------
+
+struct MaterialEntry {
+    float color[4];     // col(r g b a)
+    float diffuse[4];   // dif * rgb, alpha copied
+    float ambient[4];   // amb * rgb, alpha copied
+    float emission[4];  // emi * rgb, alpha copied
+    float specular[4];  // spc * rgb, alpha copied
+    float power;
+    int32_t useTexture;     // 1 for a textured material
+    char textureFile[256];  // as written in the document
+    char alphaFile[256];    // empty when there is none
+    int32_t textureId;      // pool result: texture name or -1; 0 untextured
+};
+
+struct FaceEntry {
+    int32_t vertexCount;  // 3 and 4 are the counts that are built
+    int32_t material;     // -1 when the face has no M(
+    int32_t vertex[4];    // indices into the object's vertices
+    float uv[8];          // (u, v) of corners 0..3
+};
+
+struct ObjectEntry {
+    char name[256];  // first word after "Object ", quotes included
+    int32_t visible;
+    int32_t shading;  // 0 means flat
+    float facet;      // smoothing angle, used as radians
+    int32_t faceCount;
+    int32_t vertexCount;
+    FaceEntry* faces;       // owned, faceCount entries
+    float (*vertices)[3];   // owned, vertexCount positions
+};
+
+// ---------------------------------------------------------------------------
+// Texture pool
+// ---------------------------------------------------------------------------
+
+enum { MQO_TEXTURE_POOL_SIZE = 100, MQO_POOL_PATH_SIZE = 260 };
+
+struct TexturePoolEntry {
+    uint32_t textureName;
+    int32_t size;  // width = height of the uploaded image
+    char texturePath[MQO_POOL_PATH_SIZE];
+    char alphaPath[MQO_POOL_PATH_SIZE];
+    uint8_t alpha;
+};
+
+// ---------------------------------------------------------------------------
+// Sequences
+// ---------------------------------------------------------------------------
+
+struct ModelSequence {
+    MeshModel* models;   // owned; frame i is slot i
+    int32_t frameCount;  // frames that can be drawn; -1 when the first file failed
+};
+
+// ---------------------------------------------------------------------------
+// Library globals
+// ---------------------------------------------------------------------------
+
+extern int32_t libraryInitialised;  // set by mqoInitLibrary, never cleared
+extern int32_t vboSupported;        // 1 when buffer objects are used
+extern TexturePoolEntry texturePool[MQO_TEXTURE_POOL_SIZE];
+extern int32_t texturePoolCount;
+
+// The GL library exports functions of these names itself, so ours live in a
+// namespace. Null unless vboSupported is 1.
+namespace mqo {
+extern PFNGLGENBUFFERSARBPROC glGenBuffersARB;
+extern PFNGLBINDBUFFERARBPROC glBindBufferARB;
+extern PFNGLBUFFERDATAARBPROC glBufferDataARB;
+extern PFNGLDELETEBUFFERSARBPROC glDeleteBuffersARB;
+}  // namespace mqo
+
+// ---------------------------------------------------------------------------
+// Library state and model arrays
+// ---------------------------------------------------------------------------
+
+// Tests whether the driver lists an extension as a whole token.
+// - Returns 1 or 0. An empty name, a name with a space, or no current context
+//   (no extension string) gives 0; null gives 0.
+int mqoHasExtension(const char* name);
+
+// Empties the texture pool and detects buffer-object support.
+// - Needs a current GL context. Textures the pool held are not deleted.
+// - When the driver lists GL_ARB_vertex_buffer_object but any of the four
+//   entry points cannot be looked up, the extension is treated as absent:
+//   vboSupported 0 and all four pointers null.
+void mqoInitLibrary(void);
+
+// Deletes every pooled texture and empties the pool. Changes nothing else.
+void mqoCleanupLibrary(void);
+
+// Allocates n zeroed models as one block; initialises the library first if
+// that has not happened.
+// - The caller owns the block; release it with mqoFreeModels.
+// - n <= 0, or n so large that n models do not fit in memory, gives null.
+MeshModel* mqoAllocModels(int n);
+
+// Releases the batches (vertex arrays and buffer objects) of slots
+// start .. start + n - 1. Object counts and names stay.
+// - Null models, or n <= 0, do nothing. start must be >= 0 and the range must
+//   lie within the array.
+void mqoReleaseModelSlots(MeshModel* models, int start, int n);
+
+// Releases slots 0 .. n - 1 and frees the block. Null does nothing; n <= 0
+// still frees the block.
+void mqoFreeModels(MeshModel* models, int n);
+
+// mqoFreeModels(model, 1).
+void mqoFreeModel(MeshModel* model);
+
+// ---------------------------------------------------------------------------
+// Texture pool and image reader
+// ---------------------------------------------------------------------------
+
+// Returns the texture for a (texture path, alpha path, alpha) combination,
+// reading and uploading the images the first time the combination is asked.
+// - A null path matches any stored path. Both paths may be rewritten in
+//   place (a name not ending in tga/png/jpg gets its last three characters
+//   replaced by "bmp").
+// - Returns the GL texture name, or -1 when the pool is full or no image
+//   could be read (the pool prints why). Safe on untrusted files.
+int mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char alpha);
+
+// Deletes the textures of all slots in use and empties the pool.
+void mqoReleaseTexturePool(void);
+
+// Reads a texture file and an optional TGA alpha plane into one square RGBA
+// block (memory row 0 is the last row stored in the file).
+// - Returns a malloc'd block of size x size x 4 bytes that the caller frees,
+//   or null. *size receives the width last read from a header, or -1.
+// - Paths may be null and may be rewritten in place as for mqoSetTexturePool.
+// - Safe on untrusted files.
+unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size,
+                                   unsigned char alpha);
+
+// ---------------------------------------------------------------------------
+// Document reader
+// ---------------------------------------------------------------------------
+
+// A document being read: a file and its current line.
+struct MqoStream;
+
+// Loads a document into slot index of a model array, appending its objects
+// after any the slot already holds.
+// - Returns 0, or -1 when models is null or the file cannot be opened.
+int mqoLoadModelSlot(MeshModel* models, int index, const char* path, double scale,
+                     unsigned char alpha);
+
+// Loads a document as a model of its own, with alpha 255.
+// - Returns a new model that the caller frees with mqoFreeModel, or null when
+//   the file cannot be opened.
+MeshModel* mqoLoadModel(const char* path, double scale);
+
+// Reads the document at path into model (a slot of an array).
+// - Returns 1 when the file was read, 0 when it cannot be opened.
+int mqoReadDocument(MeshModel* model, const char* path, double scale, unsigned char alpha);
+
+// Writes the directory part of path, with its closing separator, into
+// directory (256 bytes). Empty when path has no slash or backslash.
+void mqoDirectoryOf(const char* path, char* directory);
+
+// ---------------------------------------------------------------------------
+// Mesh builder
+// ---------------------------------------------------------------------------
+
+// Builds every parsed object into drawable objects appended to model.
+void mqoBuildObjects(MeshModel* model, ObjectEntry* objects, int objectCount,
+                     MaterialEntry* materials, int materialCount, double scale,
+                     unsigned char alpha);
+
+// Builds one parsed object into model's next object slot.
+void mqoBuildObject(ObjectEntry* object, MeshModel* model, float (*vertexNormals)[3],
+                    MaterialEntry* materials, int materialCount, double scale,
+                    unsigned char alpha);
+
+// Smoothed vertex normals of an object: a new array of vertexCount normals
+// that the caller frees, or null.
+float (*mqoVertexNormals(ObjectEntry* object))[3];
+
+// Unit normal of the triangle p, q, r (clockwise front), or zero.
+void mqoFaceNormal(const float p[3], const float q[3], const float r[3], float normal[3]);
+
+// Arc cosine in radians; 0 at and beyond -1 and 1.
+double mqoSafeAcos(double x);
+
+// Fills one batch with the triangles of material k.
+void mqoFillBatch(MaterialBatch* batch, int k, FaceEntry* faces, int faceCount,
+                  float (*vertices)[3], float (*vertexNormals)[3], double facet,
+                  const float colorSource[4], double scale, unsigned char alpha);
+
+// ---------------------------------------------------------------------------
+// Drawing
+// ---------------------------------------------------------------------------
+
+// Draws slot index of a model array with its materials and textures.
+// - Null draws nothing and makes no GL call. index is not checked.
+void mqoDrawModelSlot(MeshModel* models, int index);
+
+// mqoDrawModelSlot(model, 0).
+void mqoDrawModel(MeshModel* model);
+
+// ---------------------------------------------------------------------------
+// Sequences
+// ---------------------------------------------------------------------------
+
+// Loads files pattern % 0 .. fileCount - 1 as one sequence, fading in
+// (fade > 0) or out (fade < 0) over |fade| frames.
+ModelSequence mqoLoadSequence(const char* pattern, int fileCount, double scale, int fade,
+                              unsigned char alpha);
+
+// mqoLoadSequence(pattern, fileCount, scale, 0, 255).
+ModelSequence mqoLoadSequenceNoFade(const char* pattern, int fileCount, double scale);
+
+// Draws frame when 0 <= frame < frameCount; otherwise makes no GL call.
+void mqoDrawSequenceFrame(ModelSequence sequence, int frame);
+
+// Releases the frames and frees the array. A null array does nothing.
+void mqoFreeSequence(ModelSequence sequence);
+
+#endif  // MQO_MQOMODEL_H

@@ -1,0 +1,2 @@
+// MqoModel: the MQO document reader.
+#include "mqo/internal.h"

@@ -1,0 +1,2 @@
+// MqoModel: model drawing.
+#include "mqo/internal.h"

@@ -1,0 +1,2 @@
+// MqoModel: the BMP/TGA image reader.
+#include "mqo/internal.h"

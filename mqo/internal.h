@@ -1,0 +1,23 @@
+// Declarations shared between the library's source files; not installed.
+#ifndef MQO_INTERNAL_H
+#define MQO_INTERNAL_H
+
+#include "mqo/MqoModel.h"
+
+// The library's name as its messages print it.
+#define MQO_LIBRARY_NAME "MqoModel"
+
+// Console messages, UTF-8, byte for byte as the library prints them.
+#define MQO_MSG_OBJECT_LIMIT "MQOファイル読み込み：　最大オブジェクト数を超えました[%d]\n"
+#define MQO_MSG_POOL_FULL "%s:mqoSetTexturePool テクスチャ読み込み領域不足\n"
+#define MQO_MSG_ALPHA_TYPE "アルファのファイルに対応できない→%s\n"
+#define MQO_MSG_READ_ERROR "%s:テクスチャ読み込みエラー[%s]\n"
+#define MQO_MSG_FORMAT "このテクスチャは対応できないフォーマット→%s\n"
+
+// Looks up a GL entry point through whichever window-system binding owns the
+// current context (EGL when one is current, GLX otherwise). May return a
+// non-null stub for names the driver lacks: decide support by the extension
+// string, not by this result.
+void* mqoLookupGLFunction(const char* name);
+
+#endif  // MQO_INTERNAL_H

@@ -1,0 +1,2 @@
+// MqoModel: the mesh builder: normals and material batches.
+#include "mqo/internal.h"

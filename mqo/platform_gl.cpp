@@ -1,0 +1,15 @@
+// GL entry-point lookup for Linux: EGL when an EGL context is current (the
+// windowless tests), GLX otherwise (the GLUT window).
+#include <EGL/egl.h>
+#include <GL/glx.h>
+
+#include "mqo/internal.h"
+
+void* mqoLookupGLFunction(const char* name) {
+    if (name == nullptr) return nullptr;
+    if (eglGetCurrentContext() != EGL_NO_CONTEXT) {
+        return reinterpret_cast<void*>(eglGetProcAddress(name));
+    }
+    return reinterpret_cast<void*>(
+        glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
+}

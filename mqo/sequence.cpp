@@ -1,0 +1,2 @@
+// MqoModel: model sequences.
+#include "mqo/internal.h"

@@ -1,0 +1,2 @@
+// MqoModel: the texture pool.
+#include "mqo/internal.h"
