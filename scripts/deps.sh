@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a build needs, only those that are missing.
+#   scripts/deps.sh run    what building and running ambletoe needs
+#   scripts/deps.sh test   that, plus clang, the test libraries and Xvfb tools
+set -euo pipefail
+
+packages=(cmake make g++ pkg-config libglut-dev libglu1-mesa-dev libgl-dev libegl-dev
+          libgl1-mesa-dri libegl-mesa0 libx11-dev
+          # a run without a display plays under a virtual X server and saves pictures
+          xvfb xauth xdotool x11-utils imagemagick)
+if [ "${1:-run}" = test ]; then
+    packages+=(clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing missing packages: ${missing[*]}"
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
