@@ -284,8 +284,21 @@ void mqoFillBatch(MaterialBatch* batch, int k, FaceEntry* faces, int faceCount,
 // Drawing
 // ---------------------------------------------------------------------------
 
-// Draws slot index of a model array with its materials and textures.
-// - Null draws nothing and makes no GL call. index is not checked.
+// Draws slot index of a model array with its materials and textures, into
+// the current modelview frame, under the caller's projection and lighting.
+// - Null draws nothing and makes no GL call. index is not checked: keep it
+//   within the array.
+// - Material colours get their fourth component scaled by alpha / 255; the
+//   glColor4f colour is passed unscaled. Invisible objects and batches with no
+//   vertices are skipped.
+// - Restored afterwards: modelview matrix, front face (GL_CW while drawing),
+//   and per batch GL_TEXTURE_2D, GL_BLEND and the 2D texture binding.
+// - Left as drawing set it: shade model, material, current colour, blend
+//   function (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA). Vertex, normal and
+//   texture-coordinate client arrays end disabled, also ones the caller had
+//   enabled; GL_ARRAY_BUFFER_ARB ends at 0 when buffer objects are in use.
+// - A batch without a buffer object is drawn from its array in memory; one
+//   without either is skipped.
 void mqoDrawModelSlot(MeshModel* models, int index);
 
 // mqoDrawModelSlot(model, 0).
@@ -297,6 +310,23 @@ void mqoDrawModel(MeshModel* model);
 
 // Loads files pattern % 0 .. fileCount - 1 as one sequence, fading in
 // (fade > 0) or out (fade < 0) over |fade| frames.
+// - The sequence has max(fileCount, |fade|) frames; frames past the last file
+//   load the last file again. Frame alphas (A = alpha, integer division):
+//   fade 0: A throughout; fade > 0: min(A, i * (A / fade)), the last frame A;
+//   fade < 0: A until frame fileCount - |fade|, then falling by A / |fade|
+//   per frame, at least 0, the last frame 0. A fade of INT_MIN counts as
+//   INT_MAX frames.
+// - The caller owns the array (also after a failed load) and frees it with
+//   mqoFreeSequence.
+// - pattern must hold exactly one conversion taking an int: %d, %i, %u, %x,
+//   %X or %o, with optional flags -+ #0, width, precision and h or hh; "%%"
+//   may appear anywhere. Any other pattern ("%s", "%d%d", "%n", "%*d",
+//   "%ld", "%1$d", none), a null pattern, and fileCount <= 0 (whatever the
+//   fade) give a null array and frameCount 0; nothing is loaded.
+// - A file that cannot be read ends the load and drops the frame before it:
+//   frameCount is the failed frame's index - 1, or -1 when frame 0 failed.
+//   A name that would be longer than 255 characters fails the same way.
+//   When the array cannot be allocated: null array, frameCount -1.
 ModelSequence mqoLoadSequence(const char* pattern, int fileCount, double scale, int fade,
                               unsigned char alpha);
 
@@ -306,7 +336,8 @@ ModelSequence mqoLoadSequenceNoFade(const char* pattern, int fileCount, double s
 // Draws frame when 0 <= frame < frameCount; otherwise makes no GL call.
 void mqoDrawSequenceFrame(ModelSequence sequence, int frame);
 
-// Releases the frames and frees the array. A null array does nothing.
+// Releases frameCount frames and frees the array. A null array does nothing;
+// frameCount <= 0 frees the array only.
 void mqoFreeSequence(ModelSequence sequence);
 
 #endif  // MQO_MQOMODEL_H
