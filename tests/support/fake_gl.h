@@ -6,6 +6,11 @@
 // decimal, floats with %g, pointers as "ptr" or, for a null pointer, "0"; a
 // pointer argument that is a buffer offset (vboSupported) prints as its
 // integer value, e.g. "glVertexPointer(3, GL_FLOAT, 32, 0)".
+// Integer arguments that carry an enum (glTexParameteri's value, the internal
+// format of glTexImage2D) print as enum names too; glClear prints its bits
+// joined by " | ". The entry-point lookup is recorded as well, e.g.
+// "glXGetProcAddressARB(glGenBuffersARB)"; eglGetCurrentContext is not (it
+// always answers EGL_NO_CONTEXT, so the library takes the GLX lookup).
 #ifndef MQO_TESTS_FAKE_GL_H
 #define MQO_TESTS_FAKE_GL_H
 
@@ -42,8 +47,18 @@ void setLookupSucceeds(const char* name, bool succeeds);
 
 // Pixels and sizes of the last glTexImage2D call (empty when none).
 const std::vector<unsigned char>& lastTextureImage();
+int lastTextureWidth();
+int lastTextureHeight();
 // Bytes handed to glBufferDataARB for buffer object `name`.
 const std::vector<unsigned char>& bufferData(GLuint name);
+
+// The floats a pointer argument of call `index` (into calls()) pointed to:
+// glMaterialfv, glLightfv, glLightModelfv; empty for other calls.
+const std::vector<float>& callValues(size_t index);
+// Names handed to glDeleteTextures / glDeleteBuffersARB since the last reset()
+// or clear(), in order.
+const std::vector<GLuint>& deletedTextures();
+const std::vector<GLuint>& deletedBuffers();
 
 }  // namespace fakegl
 
