@@ -1,2 +1,73 @@
 // MqoModel: the texture pool.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
 #include "mqo/internal.h"
+
+TexturePoolEntry texturePool[MQO_TEXTURE_POOL_SIZE];
+int32_t texturePoolCount = 0;
+
+namespace {
+
+// A null request path matches whatever the slot stored.
+bool pathMatches(const char* requested, const char* stored) {
+    return requested == nullptr || std::strcmp(requested, stored) == 0;
+}
+
+bool fitsSlot(const char* path) {
+    return path == nullptr || std::strlen(path) < MQO_POOL_PATH_SIZE;
+}
+
+}  // namespace
+
+int mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char alpha) {
+    // A path that cannot be stored whole could never be matched again, so
+    // it would take a fresh slot on every request: refuse it up front.
+    if (!fitsSlot(texturePath) || !fitsSlot(alphaPath)) {
+        std::printf(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, fitsSlot(texturePath) ? alphaPath : texturePath);
+        return -1;
+    }
+    for (int32_t i = 0; i < texturePoolCount && i < MQO_TEXTURE_POOL_SIZE; ++i) {
+        TexturePoolEntry* slot = &texturePool[i];
+        if (slot->alpha == alpha && pathMatches(texturePath, slot->texturePath) &&
+            pathMatches(alphaPath, slot->alphaPath)) {
+            return static_cast<int>(slot->textureName);
+        }
+    }
+    if (texturePoolCount >= MQO_TEXTURE_POOL_SIZE) {
+        std::printf(MQO_MSG_POOL_FULL, MQO_LIBRARY_NAME);
+        return -1;
+    }
+
+    TexturePoolEntry* slot = &texturePool[texturePoolCount];
+    unsigned char* image = mqoReadTextureImage(texturePath, alphaPath, &slot->size, alpha);
+    if (image == nullptr) return -1;  // the slot stays free for a later try
+
+    // Copied after reading, so the slot holds the names as the reader renamed them.
+    if (texturePath != nullptr) std::strcpy(slot->texturePath, texturePath);
+    if (alphaPath != nullptr) std::strcpy(slot->alphaPath, alphaPath);
+    slot->alpha = alpha;
+
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glGenTextures(1, &slot->textureName);
+    glBindTexture(GL_TEXTURE_2D, slot->textureName);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, slot->size, slot->size, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 image);
+
+    ++texturePoolCount;
+    std::free(image);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return static_cast<int>(slot->textureName);
+}
+
+void mqoReleaseTexturePool(void) {
+    for (int32_t i = 0; i < texturePoolCount && i < MQO_TEXTURE_POOL_SIZE; ++i) {
+        glDeleteTextures(1, &texturePool[i].textureName);
+    }
+    std::memset(texturePool, 0, sizeof texturePool);
+    texturePoolCount = 0;
+}
