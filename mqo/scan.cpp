@@ -1,0 +1,180 @@
+// MqoModel: the line scanner. It walks the input with the same automaton as
+// the C library's formatted input, so it consumes exactly the characters
+// sscanf would; plain decimal numbers are converted on a fast path and
+// anything unusual (exponents, hex, inf, nan, long mantissas) goes to strtof.
+#include "mqo/scan.h"
+
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+inline bool isSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+inline bool isDigit(unsigned char c) { return static_cast<unsigned>(c - '0') < 10u; }
+inline bool isHexDigit(unsigned char c) {
+    return isDigit(c) || static_cast<unsigned>((c | 0x20) - 'a') < 6u;
+}
+// Lower case for ASCII letters only, as the C locale does.
+inline unsigned char lower(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c | 0x20) : c;
+}
+
+// Powers of ten that a float holds exactly (5^10 < 2^24).
+const double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10};
+
+// Plain "[sign]digits[.digits]" with a mantissa of at most 2^24 and at most
+// ten fraction digits: both operands of m / 10^k are exact floats, and a
+// quotient rounded to double and then to float is then the correctly
+// rounded float, the same value strtof gives.
+bool fastDecimal(const char* s, const char* end, float* value) {
+    bool negative = false;
+    if (*s == '+' || *s == '-') negative = *s++ == '-';
+    uint32_t mantissa = 0;
+    int digits = 0, fraction = 0;
+    bool dot = false;
+    for (; s < end; ++s) {
+        unsigned char c = static_cast<unsigned char>(*s);
+        if (c == '.') {
+            dot = true;
+            continue;
+        }
+        if (mantissa > (1u << 24) / 10 + 1) return false;  // keeps the product below 2^32
+        mantissa = mantissa * 10 + (c - '0');
+        ++digits;
+        if (dot) ++fraction;
+    }
+    if (digits == 0 || mantissa > (1u << 24) || fraction > 10) return false;
+    float v = static_cast<float>(static_cast<double>(mantissa) / kPow10[fraction]);
+    *value = negative ? -v : v;
+    return true;
+}
+
+// Matches "%f" at s (white space already skipped, *s not NUL). Returns the end
+// of what the conversion consumed, or null on a matching failure; *value is
+// written only on success.
+const char* scanFloat(const char* s, float* value) {
+    const char* p = s;
+    bool gotSign = *p == '+' || *p == '-';
+    if (gotSign && *++p == '\0') return nullptr;
+    bool special = false, hex = false, gotDigit = false, gotDot = false, gotE = false;
+    unsigned char expChar = 'e';
+    if (lower(*p) == 'n') {
+        if (lower(*++p) != 'a' || lower(*++p) != 'n') return nullptr;
+        ++p;
+        special = true;
+    } else if (lower(*p) == 'i') {
+        if (lower(*++p) != 'n' || lower(*++p) != 'f') return nullptr;
+        if (lower(*++p) == 'i') {
+            for (const char* rest = "nity"; *rest; ++rest)
+                if (lower(*++p) != static_cast<unsigned char>(*rest)) return nullptr;
+            ++p;
+        }
+        special = true;
+    } else {
+        if (*p == '0') {
+            // After "0x" an exponent needs a hex digit first.
+            if (lower(*++p) == 'x') {
+                hex = true;
+                expChar = 'p';
+                ++p;
+            } else {
+                gotDigit = true;
+            }
+        }
+        for (;; ++p) {
+            unsigned char c = static_cast<unsigned char>(*p);
+            if (c == '\0') break;
+            if (isDigit(c) || (hex && !gotE && isHexDigit(c))) {
+                gotDigit = true;
+            } else if (gotE && lower(p[-1]) == expChar && (c == '-' || c == '+')) {
+            } else if (gotDigit && !gotE && lower(c) == expChar) {
+                gotE = gotDot = true;
+            } else if (!gotDot && c == '.') {
+                gotDot = true;
+            } else {
+                break;
+            }
+        }
+    }
+    // A bare "0x" prefix is no number, though strtof would read its 0.
+    if (hex && p - s == 2 + gotSign) return nullptr;
+    if (!special && !hex && !gotE && fastDecimal(s, p, value)) return p;
+
+    // The C library converts exactly the characters it consumed, so convert a
+    // copy: strtof on the line itself could read further ("nan(1)").
+    size_t length = static_cast<size_t>(p - s);
+    char small[128];
+    char* token = length < sizeof small ? small : static_cast<char*>(std::malloc(length + 1));
+    if (token == nullptr) return nullptr;
+    std::memcpy(token, s, length);
+    token[length] = '\0';
+    char* used = nullptr;
+    float v = std::strtof(token, &used);
+    bool converted = used != token;
+    if (token != small) std::free(token);
+    if (!converted) return nullptr;
+    *value = v;
+    return p;
+}
+
+// Matches "%d" at s (white space skipped, *s not NUL). Out-of-range values
+// are clamped.
+const char* scanInt(const char* s, int* value) {
+    const char* p = s;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    if (!isDigit(static_cast<unsigned char>(*p))) return nullptr;
+    int64_t magnitude = 0;
+    for (; isDigit(static_cast<unsigned char>(*p)); ++p) {
+        // Past 2^31 the value is clamped anyway; stop growing before overflow.
+        if (magnitude <= INT64_C(1) << 32) magnitude = magnitude * 10 + (*p - '0');
+    }
+    int64_t signedValue = negative ? -magnitude : magnitude;
+    if (signedValue > INT_MAX) signedValue = INT_MAX;
+    if (signedValue < INT_MIN) signedValue = INT_MIN;
+    *value = static_cast<int>(signedValue);
+    return p;
+}
+
+}  // namespace
+
+int mqoScan(const char* text, const char* pattern, void* const* fields) {
+    const char* p = text;
+    int assigned = 0;
+    // An input failure (end of text) before the first conversion gives -1.
+    auto inputFailure = [&assigned]() { return assigned == 0 ? -1 : assigned; };
+    for (const char* f = pattern; *f; ++f) {
+        unsigned char fc = static_cast<unsigned char>(*f);
+        if (isSpace(fc)) {
+            while (isSpace(static_cast<unsigned char>(*p))) ++p;
+            continue;
+        }
+        if (fc != '%') {
+            if (*p == '\0') return inputFailure();
+            if (static_cast<unsigned char>(*p) != fc) return assigned;
+            ++p;
+            continue;
+        }
+        char conversion = *++f;
+        if (conversion != 'd' && conversion != 'f' && conversion != 's') return assigned;
+        while (isSpace(static_cast<unsigned char>(*p))) ++p;
+        if (*p == '\0') return inputFailure();
+        void* field = *fields++;
+        const char* end = nullptr;
+        if (conversion == 'd') {
+            end = scanInt(p, static_cast<int*>(field));
+        } else if (conversion == 'f') {
+            end = scanFloat(p, static_cast<float*>(field));
+        } else {
+            char* out = static_cast<char*>(field);
+            for (end = p; *end && !isSpace(static_cast<unsigned char>(*end)); ++end) *out++ = *end;
+            *out = '\0';
+        }
+        if (end == nullptr) return assigned;
+        p = end;
+        ++assigned;
+    }
+    return assigned;
+}

@@ -1,0 +1,24 @@
+// Line scanner for the document reader: the formatted-input rules of the C
+// library's sscanf, for the few conversions documents need, without its cost.
+#ifndef MQO_SCAN_H
+#define MQO_SCAN_H
+
+// Scans text as sscanf(text, pattern, ...) would, for patterns made of
+// literal characters, white space (matches any run of white space, also
+// none), %d (int*), %f (float*) and %s (char*, room for strlen(text) + 1).
+// - Returns the number of fields assigned, or -1 when the text ends before
+//   the first conversion; fields the scan does not reach keep their values.
+// - Gives bit-identical results to the C library for every text, with one
+//   defined difference: a %d integer outside the int range is clamped to
+//   INT_MIN or INT_MAX (the C library leaves that case undefined).
+// - Any other conversion in pattern stops the scan there.
+int mqoScan(const char* text, const char* pattern, void* const* fields);
+
+// mqoScan with the fields as arguments: mqoScanFields(line, "V(%d %d)", &a, &b).
+template <class... T>
+inline int mqoScanFields(const char* text, const char* pattern, T*... fields) {
+    void* const list[] = {static_cast<void*>(fields)..., nullptr};
+    return mqoScan(text, pattern, list);
+}
+
+#endif  // MQO_SCAN_H
