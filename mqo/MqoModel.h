@@ -234,40 +234,115 @@ struct MqoStream;
 
 // Loads a document into slot index of a model array, appending its objects
 // after any the slot already holds.
-// - Returns 0, or -1 when models is null or the file cannot be opened.
+// - Returns 0, or -1 when models is null, index is negative or the file
+//   cannot be opened. index is not checked against the array's size.
+// - Safe on untrusted files.
 int mqoLoadModelSlot(MeshModel* models, int index, const char* path, double scale,
                      unsigned char alpha);
 
 // Loads a document as a model of its own, with alpha 255.
 // - Returns a new model that the caller frees with mqoFreeModel, or null when
-//   the file cannot be opened.
+//   the file cannot be opened (or the model cannot be allocated).
 MeshModel* mqoLoadModel(const char* path, double scale);
 
-// Reads the document at path into model (a slot of an array).
-// - Returns 1 when the file was read, 0 when it cannot be opened.
+// Reads the document at path into model (a slot of an array): its materials,
+// their textures (through the pool, after the file is closed) and its
+// objects, which are built and appended after the slot's objects.
+// - Returns 1 when the file was read, 0 when model or path is null or the file
+//   cannot be opened (a directory counts as one that cannot); the slot is then
+//   untouched. Safe on untrusted files; damaged input loads what it holds:
+// - The end of the file inside any chunk or list ends it there.
+// - A declared count (materials, vertices, faces) sizes its array only up to
+//   what the rest of the file could fill: one entry per remaining byte, one
+//   binary vertex per 12. Negative counts give empty lists; lines beyond a
+//   count are read and ignored.
+// - Only a line that the whole-line scan "Material %d" reads starts a Material
+//   chunk ("MaterialEx2" does not); a later one replaces the earlier one. A
+//   count of 0 or less gives no material list, as if the chunk were absent.
+// - Inside an Object chunk, a line that opens a block ("{") of an unknown kind
+//   (vertexattr, ...) opens a nested block that is skipped to its own "}";
+//   likewise after a binary vertex block.
+// - Object chunks beyond the 50th are read and dropped.
+// - A texture path (directory + name) that does not fit in 255 characters is
+//   not passed to the pool: the read-error message is printed and the
+//   material's texture is -1, as for a missing file.
 int mqoReadDocument(MeshModel* model, const char* path, double scale, unsigned char alpha);
 
 // Writes the directory part of path, with its closing separator, into
-// directory (256 bytes). Empty when path has no slash or backslash.
-void mqoDirectoryOf(const char* path, char* directory);
+// directory (256 bytes): up to the later of the last slash and the last
+// backslash. Empty when path has no separator (or is null).
+// - Returns 1, or 0 when the directory does not fit in 255 characters (it is
+//   then written empty) or directory is null.
+int mqoDirectoryOf(const char* path, char* directory);
+
+// Opens a document for the chunk readers below (binary mode; lines of at most
+// 255 characters). Null when path is null or the file cannot be opened.
+MqoStream* mqoOpenStream(const char* path);
+
+// Closes a stream opened by mqoOpenStream. Null does nothing.
+void mqoCloseStream(MqoStream* stream);
+
+// Reads the lines of a Material chunk up to its "}" (consumed): line n fills
+// materials[n] while n < count; later lines are ignored.
+// - The colour is scanned from the first "col(" that begins an attribute (at
+//   the line start or after a blank, tab, closing quote or parenthesis, and
+//   not inside the quoted name), so "vcol(1) col(...)" reads the colour.
+// - Values the line lacks are those of a new material: col(1 1 1 1) dif(0.8)
+//   amb(0.6) emi(0) spc(0) power(5).
+// - tex(" ") and aplane(" ") names are cut between the keyword's quote and
+//   the first ")" minus one; without ")" (or with nothing inside) the name is
+//   empty.
+void mqoReadMaterialChunk(MqoStream* stream, MaterialEntry* materials, int count);
+
+// Reads an Object chunk up to its own "}" into object, allocating its vertex
+// and face lists (a second list of a kind replaces the first).
+void mqoReadObjectChunk(MqoStream* stream, ObjectEntry* object);
+
+// Reads a text vertex list up to its "}": line n fills vertices[n] while
+// n < count.
+void mqoReadVertexChunk(MqoStream* stream, float (*vertices)[3], int count);
+
+// Reads a binary vertex list: the "Vector n [s]" line, the s-byte block right
+// after it, then lines up to the list's "}".
+// - Returns n, or -1 (nothing more read) when the first line has no "Vector".
+// - Copies at most min(n, count, whole 12-byte vertices read) positions. A
+//   block larger than the rest of the file is read up to the end of the file.
+int mqoReadBinaryVertexChunk(MqoStream* stream, float (*vertices)[3], int count);
+
+// Reads a face list up to its "}": line n fills faces[n] while n < count.
+void mqoReadFaceChunk(MqoStream* stream, FaceEntry* faces, int count);
 
 // ---------------------------------------------------------------------------
 // Mesh builder
 // ---------------------------------------------------------------------------
 
 // Builds every parsed object into drawable objects appended to model.
+// - A face is skipped everywhere (normals and batches) when it has 3 or 4
+//   corners and one of their indices is outside 0 .. vertexCount - 1, or when
+//   its material is at or beyond materialCount (1 when materials is null).
+//   Faces with material -1 or below shape normals but join no batch.
+// - The arrays must hold the counts the entries state.
 void mqoBuildObjects(MeshModel* model, ObjectEntry* objects, int objectCount,
                      MaterialEntry* materials, int materialCount, double scale,
                      unsigned char alpha);
 
 // Builds one parsed object into model's next object slot.
+// - When completing it raises objectCount to 50, the object-limit message is
+//   printed with 50, the object's batches, arrays and buffer objects are
+//   released at once and objectCount drops back to 49.
+// - Does nothing when objectCount is outside 0 .. 49, or when vertexNormals is
+//   null for an object that has vertices (out of memory: one object fewer).
+// - A batch whose array cannot be allocated stays empty (vertexCount 0).
+// - With vboSupported, each non-empty batch gets a static buffer object; the
+//   last one stays bound.
 void mqoBuildObject(ObjectEntry* object, MeshModel* model, float (*vertexNormals)[3],
                     MaterialEntry* materials, int materialCount, double scale,
                     unsigned char alpha);
 
 // Smoothed vertex normals of an object: a new array of vertexCount normals
-// that the caller frees, or null.
-float (*mqoVertexNormals(ObjectEntry* object))[3];
+// that the caller frees, or null (no vertices, or out of memory).
+// - Faces are skipped as for mqoBuildObjects, with materialCount as given.
+float (*mqoVertexNormals(const ObjectEntry* object, int materialCount))[3];
 
 // Unit normal of the triangle p, q, r (clockwise front), or zero.
 void mqoFaceNormal(const float p[3], const float q[3], const float r[3], float normal[3]);
@@ -275,10 +350,12 @@ void mqoFaceNormal(const float p[3], const float q[3], const float r[3], float n
 // Arc cosine in radians; 0 at and beyond -1 and 1.
 double mqoSafeAcos(double x);
 
-// Fills one batch with the triangles of material k.
+// Fills one batch with the triangles of material k, writing at most the
+// batch's vertexCount vertices; faces with an index outside 0 ..
+// vertexCount - 1 are skipped. Sets the colour even when there is no array.
 void mqoFillBatch(MaterialBatch* batch, int k, FaceEntry* faces, int faceCount,
-                  float (*vertices)[3], float (*vertexNormals)[3], double facet,
-                  const float colorSource[4], double scale, unsigned char alpha);
+                  float (*vertices)[3], int vertexCount, float (*vertexNormals)[3],
+                  double facet, const float colorSource[4], double scale, unsigned char alpha);
 
 // ---------------------------------------------------------------------------
 // Drawing

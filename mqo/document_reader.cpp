@@ -1,2 +1,242 @@
-// MqoModel: the MQO document reader.
+// MqoModel: the MQO document reader: the document loop, Object chunks and
+// their vertex and face lists, and the two load calls.
+//
+// A declared count only sizes an array up to what the rest of the file could
+// fill (one entry per remaining byte, one binary vertex per 12), so a short
+// file cannot make the reader allocate much more than its own size. Lines
+// beyond a count are read and ignored.
+#include <cstdlib>
+#include <cstring>
+
 #include "mqo/internal.h"
+#include "mqo/reader_internal.h"
+
+namespace {
+
+enum { kObjectTableSize = 50 };
+
+bool contains(const char* line, const char* word) { return std::strstr(line, word) != nullptr; }
+
+int boundedCount(MqoStream* stream, int declared, int bytesPerEntry) {
+    if (declared <= 0) return 0;
+    long long limit = mqoStreamRemaining(stream) / bytesPerEntry;
+    return declared > limit ? static_cast<int>(limit) : declared;
+}
+
+// Allocates count zeroed entries; an empty list or a failed allocation gives
+// null and a count of 0, so the list's lines are then read and ignored.
+void* allocateList(int* count, size_t entrySize) {
+    if (*count <= 0) {
+        *count = 0;
+        return nullptr;
+    }
+    void* list = std::calloc(static_cast<size_t>(*count), entrySize);
+    if (list == nullptr) *count = 0;
+    return list;
+}
+
+// Skips lines up to and including the "}" that closes a block already
+// opened depth times; a line that opens a block of its own ("{" without "}")
+// is skipped to its own end.
+void skipBlock(MqoStream* stream, int depth) {
+    while (depth > 0) {
+        const char* line = mqoReadLine(stream);
+        if (line == nullptr) return;
+        if (std::strchr(line, '}') != nullptr) {
+            --depth;
+        } else if (std::strchr(line, '{') != nullptr) {
+            ++depth;
+        }
+    }
+}
+
+void freeObjectLists(ObjectEntry* object) {
+    std::free(object->vertices);
+    std::free(object->faces);
+    object->vertices = nullptr;
+    object->faces = nullptr;
+}
+
+// A "vertex" or "BVertex" line and the list after it; a second list in one
+// object replaces the first.
+void readVertexList(MqoStream* stream, const char* line, bool binary, ObjectEntry* object) {
+    int declared = object->vertexCount;
+    if (binary) {
+        mqoScanBVertexCount(line, &declared);
+    } else {
+        mqoScanVertexCount(line, &declared);
+    }
+    std::free(object->vertices);
+    int count = boundedCount(stream, declared, binary ? 12 : 1);
+    object->vertices = static_cast<float(*)[3]>(allocateList(&count, sizeof(float[3])));
+    object->vertexCount = count;
+    if (binary) {
+        mqoReadBinaryVertexChunk(stream, object->vertices, count);
+    } else {
+        mqoReadVertexChunk(stream, object->vertices, count);
+    }
+}
+
+void readFaceLine(const char* line, FaceEntry* face) {
+    mqoScanFaceCorners(line, &face->vertexCount);
+    const int corners = face->vertexCount;
+    if (const char* at = std::strstr(line, "V(")) {
+        if (corners == 3 || corners == 4) mqoScanFaceIndices(at, corners, face->vertex);
+    }
+    if (const char* at = std::strstr(line, "M(")) {
+        face->material = 0;
+        mqoScanFaceMaterial(at, &face->material);
+    } else {
+        face->material = -1;
+    }
+    if (const char* at = std::strstr(line, "UV(")) {
+        if (corners == 3 || corners == 4) mqoScanFaceUV(at, corners, face->uv);
+    }
+}
+
+}  // namespace
+
+void mqoReadVertexChunk(MqoStream* stream, float (*vertices)[3], int count) {
+    if (stream == nullptr) return;
+    int n = 0;
+    while (const char* line = mqoReadLine(stream)) {
+        if (std::strchr(line, '}') != nullptr) return;
+        if (vertices != nullptr && n < count) mqoScanVertex(line, vertices[n++]);
+    }
+}
+
+int mqoReadBinaryVertexChunk(MqoStream* stream, float (*vertices)[3], int count) {
+    if (stream == nullptr) return -1;
+    const char* line = mqoReadLine(stream);
+    if (line == nullptr) return -1;
+    const char* at = std::strstr(line, "Vector");
+    if (at == nullptr) return -1;
+    int n = 0, bytes = 0;
+    mqoScanVector(at, &n, &bytes);
+
+    // The block is read in one piece, but never more of it than the file
+    // still holds: a size beyond that is a block cut short by the end.
+    long long want = bytes > 0 ? bytes : 0;
+    long long remaining = mqoStreamRemaining(stream);
+    if (want > remaining) want = remaining;
+    auto* block = static_cast<unsigned char*>(std::malloc(want > 0 ? static_cast<size_t>(want) : 1));
+    size_t got = mqoReadBlock(stream, block, static_cast<size_t>(want));
+    long long usable = static_cast<long long>(block != nullptr ? got : 0) / 12;
+    if (usable > n) usable = n;
+    if (usable > count) usable = count;
+    for (long long i = 0; vertices != nullptr && i < usable; ++i) {
+        for (int k = 0; k < 3; ++k) {
+            const unsigned char* b = block + i * 12 + k * 4;
+            uint32_t bits = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+                            static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
+            std::memcpy(&vertices[i][k], &bits, 4);
+        }
+    }
+    std::free(block);
+    skipBlock(stream, 1);
+    return n;
+}
+
+void mqoReadFaceChunk(MqoStream* stream, FaceEntry* faces, int count) {
+    if (stream == nullptr) return;
+    int n = 0;
+    while (const char* line = mqoReadLine(stream)) {
+        if (std::strchr(line, '}') != nullptr) return;
+        if (faces != nullptr && n < count) readFaceLine(line, &faces[n++]);
+    }
+}
+
+void mqoReadObjectChunk(MqoStream* stream, ObjectEntry* object) {
+    if (stream == nullptr || object == nullptr) return;
+    while (const char* read = mqoReadLine(stream)) {
+        // The lists overwrite the stream's line, and every test below runs on
+        // the object's own line.
+        char line[256];
+        std::memcpy(line, read, sizeof line);
+        if (std::strchr(line, '}') != nullptr) return;
+        bool list = false;
+        if (contains(line, "visible ")) mqoScanVisible(line, &object->visible);
+        if (contains(line, "shading ")) mqoScanShading(line, &object->shading);
+        if (contains(line, "facet ")) mqoScanFacet(line, &object->facet);
+        if (contains(line, "vertex ")) {
+            readVertexList(stream, line, false, object);
+            list = true;
+        }
+        if (contains(line, "BVertex")) {
+            readVertexList(stream, line, true, object);
+            list = true;
+        }
+        if (contains(line, "face ")) {
+            int declared = object->faceCount;
+            mqoScanFaceCount(line, &declared);
+            std::free(object->faces);
+            int count = boundedCount(stream, declared, 1);
+            object->faces = static_cast<FaceEntry*>(allocateList(&count, sizeof(FaceEntry)));
+            object->faceCount = count;
+            mqoReadFaceChunk(stream, object->faces, count);
+            list = true;
+        }
+        // A block of another kind (vertexattr, weit, ...) is skipped whole,
+        // so its "}" does not end the object.
+        if (!list && std::strchr(line, '{') != nullptr) skipBlock(stream, 1);
+    }
+}
+
+int mqoReadDocument(MeshModel* model, const char* path, double scale, unsigned char alpha) {
+    if (model == nullptr) return 0;
+    MqoStream* stream = mqoOpenStream(path);
+    if (stream == nullptr) return 0;
+    model->alpha = alpha;
+
+    ObjectEntry objects[kObjectTableSize];
+    std::memset(objects, 0, sizeof objects);
+    int objectCount = 0;
+    MaterialEntry* materials = nullptr;
+    int materialCount = 0;
+
+    while (const char* read = mqoReadLine(stream)) {
+        char line[256];
+        std::memcpy(line, read, sizeof line);
+        int declared = 0;
+        if (contains(line, "Material") && mqoScanMaterialCount(line, &declared) == 1) {
+            std::free(materials);  // a later Material chunk replaces the earlier one
+            materialCount = boundedCount(stream, declared, 1);
+            materials = static_cast<MaterialEntry*>(allocateList(&materialCount, sizeof(MaterialEntry)));
+            mqoReadMaterialChunk(stream, materials, materialCount);
+        }
+        if (contains(line, "Object")) {
+            // Chunks beyond the table are read and dropped.
+            ObjectEntry spare;
+            std::memset(&spare, 0, sizeof spare);
+            ObjectEntry* object = objectCount < kObjectTableSize ? &objects[objectCount] : &spare;
+            mqoScanObjectName(line, object->name);
+            mqoReadObjectChunk(stream, object);
+            if (object == &spare) {
+                freeObjectLists(&spare);
+            } else {
+                ++objectCount;
+            }
+        }
+    }
+    mqoCloseStream(stream);
+
+    mqoResolveTextures(path, materials, materialCount, alpha);
+    mqoBuildObjects(model, objects, objectCount, materials, materialCount, scale, alpha);
+    for (int i = 0; i < objectCount; ++i) freeObjectLists(&objects[i]);
+    std::free(materials);
+    return 1;
+}
+
+int mqoLoadModelSlot(MeshModel* models, int index, const char* path, double scale,
+                     unsigned char alpha) {
+    if (models == nullptr || index < 0) return -1;
+    return mqoReadDocument(&models[index], path, scale, alpha) == 1 ? 0 : -1;
+}
+
+MeshModel* mqoLoadModel(const char* path, double scale) {
+    MeshModel* model = mqoAllocModels(1);
+    if (model == nullptr) return nullptr;
+    if (mqoLoadModelSlot(model, 0, path, scale, 255) >= 0) return model;
+    mqoFreeModels(model, 1);
+    return nullptr;
+}

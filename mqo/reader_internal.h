@@ -1,0 +1,57 @@
+// The document reader's line stream and scan patterns; not installed.
+//
+// Every formatted scan of a document line goes through the pattern functions
+// below, so that a faster scanner can replace them in one place; each gives
+// exactly what sscanf gives with its pattern, fields not reached keeping
+// their values.
+#ifndef MQO_READER_INTERNAL_H
+#define MQO_READER_INTERNAL_H
+
+#include "mqo/MqoModel.h"
+
+// ---- line stream (line_reader.cpp) ----
+
+// The next line: at most 255 characters up to and including the line feed,
+// NUL-terminated in the stream's 256-byte buffer (a carriage return stays;
+// a longer line arrives in pieces). Null at the end of the file or on a read
+// error. The text stays valid until the next read.
+const char* mqoReadLine(MqoStream* stream);
+
+// Reads up to n bytes right after the last line into buffer; a null buffer
+// skips them. Returns the number of bytes read or skipped.
+size_t mqoReadBlock(MqoStream* stream, void* buffer, size_t n);
+
+// Bytes left in the file after the current position: the most entries (of
+// one byte or more each) that the rest of the document could fill.
+long long mqoStreamRemaining(MqoStream* stream);
+
+// ---- scan patterns (document_patterns.cpp); each returns sscanf's result ----
+
+int mqoScanMaterialCount(const char* line, int* count);        // "Material %d"
+int mqoScanObjectName(const char* line, char name[256]);       // "Object %s"
+// "col(%f %f %f %f) dif (%f) amb(%f) emi(%f) spc(%f) power(%f)" from at;
+// values: r g b a dif amb emi spc power.
+int mqoScanMaterialValues(const char* at, float values[9]);
+int mqoScanVisible(const char* line, int* visible);            // " visible %d"
+int mqoScanShading(const char* line, int* shading);            // " shading %d"
+int mqoScanFacet(const char* line, float* facet);              // " facet %f"
+int mqoScanVertexCount(const char* line, int* count);          // " vertex %d"
+int mqoScanBVertexCount(const char* line, int* count);         // " BVertex %d"
+int mqoScanFaceCount(const char* line, int* count);            // " face %d"
+int mqoScanVertex(const char* line, float position[3]);        // "%f %f %f"
+int mqoScanVector(const char* at, int* count, int* bytes);     // "Vector %d [%d]"
+int mqoScanFaceCorners(const char* line, int* corners);        // "%d"
+// "V(%d %d %d)" or, for 4 corners, "V(%d %d %d %d)", from at.
+int mqoScanFaceIndices(const char* at, int corners, int vertex[4]);
+int mqoScanFaceMaterial(const char* at, int* material);        // "M(%d)"
+// "UV(%f %f %f %f %f %f)" or, for 4 corners, eight floats, from at.
+int mqoScanFaceUV(const char* at, int corners, float uv[8]);
+
+// ---- materials (material_reader.cpp) ----
+
+// Registers the texture of every textured material with the pool, paths
+// joined to the directory of the document at path.
+void mqoResolveTextures(const char* path, MaterialEntry* materials, int count,
+                        unsigned char alpha);
+
+#endif  // MQO_READER_INTERNAL_H
