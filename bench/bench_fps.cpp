@@ -1,0 +1,91 @@
+// Frames per second of ambletoe's display callback with the character on
+// screen, against the same GLUT loop that only clears and swaps. Opens the
+// program's window (needs a display: run it under Xvfb), loads the frames as
+// the viewer does, then times each loop for a fixed number of frames, five
+// times, and prints the medians and their ratio.
+// Usage (from the folder that holds vindle/): bench_fps
+#include <GL/freeglut.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "app/platform.h"
+#include "app/playback.h"
+#include "app/viewer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+const int kFramesPerRun = 600;
+const int kRuns = 5;
+
+int frameInRun = 0, run = 0;
+bool drawCharacter = true;
+Clock::time_point runStart;
+std::vector<double> characterFps, clearFps;
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void clearAndSwap() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glutSwapBuffers();
+}
+
+// One idle call: a frame of the loop being measured, walking through the
+// walk cycle so every frame's buffers are drawn.
+void onBenchIdle() {
+    if (drawCharacter) {
+        playback.motion = 1;
+        playback.frame = frameInRun % 20;
+        onDisplay();
+    } else {
+        clearAndSwap();
+    }
+    if (++frameInRun < kFramesPerRun) return;
+    glFinish();
+    double fps = kFramesPerRun / std::chrono::duration<double>(Clock::now() - runStart).count();
+    (drawCharacter ? characterFps : clearFps).push_back(fps);
+    frameInRun = 0;
+    drawCharacter = !drawCharacter;
+    if (drawCharacter) ++run;
+    if (run == kRuns) {
+        double character = median(characterFps), clear = median(clearFps);
+        std::printf("character on screen: %7.1f frames/s (median of %d runs of %d frames)\n",
+                    character, kRuns, kFramesPerRun);
+        std::printf("clear and swap only: %7.1f frames/s\n", clear);
+        std::printf("ratio: %.3f\n", character / clear);
+        endProcess();
+    }
+    runStart = Clock::now();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    glutInit(&argc, argv);
+    glutInitWindowPosition(100, 50);
+    glutInitWindowSize(640, 480);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutCreateWindow("Ambletoe");
+    mqoInitLibrary();
+    char path[100];
+    int loaded = 0;
+    for (int motion = 0; motion < MOTION_COUNT; ++motion)
+        for (int frame = 0; frame < frameCounts[motion]; ++frame) {
+            std::snprintf(path, sizeof path, "vindle/%s_%05d.mqo", motionNames[motion], frame);
+            modelSlots[motion * MOTION_SLOT_STRIDE + frame] = mqoLoadModel(path, 0.5);
+            loaded += modelSlots[motion * MOTION_SLOT_STRIDE + frame] != nullptr;
+        }
+    std::printf("frames loaded: %d, vertex buffers: %s\n", loaded, vboSupported ? "yes" : "no");
+    onReshape(640, 480);
+    glutDisplayFunc(clearAndSwap);
+    glutIdleFunc(onBenchIdle);
+    runStart = Clock::now();
+    glutMainLoop();
+    return 0;
+}

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (Release, no sanitizers) and prints every figure:
+# document throughput, the 150-frame load with its breakdown and memory, and
+# the program's frame rate under a display (a private Xvfb when none is set).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build/bench"
+
+bash "$root/scripts/deps.sh" test
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMQO_BUILD_APP=ON \
+    -DMQO_BUILD_BENCH=ON -DMQO_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)" >/dev/null
+
+echo "== machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
+if [ -x "$build/bench/bench_load" ]; then
+    echo "== document loading"
+    "$build/bench/bench_load" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+fi
+echo "== the character's 150 frames"
+EGL_PLATFORM=surfaceless "$build/bench/bench_frames" "$build/app/vindle"
+
+if [ -z "${DISPLAY:-}" ]; then
+    source "$root/scripts/xvfb.sh"
+    start_xvfb
+    trap stop_xvfb EXIT
+fi
+echo "== frame rate under $DISPLAY"
+(cd "$build/app" && "$build/bench/bench_fps")
