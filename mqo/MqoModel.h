@@ -403,7 +403,8 @@ void mqoDrawModel(MeshModel* model);
 // - A file that cannot be read ends the load and drops the frame before it:
 //   frameCount is the failed frame's index - 1, or -1 when frame 0 failed.
 //   A name that would be longer than 255 characters fails the same way.
-//   When the array cannot be allocated: null array, frameCount -1.
+//   When the array cannot be allocated (an enormous |fade|): null array,
+//   frameCount -1. Documents are read as by mqoLoadModelSlot.
 ModelSequence mqoLoadSequence(const char* pattern, int fileCount, double scale, int fade,
                               unsigned char alpha);
 
