@@ -189,8 +189,11 @@ MeshModel* mqoAllocModels(int n);
 
 // Releases the batches (vertex arrays and buffer objects) of slots
 // start .. start + n - 1. Object counts and names stay.
-// - Null models, or n <= 0, do nothing. start must be >= 0 and the range must
-//   lie within the array.
+// - Null models, n <= 0 or start < 0 do nothing. The range must lie within
+//   the array. Batches with vertexCount <= 0 are passed over untouched.
+// - A slot that counts 49 objects also has its fiftieth (uncounted) object
+//   released, so an object built beyond the limit does not leak.
+// - Released twice, a range does nothing more. Textures are not touched.
 void mqoReleaseModelSlots(MeshModel* models, int start, int n);
 
 // Releases slots 0 .. n - 1 and frees the block. Null does nothing; n <= 0
@@ -211,6 +214,10 @@ void mqoFreeModel(MeshModel* model);
 //   replaced by "bmp").
 // - Returns the GL texture name, or -1 when the pool is full or no image
 //   could be read (the pool prints why). Safe on untrusted files.
+// - A path of 260 characters or more cannot be stored in a slot: the request
+//   prints the read-error message with that path and returns -1 without
+//   reading anything or taking a slot.
+// - A failed read leaves the slot free; the same request later reads again.
 int mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char alpha);
 
 // Deletes the textures of all slots in use and empties the pool.
@@ -221,7 +228,16 @@ void mqoReleaseTexturePool(void);
 // - Returns a malloc'd block of size x size x 4 bytes that the caller frees,
 //   or null. *size receives the width last read from a header, or -1.
 // - Paths may be null and may be rewritten in place as for mqoSetTexturePool.
-// - Safe on untrusted files.
+//   size may be null.
+// - Safe on untrusted files. These give null with *size -1: a name shorter
+//   than three characters (read-error message), a file shorter than its
+//   header (18 bytes TGA, 54 bytes BMP), a width of 0 or less, above 32767 or
+//   above the driver's GL_MAX_TEXTURE_SIZE, and a block of more than 64 KiB
+//   that would exceed 16 times the file's size (a damaged width in a tiny
+//   file). Widths of texture and alpha file that differ give null too.
+// - The block starts zeroed: pixels a short texture file does not supply are
+//   0 in all four bytes (a short alpha plane leaves the texture's alpha), and
+//   a block made from the alpha file alone has R, G, B 0.
 unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size,
                                    unsigned char alpha);
 

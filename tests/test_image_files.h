@@ -1,0 +1,105 @@
+// Small BMP and TGA files written by the tests into a temporary folder.
+#ifndef MQO_TESTS_TEST_IMAGE_FILES_H
+#define MQO_TESTS_TEST_IMAGE_FILES_H
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace testimages {
+
+using Bytes = std::vector<uint8_t>;
+
+inline void put16(Bytes& b, size_t at, uint32_t v) {
+    b[at] = static_cast<uint8_t>(v);
+    b[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+inline void put32(Bytes& b, size_t at, uint32_t v) {
+    put16(b, at, v);
+    put16(b, at + 2, v >> 16);
+}
+
+// A 24-bit BMP whose header says width x height; pixels are the stored bytes
+// (B G R per pixel, rows back to back, bottom row first).
+inline Bytes bmp(int32_t width, int32_t height, const Bytes& pixels) {
+    Bytes b(54, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(b, 2, static_cast<uint32_t>(54 + pixels.size()));
+    put32(b, 10, 54);
+    put32(b, 14, 40);
+    put32(b, 18, static_cast<uint32_t>(width));
+    put32(b, 22, static_cast<uint32_t>(height));
+    put16(b, 26, 1);
+    put16(b, 28, 24);
+    b.insert(b.end(), pixels.begin(), pixels.end());
+    return b;
+}
+
+// An uncompressed TGA: type 2 true colour or 3 grey, depth 8/24/32.
+inline Bytes tga(int width, int height, int type, int depth, const Bytes& pixels,
+                 uint8_t descriptor = 0) {
+    Bytes b(18, 0);
+    b[2] = static_cast<uint8_t>(type);
+    put16(b, 12, static_cast<uint32_t>(width));
+    put16(b, 14, static_cast<uint32_t>(height));
+    b[16] = static_cast<uint8_t>(depth);
+    b[17] = descriptor;
+    b.insert(b.end(), pixels.begin(), pixels.end());
+    return b;
+}
+
+// Distinct bytes 1, 2, 3, ... so every byte's destination can be checked.
+inline Bytes counting(size_t n, uint8_t first = 1) {
+    Bytes b(n);
+    for (size_t i = 0; i < n; ++i) b[i] = static_cast<uint8_t>(first + i);
+    return b;
+}
+
+// A fresh folder per test, removed afterwards.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = testing::TempDir() + "mqo_images_XXXXXX";
+        std::vector<char> buf(pattern.begin(), pattern.end());
+        buf.push_back('\0');
+        if (mkdtemp(buf.data()) != nullptr) path_ = buf.data();
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+    }
+    const std::string& path() const { return path_; }
+
+    // Writes the bytes as file `name` in the folder; returns the full path.
+    std::string write(const std::string& name, const Bytes& bytes) const {
+        std::string full = path_ + "/" + name;
+        FILE* f = std::fopen(full.c_str(), "wb");
+        EXPECT_NE(f, nullptr) << full;
+        if (f) {
+            std::fwrite(bytes.data(), 1, bytes.size(), f);
+            std::fclose(f);
+        }
+        return full;
+    }
+
+private:
+    std::string path_;
+};
+
+// A path in a modifiable buffer, as the library's callers hand them over.
+struct PathBuffer {
+    explicit PathBuffer(const std::string& s) : bytes(s.begin(), s.end()) { bytes.push_back('\0'); }
+    char* get() { return bytes.data(); }
+    std::string str() const { return bytes.data(); }
+    std::vector<char> bytes;
+};
+
+}  // namespace testimages
+
+#endif  // MQO_TESTS_TEST_IMAGE_FILES_H
