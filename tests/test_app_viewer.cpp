@@ -377,11 +377,12 @@ TEST_F(Viewer, ViewerMainSetsUpLoads150FilesAndEndsWhenTheMainLoopReturns)
         std::getline(fields >> std::ws, call);
         EXPECT_EQ(call, expectedCalls[i]);
         // The window exists before the library first touches GL.
-        if (i <= 5) EXPECT_EQ(glBefore, 0u) << call;
+        if (i <= 5) {
+            EXPECT_EQ(glBefore, 0u) << call;
+        }
         // "Loading Models..." reached the file before the loading started
         // (stdout to a file is fully buffered); " Done.\n" is still pending.
-        if (i <= 5) EXPECT_EQ(stdoutBytes, 0) << call;
-        if (i >= 6) EXPECT_EQ(stdoutBytes, 17) << call;
+        EXPECT_EQ(stdoutBytes, i <= 5 ? 0 : 17) << call;
     }
     std::vector<std::string> gl = linesStartingWith(report, "gl ");
     // mqoInitLibrary ran, with the window's context.
@@ -409,7 +410,9 @@ TEST_F(Viewer, ReleaseAllFreesTheThreeMotionsSlotsAndEmptiesThePool)
     texturePool[0].textureName = 5;
     releaseAll();
     for (int slot = 0; slot < MODEL_SLOT_COUNT; ++slot)
-        if (slot != 150) EXPECT_EQ(modelSlots[slot], nullptr) << slot;
+        if (slot != 150) {
+            EXPECT_EQ(modelSlots[slot], nullptr) << slot;
+        }
     EXPECT_EQ(modelSlots[150], outside);
     EXPECT_EQ(texturePoolCount, 0);
     EXPECT_EQ(fakegl::deletedTextures(), std::vector<GLuint>{5});
