@@ -55,22 +55,6 @@ protected:
     }
 };
 
-TEST_F(Playback, StartsAsTheStateTableSays)
-{
-    EXPECT_EQ(playback.motion, 1);
-    EXPECT_EQ(playback.frame, 0);
-    EXPECT_EQ(playback.step, 100);
-    EXPECT_EQ(playback.tick, 50);
-    EXPECT_EQ(playback.tickLimit, 50);
-    EXPECT_EQ(playback.heading, 0);
-    EXPECT_EQ(playback.scriptPos, -1);
-    EXPECT_EQ(playback.posX, 0.0);
-    EXPECT_EQ(playback.posY, 100.0);
-    EXPECT_EQ(playback.posZ, -3000.0);
-    EXPECT_EQ(playback.tiltDeg, 0);
-    EXPECT_EQ(playback.yawDeg, 0);
-}
-
 TEST_F(Playback, FirstIdleCallFetchesTheDemoScriptsFirstTurnAndRedraws)
 {
     record(demoScript);
