@@ -1,0 +1,191 @@
+// Document loading speed: mqoLoadModel on a large synthetic document (about
+// 200,000 quads with UVs over four materials, one textured), the same with a
+// binary vertex list, and a run of 150 small documents as the viewer loads
+// its frames. Runs in a windowless Mesa context, so buffer objects are made.
+//
+//   bench_load [--benchmark_filter=...]
+//
+// Reports milliseconds per load and MB/s of document text.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "mqo/MqoModel.h"
+#include "support/egl_context.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string folder;
+std::string textPath, binaryPath;
+std::vector<std::string> smallPaths;
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) std::abort();
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+std::string tinyBmp() {
+    std::string b(54 + 16, '\0');
+    auto put32 = [&](size_t at, unsigned v) {
+        for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>((v >> (8 * i)) & 0xff);
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, static_cast<unsigned>(b.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, 2);
+    put32(22, 2);
+    b[26] = 1;
+    b[28] = 24;
+    for (size_t i = 54; i < b.size(); ++i) b[i] = static_cast<char>(0x80);
+    return b;
+}
+
+std::string header() {
+    return "Metasequoia Document\r\nFormat Text Ver 1.0\r\n\r\n"
+           "Scene {\r\n\tpos 0.0000 0.0000 1500.0000\r\n\tlookat 0.0000 0.0000 0.0000\r\n}\r\n"
+           "Material 4 {\r\n"
+           "\t\"skin\" col(1.000 0.800 0.700 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.000) power(5.00)\r\n"
+           "\t\"cloth\" shader(3) col(1.000 1.000 1.000 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.100) "
+           "power(5.00) tex(\"cloth.bmp\")\r\n"
+           "\t\"hair\" col(0.200 0.100 0.050 1.000) dif(0.700) amb(0.500) emi(0.000) spc(0.300) power(20.00)\r\n"
+           "\t\"eye\" col(0.100 0.100 0.100 0.800) dif(0.800) amb(0.600) emi(0.200) spc(0.500) power(50.00)\r\n"
+           "}\r\n";
+}
+
+// objects objects of an n x n grid of quads each, as text or binary vertices.
+std::string gridDocument(int objects, int n, bool binary) {
+    std::string doc = header();
+    char line[256];
+    const int side = n + 1;
+    for (int o = 0; o < objects; ++o) {
+        std::snprintf(line, sizeof line,
+                      "Object \"part%d\" {\r\n\tvisible 15\r\n\tshading 1\r\n\tfacet 59.5\r\n", o);
+        doc += line;
+        if (binary) {
+            std::snprintf(line, sizeof line, "\t%s %d {\r\n\t\tVector %d [%d]\r\n", "BVertex", side * side,
+                          side * side, side * side * 12);
+            doc += line;
+            for (int y = 0; y < side; ++y) {
+                for (int x = 0; x < side; ++x) {
+                    float v[3] = {x * 1.5f - 100, y * 1.5f - 100, static_cast<float>(o * 10)};
+                    doc.append(reinterpret_cast<const char*>(v), sizeof v);
+                }
+            }
+            doc += "\r\n\t}\r\n";
+        } else {
+            std::snprintf(line, sizeof line, "\tvertex %d {\r\n", side * side);
+            doc += line;
+            for (int y = 0; y < side; ++y) {
+                for (int x = 0; x < side; ++x) {
+                    std::snprintf(line, sizeof line, "\t\t%.4f %.4f %.4f\r\n", x * 1.5 - 100, y * 1.5 - 100,
+                                  o * 10.0);
+                    doc += line;
+                }
+            }
+            doc += "\t}\r\n";
+        }
+        std::snprintf(line, sizeof line, "\tface %d {\r\n", n * n);
+        doc += line;
+        for (int y = 0; y < n; ++y) {
+            for (int x = 0; x < n; ++x) {
+                int a = y * side + x;
+                double u0 = static_cast<double>(x) / n, u1 = static_cast<double>(x + 1) / n;
+                double v0 = static_cast<double>(y) / n, v1 = static_cast<double>(y + 1) / n;
+                std::snprintf(line, sizeof line,
+                              "\t\t4 V(%d %d %d %d) M(%d) UV(%.5f %.5f %.5f %.5f %.5f %.5f %.5f %.5f)\r\n", a,
+                              a + side, a + side + 1, a + 1, (x + y) % 4, u0, v0, u0, v1, u1, v1, u1, v0);
+                doc += line;
+            }
+        }
+        doc += "\t}\r\n}\r\n";
+    }
+    return doc + "Eof\r\n";
+}
+
+void loadOnce(benchmark::State& state, const std::string& path) {
+    int64_t bytes = static_cast<int64_t>(fs::file_size(path));
+    for (auto _ : state) {
+        MeshModel* m = mqoLoadModel(path.c_str(), 0.5);
+        if (m == nullptr || m->objectCount == 0) {
+            state.SkipWithError("load failed");
+            break;
+        }
+        benchmark::DoNotOptimize(m->objects[0].batches);
+        mqoFreeModel(m);
+    }
+    state.SetBytesProcessed(state.iterations() * bytes);
+    state.counters["MB"] = static_cast<double>(bytes) / 1e6;
+}
+
+void BM_LoadLargeText(benchmark::State& state) { loadOnce(state, textPath); }
+void BM_LoadLargeBinaryVertices(benchmark::State& state) { loadOnce(state, binaryPath); }
+
+// The viewer's start-up: 150 frame files into 150 models, then all freed.
+void BM_LoadRunOf150Small(benchmark::State& state) {
+    int64_t bytes = 0;
+    for (const std::string& p : smallPaths) bytes += static_cast<int64_t>(fs::file_size(p));
+    std::vector<MeshModel*> models(smallPaths.size());
+    for (auto _ : state) {
+        for (size_t i = 0; i < smallPaths.size(); ++i) models[i] = mqoLoadModel(smallPaths[i].c_str(), 0.5);
+        state.PauseTiming();
+        for (MeshModel* m : models) mqoFreeModel(m);
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * bytes);
+    state.counters["MB"] = static_cast<double>(bytes) / 1e6;
+}
+
+BENCHMARK(BM_LoadLargeText)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+BENCHMARK(BM_LoadLargeBinaryVertices)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+BENCHMARK(BM_LoadRunOf150Small)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+void removeFolder() {
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    char pattern[] = "/tmp/bench_load_XXXXXX";
+    if (mkdtemp(pattern) == nullptr) return 1;
+    folder = pattern;
+    std::atexit(removeFolder);
+
+    EglContext context(64, 64);
+    if (!context.ok()) return 1;
+    mqoInitLibrary();
+    if (!vboSupported) std::fprintf(stderr, "note: no buffer objects in this context\n");
+
+    writeFile(folder + "/cloth.bmp", tinyBmp());
+    // 4 objects of 224 x 224 quads: 200,704 quads.
+    textPath = folder + "/large_text.mqo";
+    binaryPath = folder + "/large_binary.mqo";
+    writeFile(textPath, gridDocument(4, 224, false));
+    writeFile(binaryPath, gridDocument(4, 224, true));
+    // Frame-sized documents: 3 objects of 24 x 24 quads (1,728 quads).
+    for (int i = 0; i < 150; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof name, "/frame_%05d.mqo", i);
+        smallPaths.push_back(folder + name);
+        writeFile(smallPaths.back(), gridDocument(3, 24, false));
+    }
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    mqoCleanupLibrary();
+    return 0;
+}
