@@ -152,7 +152,7 @@ void mqoReadObjectChunk(MqoStream* stream, ObjectEntry* object) {
         // The lists overwrite the stream's line, and every test below runs on
         // the object's own line.
         char line[256];
-        std::memcpy(line, read, sizeof line);
+        std::memcpy(line, read, std::strlen(read) + 1);
         if (std::strchr(line, '}') != nullptr) return;
         bool list = false;
         if (contains(line, "visible ")) mqoScanVisible(line, &object->visible);
@@ -196,7 +196,7 @@ int mqoReadDocument(MeshModel* model, const char* path, double scale, unsigned c
 
     while (const char* read = mqoReadLine(stream)) {
         char line[256];
-        std::memcpy(line, read, sizeof line);
+        std::memcpy(line, read, std::strlen(read) + 1);
         int declared = 0;
         if (contains(line, "Material") && mqoScanMaterialCount(line, &declared) == 1) {
             std::free(materials);  // a later Material chunk replaces the earlier one
