@@ -1,0 +1,24 @@
+// The three motions: poses frame by frame.
+#ifndef TOOLS_CHARACTER_MOTION_H
+#define TOOLS_CHARACTER_MOTION_H
+
+#include "character_skeleton.h"
+
+namespace character {
+
+enum Motion { MotionAkubi = 0, MotionWalk = 1, MotionRun = 2, MotionCount = 3 };
+
+extern const char* const kMotionNames[MotionCount];
+extern const int kMotionFrames[MotionCount];
+
+// Playback moves the figure 40 scene units per frame, 80 document units at
+// the load scale 0.5: a planted foot moves back this much every frame.
+const double kStepPerFrame = 80;
+
+// The pose of one frame. Walk and run are cycles (frame n continues into
+// frame 0); akubi also loops, and its frame 0 is a relaxed standing pose.
+Pose motionPose(Motion motion, int frame);
+
+}  // namespace character
+
+#endif  // TOOLS_CHARACTER_MOTION_H
