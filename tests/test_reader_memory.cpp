@@ -1,0 +1,76 @@
+// Out of memory while loading: with every allocation above 1 MB failing (the
+// sanitizer's allocator returns null for them in this program), a load still
+// gives a consistent model with fewer triangles, and frees cleanly.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "mqo/internal.h"
+#include "support/fake_gl.h"
+#include "test_reader_files.h"
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define READER_TESTS_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define READER_TESTS_ASAN 1
+#endif
+
+#ifdef READER_TESTS_ASAN
+extern "C" const char* __asan_default_options() {
+    return "max_allocation_size_mb=1:allocator_may_return_null=1";
+}
+#endif
+
+namespace {
+
+// Written piece by piece: no string in this program may exceed 1 MB either.
+std::string writeQuads(const readerfiles::TempDir& dir, const char* name, int quads) {
+    std::string path = dir.write(name, "");
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fprintf(f, "Object \"big\" {\n\tvertex 4 {\n0 0 0\n1 0 0\n1 1 0\n0 1 0\n\t}\n\tface %d {\n", quads);
+    for (int i = 0; i < quads; ++i) std::fputs("4 V(0 1 2 3) M(0)\n", f);
+    std::fputs("\t}\n}\nObject \"small\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n"
+               "\tface 1 {\n3 V(0 1 2) M(0)\n\t}\n}\n", f);
+    std::fclose(f);
+    return path;
+}
+
+}  // namespace
+
+TEST(OutOfMemory, FailedListsAndBatchesLeaveAConsistentModel) {
+#ifndef READER_TESTS_ASAN
+    GTEST_SKIP() << "needs the sanitizer's allocator to fail large allocations";
+#else
+    fakegl::reset();
+    mqoInitLibrary();
+    readerfiles::TempDir dir;
+
+    // 20,000 faces need 1.1 MB: the face list fails and the object has none.
+    MeshModel* m = mqoLoadModel(writeQuads(dir, "faces.mqo", 20000).c_str(), 1.0);
+    ASSERT_NE(m, nullptr);
+    ASSERT_EQ(m->objectCount, 2);
+    EXPECT_EQ(m->objects[0].batchCount, 0);
+    ASSERT_EQ(m->objects[1].batchCount, 1);
+    EXPECT_EQ(m->objects[1].batches[0].vertexCount, 3);
+    mqoFreeModel(m);
+
+    // 12,000 quads fit as faces (0.7 MB) but not as a batch (1.7 MB): the
+    // batch stays empty, with no array and no buffer object.
+    fakegl::clear();
+    m = mqoLoadModel(writeQuads(dir, "batch.mqo", 12000).c_str(), 1.0);
+    ASSERT_NE(m, nullptr);
+    ASSERT_EQ(m->objectCount, 2);
+    ASSERT_EQ(m->objects[0].batchCount, 1);
+    const MaterialBatch& b = m->objects[0].batches[0];
+    EXPECT_EQ(b.vertexCount, 0);
+    EXPECT_EQ(b.plainVertices, nullptr);
+    EXPECT_EQ(b.bufferName, 0u);
+    EXPECT_EQ(m->objects[1].batches[0].vertexCount, 3);
+    EXPECT_EQ(fakegl::callsNamed({"glGenBuffersARB"}).size(), 1u);
+    mqoFreeModel(m);
+#endif
+}
