@@ -388,10 +388,3 @@ TEST_F(Builder, ObjectLimitKeeps49AndReleasesEachDroppedObject) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), line);
     EXPECT_EQ(model->objectCount, 49);
 }
-
-TEST_F(Builder, FlatShadingFollowsShadingZero) {
-    Object o({0, 0, 0, 1, 0, 0, 0, 1, 0}, {{3, 0, {0, 1, 2}, {}}});
-    o.entry.shading = 0;
-    build(o);
-    EXPECT_EQ(last().flatShading, 1);
-}
