@@ -45,7 +45,7 @@ Vec3 faceCentre(const Mesh& m, const Face& f) {
 Mesh headMesh() {
     // An egg: a little fuller at the crown than at the chin.
     std::vector<Ring> profile;
-    const int rings = 18;
+    const int rings = 16;
     for (int i = 0; i <= rings; ++i) {
         double a = kPi * i / rings;
         double s = (i == 0 || i == rings) ? 0 : std::sin(a) * (1 + 0.06 * std::cos(a));
@@ -53,7 +53,7 @@ Mesh headMesh() {
                       kHeadRadii.z * s, kHeadCentre.z);
         profile.push_back(r);
     }
-    Mesh head = lathe(profile, 28, MatSkin);
+    Mesh head = lathe(profile, 24, MatSkin);
     // The front gets the face picture, projected straight on; its border is
     // plain skin, so the seam to the skin material does not show.
     for (Face& f : head.faces) {
@@ -80,7 +80,7 @@ Mesh headMesh() {
 // A shell of hair over the head: a cap around an axis tipped back, so it
 // sits high on the forehead and low on the nape, with a jagged fringe.
 Mesh hairMesh() {
-    const int segments = 32, steps = 9;
+    const int segments = 28, steps = 7;
     const Mat3 tilt = rotX(-28);
     auto rimAngle = [&](double theta) {
         double front = std::max(0.0, std::cos(theta));
@@ -135,8 +135,8 @@ Mesh beltMesh() {
     const double radii[4][3] = {{y0, 198, 138}, {y0, 228, 166}, {y1, 226, 164}, {y1, 196, 136}};
     for (const auto& r : radii) {
         std::vector<Vec3> points;
-        for (int k = 0; k < 28; ++k) {
-            double a = kPi + 2 * kPi * k / 28;
+        for (int k = 0; k < 24; ++k) {
+            double a = kPi + 2 * kPi * k / 24;
             points.push_back(vec(r[1] * std::sin(a), r[0], r[2] * std::cos(a)));
         }
         rings.push_back(points);
@@ -204,7 +204,7 @@ Mesh handMesh(int side) {
                        ring(-140, 36, 62), ring(-175, 24, 42), ring(-190, 0, 0)},
                       14, MatSkin);
     // The thumb, on the front of the palm (the palm faces the body).
-    Mesh thumb = capsule(70, 24, 19, 10, MatSkin);
+    Mesh thumb = capsule(70, 24, 19, 8, MatSkin);
     transform(thumb, alongFrame(vec(-side * 16.0, -40, 44), vec(-side * 0.3, -0.6, 0.75)));
     append(hand, thumb);
     return hand;
@@ -245,7 +245,7 @@ std::vector<Part> buildParts() {
     Mesh hips = lathe({ring(115, 0, 0), ring(110, 150, 105), ring(85, 205, 145), ring(40, 225, 155),
                        ring(-20, 235, 160), ring(-80, 226, 155), ring(-130, 196, 140),
                        ring(-165, 142, 110), ring(-185, 72, 62), ring(-192, 0, 0)},
-                      24, MatJeans);
+                      20, MatJeans);
     remapU(hips, 2);
     parts.push_back(part("hips", BonePelvis, hips));
     parts.push_back(part("belt", BonePelvis, beltMesh(), 0.5, 0));
@@ -254,7 +254,7 @@ std::vector<Part> buildParts() {
                         ring(482, 232, 144), ring(415, 256, 160), ring(310, 250, 165),
                         ring(190, 232, 160), ring(80, 218, 152), ring(-20, 212, 148),
                         ring(-60, 205, 142), ring(-75, 0, 0)},
-                       24, MatShirt);
+                       20, MatShirt);
     parts.push_back(part("torso", BoneChest, torso));
     parts.push_back(part("neck", BoneChest,
                          lathe({ring(635, 0, 0), ring(630, 62, 58), ring(590, 70, 64),
@@ -268,15 +268,15 @@ std::vector<Part> buildParts() {
     for (int side = 0; side < 2; ++side) {
         int sign = side == 0 ? 1 : -1;
         int bone = side == 0 ? BoneUpperArmL : BoneUpperArmR;
-        Mesh upper = capsule(kUpperArm, 68, 58, 14, MatSkin);
+        Mesh upper = capsule(kUpperArm, 68, 58, 12, MatSkin);
         Mesh sleeve = lathe({ring(95, 0, 0), ring(88, 55, 55), ring(65, 86, 86), ring(20, 98, 96),
                              ring(-80, 96, 94), ring(-180, 91, 88), ring(-205, 89, 86),
                              ring(-215, 0, 0)},
-                            16, MatShirt);
+                            14, MatShirt);
         remapV(sleeve, 0.1, 0.6);
         append(upper, sleeve);
         parts.push_back(part(names[side][0], bone, upper));
-        parts.push_back(part(names[side][1], bone + 1, capsule(kForearm, 58, 45, 14, MatSkin)));
+        parts.push_back(part(names[side][1], bone + 1, capsule(kForearm, 58, 45, 12, MatSkin)));
         parts.push_back(part(names[side][2], bone + 2, handMesh(sign)));
     }
 
@@ -284,11 +284,11 @@ std::vector<Part> buildParts() {
                                         {"thigh_R", "shin_R", "shoe_R"}};
     for (int side = 0; side < 2; ++side) {
         int bone = side == 0 ? BoneThighL : BoneThighR;
-        parts.push_back(part(legNames[side][0], bone, capsule(kThigh, 122, 92, 16, MatJeans)));
-        Mesh shin = capsule(kShin, 92, 70, 16, MatJeans);
+        parts.push_back(part(legNames[side][0], bone, capsule(kThigh, 122, 92, 14, MatJeans)));
+        Mesh shin = capsule(kShin, 92, 70, 14, MatJeans);
         Mesh cuff = lathe({ring(-492, 0, 0), ring(-496, 90, 90), ring(-505, 99, 99),
                            ring(-555, 99, 99), ring(-562, 92, 92), ring(-566, 0, 0)},
-                          16, MatJeans);
+                          14, MatJeans);
         append(shin, cuff);
         parts.push_back(part(legNames[side][1], bone + 1, shin));
         parts.push_back(part(legNames[side][2], bone + 2, shoeMesh(), 0.6));

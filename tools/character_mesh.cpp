@@ -135,12 +135,12 @@ Mesh lathe(const std::vector<Ring>& profile, int segments, int material) {
 
 Mesh capsule(double len, double r0, double r1, int segments, int material) {
     std::vector<Ring> profile;
-    const int cap = 4;
+    const int cap = 3;
     for (int i = 0; i <= cap; ++i) {
         double a = kPi / 2 * (cap - i) / cap;  // 90 degrees at the pole
         profile.push_back(ring(r0 * std::sin(a), r0 * std::cos(a), r0 * std::cos(a)));
     }
-    const int body = 3;
+    const int body = 2;
     for (int i = 1; i < body; ++i) {
         double t = static_cast<double>(i) / body;
         double r = lerp(r0, r1, t);

@@ -22,10 +22,13 @@ struct MaterialSpec {
 };
 
 // Textured materials are white so the picture shows in its own colours; the
-// face picture's border has the skin colour, so the two meet unseen.
+// face picture's border has the skin colour, so the two meet unseen. Skin
+// and face are lit to at most full brightness (ambient, diffuse and
+// specular sum below 1): a textured colour is clamped before the picture
+// multiplies it, an untextured one is not, so any excess would mark the seam.
 const MaterialSpec kMaterials[MatCount] = {
-    {"skin", 0.980, 0.800, 0.670, 1, 0.85, 0.60, 0.05, 0.08, 8, nullptr, nullptr},
-    {"face", 1, 1, 1, 1, 0.85, 0.60, 0.05, 0.08, 8, "", nullptr},
+    {"skin", 0.980, 0.800, 0.670, 1, 0.80, 0.60, 0.00, 0.08, 8, nullptr, nullptr},
+    {"face", 1, 1, 1, 1, 0.80, 0.60, 0.00, 0.08, 8, "", nullptr},
     {"hair", 0.330, 0.190, 0.100, 1, 0.80, 0.60, 0.00, 0.35, 24, nullptr, nullptr},
     {"shirt", 1, 1, 1, 1, 0.85, 0.60, 0.04, 0.05, 5, "", nullptr},
     {"jeans", 1, 1, 1, 1, 0.85, 0.60, 0.04, 0.05, 5, "", nullptr},
