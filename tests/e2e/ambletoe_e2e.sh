@@ -173,7 +173,21 @@ point_inside() {
     xdotool mousemove --window "$wid" 20 20 || fail "cannot move the pointer"
 }
 
+# Keys only reach the program once its callbacks are registered, after the
+# loading; a dark blue corner shows the main loop has drawn its second frame.
+wait_until_drawing() {
+    local deadline=$(($(date +%s) + 60))
+    while [ "$(date +%s)" -lt "$deadline" ]; do
+        [ -s "$work/status" ] && fail "the program ended by itself"
+        shoot "$work/first.rgb"
+        [ "$(pixel "$work/first.rgb" 5 5)" = "0 0 51" ] && return 0
+        sleep 0.1
+    done
+    fail "the program never drew its dark blue background"
+}
+
 quit_with() {
+    wait_until_drawing
     point_inside
     xdotool key "$1" 2>/dev/null  # its own status may be 1 when the window goes away
     local status
@@ -252,6 +266,7 @@ key_Q) make_vindle few; start_app; quit_with Q ;;
 key_W_ignored)
     make_vindle few
     start_app
+    wait_until_drawing
     point_inside
     xdotool key W w space Return Up || fail "xdotool could not type"
     sleep 1
