@@ -102,8 +102,9 @@ TEST_F(CharacterModels, EveryFrameLoadsSilentlyWithTheFiguresPartsAndMaterials) 
                     triangles += batch.vertexCount / 3;
                     EXPECT_EQ(batch.hasMaterial, 1);
                     EXPECT_EQ(batch.hasTexture, kTextured[b] ? 1 : 0) << object.name << " " << b;
-                    if (batch.hasTexture)
+                    if (batch.hasTexture) {
                         EXPECT_TRUE(glIsTexture(batch.textureName)) << object.name << " " << b;
+                    }
                 }
                 EXPECT_EQ(used, want.materials) << object.name;
             }
@@ -247,34 +248,36 @@ TEST_F(CharacterModels, StoredNormalsPointOutOfEachTriangle) {
     // The normals the library stored (smoothed or facet) agree with the
     // triangle's own side: no part is lit from inside.
     for (int m = 0; m < 3; ++m)
-      for (int frame = 0; frame < kMotions[m].frames; ++frame) {
-        const MeshModel* model = models[m][frame];
-        for (int o = 0; o < model->objectCount; ++o)
-            for (int b = 0; b < model->objects[o].batchCount; ++b) {
-                const MaterialBatch& batch = model->objects[o].batches[b];
+        for (int frame = 0; frame < kMotions[m].frames; ++frame) {
+            const MeshModel* model = models[m][frame];
+            for (int o = 0; o < model->objectCount; ++o) {
+                const MeshObject& object = model->objects[o];
                 int against = 0;
-                for (int i = 0; i + 2 < batch.vertexCount; i += 3) {
-                    const float* p[3];
-                    const float* n[3];
-                    for (int k = 0; k < 3; ++k) {
-                        p[k] = batch.hasTexture ? batch.texturedVertices[i + k].position
-                                                : batch.plainVertices[i + k].position;
-                        n[k] = batch.hasTexture ? batch.texturedVertices[i + k].normal
-                                                : batch.plainVertices[i + k].normal;
+                for (int b = 0; b < object.batchCount; ++b) {
+                    const MaterialBatch& batch = object.batches[b];
+                    for (int i = 0; i + 2 < batch.vertexCount; i += 3) {
+                        const float* p[3];
+                        const float* n[3];
+                        for (int k = 0; k < 3; ++k) {
+                            p[k] = batch.hasTexture ? batch.texturedVertices[i + k].position
+                                                    : batch.plainVertices[i + k].position;
+                            n[k] = batch.hasTexture ? batch.texturedVertices[i + k].normal
+                                                    : batch.plainVertices[i + k].normal;
+                        }
+                        double u[3], v[3];
+                        for (int k = 0; k < 3; ++k) {
+                            u[k] = p[0][k] - p[1][k];
+                            v[k] = p[2][k] - p[1][k];
+                        }
+                        double f[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                                       u[0] * v[1] - u[1] * v[0]};
+                        for (int k = 0; k < 3; ++k)
+                            if (f[0] * n[k][0] + f[1] * n[k][1] + f[2] * n[k][2] <= 0) ++against;
                     }
-                    double u[3], v[3];
-                    for (int k = 0; k < 3; ++k) {
-                        u[k] = p[0][k] - p[1][k];
-                        v[k] = p[2][k] - p[1][k];
-                    }
-                    double f[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
-                                   u[0] * v[1] - u[1] * v[0]};
-                    for (int k = 0; k < 3; ++k)
-                        if (f[0] * n[k][0] + f[1] * n[k][1] + f[2] * n[k][2] <= 0) ++against;
                 }
-                EXPECT_EQ(against, 0) << kMotions[m].name << " " << frame << " " << model->objects[o].name;
+                EXPECT_EQ(against, 0) << kMotions[m].name << " " << frame << " " << object.name;
             }
-      }
+        }
 }
 
 // Largest corner movement between two frames of one motion (same layout).
@@ -307,7 +310,9 @@ TEST_F(CharacterModels, EveryMotionLoopsFromItsLastFrameIntoItsFirst) {
         EXPECT_LE(wrap, fastest * 1.1);
         EXPECT_GE(wrap, slowest * 0.5);
         EXPECT_GT(wrap, 0.5);
-        if (m != 0) EXPECT_GT(slowest, 5.0) << "a cycle keeps moving";
+        if (m != 0) {
+            EXPECT_GT(slowest, 5.0) << "a cycle keeps moving";
+        }
     }
 }
 
@@ -336,8 +341,11 @@ TEST_F(CharacterModels, PlantedFeetMoveBackOnePlaybackStepPerFrame) {
             if (planted) ++framesWithContact;
         }
         // Walking never leaves the ground; running has flight.
-        if (m == 1) EXPECT_EQ(framesWithContact, n);
-        else EXPECT_GE(framesWithContact, n / 3);
+        if (m == 1) {
+            EXPECT_EQ(framesWithContact, n);
+        } else {
+            EXPECT_GE(framesWithContact, n / 3);
+        }
     }
 }
 

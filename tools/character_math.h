@@ -82,13 +82,6 @@ inline Mat3 rotZ(double deg) {
     r.m[1][0] = s; r.m[1][1] = c;
     return r;
 }
-inline Mat3 scaling(double x, double y, double z) {
-    Mat3 r;
-    r.m[0][0] = x;
-    r.m[1][1] = y;
-    r.m[2][2] = z;
-    return r;
-}
 
 // A rigid placement: p' = rotation * p + origin.
 struct Frame {

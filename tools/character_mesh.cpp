@@ -178,10 +178,6 @@ void transform(Mesh& mesh, const Frame& frame) {
     for (Vec3& p : mesh.vertices) p = apply(frame, p);
 }
 
-void transformLinear(Mesh& mesh, const Mat3& linear, Vec3 offset) {
-    for (Vec3& p : mesh.vertices) p = linear * p + offset;
-}
-
 void append(Mesh& a, const Mesh& b) {
     int base = static_cast<int>(a.vertices.size());
     a.vertices.insert(a.vertices.end(), b.vertices.begin(), b.vertices.end());
@@ -224,12 +220,6 @@ void flipFaces(Mesh& mesh) {
 
 void orientOutward(Mesh& mesh) {
     if (writtenVolume(mesh) < 0) flipFaces(mesh);
-}
-
-int triangleCount(const Mesh& mesh) {
-    int n = 0;
-    for (const Face& f : mesh.faces) n += f.count - 2;
-    return n;
 }
 
 }  // namespace character

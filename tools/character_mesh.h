@@ -41,12 +41,12 @@ inline Ring ring(double y, double rx, double rz, double cz = 0) {
     return r;
 }
 
-// Joins rings of points into a surface. Every ring has the same number of
-// points, except single-point rings (poles). The points of a ring run
-// counter-clockwise seen from the end of the list. An end ring of several
-// points is closed with a fan to its centre. With loop, the last ring joins
-// the first (a torus-like band) and there are no ends. u runs 0..1 around a
-// ring, v is given per ring.
+// Joins rings of points into a closed surface, turned so that its faces
+// point outward. Every ring has the same number of points, except
+// single-point rings (poles); consecutive points of a ring are neighbours.
+// An end ring of several points is closed with a fan to its centre. With
+// loop, the last ring joins the first (a torus-like band) and there are no
+// ends. u runs 0..1 around a ring, v is given per ring (one more with loop).
 Mesh loft(const std::vector<std::vector<Vec3>>& rings, const std::vector<double>& v,
           int material, bool loop = false);
 
@@ -67,8 +67,6 @@ Mesh box(Vec3 half, int material);
 
 // Moves every vertex by a frame.
 void transform(Mesh& mesh, const Frame& frame);
-// Moves every vertex by a general linear map and offset (used for scaling).
-void transformLinear(Mesh& mesh, const Mat3& linear, Vec3 offset);
 
 // Appends b's vertices and faces to a.
 void append(Mesh& a, const Mesh& b);
@@ -86,9 +84,6 @@ void flipFaces(Mesh& mesh);
 
 // Turns a closed mesh inside out when its faces point inward.
 void orientOutward(Mesh& mesh);
-
-// Triangles the mesh draws as (quads count 2).
-int triangleCount(const Mesh& mesh);
 
 }  // namespace character
 

@@ -22,8 +22,8 @@ struct GrayImage {
 
 enum FaceVariant { FaceOpen = 0, FaceBlink = 1, FaceYawn = 2 };
 
-// Where the head's planar face mapping puts the features: the face picture
-// spans x, y in [-1, 1] with y up, which the head maps to its front.
+// The face picture spans x, y in [-1, 1] (y up), which the head projects
+// straight onto its front; its border is plain skin.
 Image drawFace(FaceVariant variant);
 Image drawShirt();
 Image drawJeans();
