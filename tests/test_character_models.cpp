@@ -317,9 +317,11 @@ TEST_F(CharacterModels, EveryMotionLoopsFromItsLastFrameIntoItsFirst) {
 }
 
 TEST_F(CharacterModels, PlantedFeetMoveBackOnePlaybackStepPerFrame) {
-    // Playback moves the figure 40 units forward per frame; a sole point on
-    // the ground in two frames running must move back just as far.
-    for (int m = 1; m < 3; ++m) {
+    // Playback moves the figure 40 units forward per walk or run frame; a
+    // sole point on the ground in two frames running must move back just as
+    // far. The idle motion stays on the spot, so its soles stay put.
+    for (int m = 0; m < 3; ++m) {
+        const float step = m == 0 ? 0.0f : kStep;
         int n = kMotions[m].frames, framesWithContact = 0;
         for (int f = 0; f < n; ++f) {
             SCOPED_TRACE(std::string(kMotions[m].name) + " frame " + std::to_string(f));
@@ -334,14 +336,14 @@ TEST_F(CharacterModels, PlantedFeetMoveBackOnePlaybackStepPerFrame) {
                     if (std::fabs(pa[i + 1] - kGround) > 0.05f || std::fabs(pb[i + 1] - kGround) > 0.05f)
                         continue;
                     ++planted;
-                    EXPECT_NEAR(pb[i + 2] - pa[i + 2], -kStep, 0.05) << shoe << " slides";
+                    EXPECT_NEAR(pb[i + 2] - pa[i + 2], -step, 0.05) << shoe << " slides";
                     EXPECT_NEAR(pb[i] - pa[i], 0.0, 0.05) << shoe << " slides sideways";
                 }
             }
             if (planted) ++framesWithContact;
         }
-        // Walking never leaves the ground; running has flight.
-        if (m == 1) {
+        // Walking and idling never leave the ground; running has flight.
+        if (m != 2) {
             EXPECT_EQ(framesWithContact, n);
         } else {
             EXPECT_GE(framesWithContact, n / 3);

@@ -206,7 +206,7 @@ std::vector<Key> akubiKeys() {
     Pose inhale = rest;  // a deep breath in before the yawn
     inhale.chestPitch = -3;
     inhale.headPitch = -4;
-    inhale.pelvis.y += 6;
+    inhale.pelvis.y += 3;
     for (ArmPose& a : inhale.arm) {
         a.forward = 0;
         a.abduct = 12;
@@ -216,7 +216,7 @@ std::vector<Key> akubiKeys() {
     Pose rising = rest;  // fists come up in front of the chest
     rising.chestPitch = -6;
     rising.headPitch = -14;
-    rising.pelvis.y += 10;
+    rising.pelvis.y += 4;
     for (ArmPose& a : rising.arm) {
         a.forward = 40;
         a.abduct = 18;
