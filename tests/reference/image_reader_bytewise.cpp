@@ -1,0 +1,198 @@
+// The image reader as it first stood, one getc per byte: the reference that
+// the row-reading reader must match pixel for pixel.
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "mqo/internal.h"
+
+namespace {
+
+enum FileType { TYPE_BMP, TYPE_TGA, TYPE_PNG, TYPE_JPG };
+
+// Widths from 32768 on would overflow 32-bit byte counts of the block.
+const int WIDEST_IMAGE = 32767;
+// A block may be this much larger than its file: a truncated image still
+// loads, but a damaged width cannot make a tiny file claim gigabytes.
+const size_t BLOCK_SLACK = 64 * 1024;
+const size_t BLOCK_PER_FILE_BYTE = 16;
+
+// Decides the type by the last three characters (name has at least three);
+// anything else is read as BMP and renamed so in place.
+FileType typeByName(char* name) {
+    char* ext = name + std::strlen(name) - 3;
+    char lower[4];
+    for (int i = 0; i < 3; ++i) lower[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(ext[i])));
+    lower[3] = '\0';
+    if (!std::strcmp(lower, "tga")) return TYPE_TGA;
+    if (!std::strcmp(lower, "png")) return TYPE_PNG;
+    if (!std::strcmp(lower, "jpg")) return TYPE_JPG;
+    std::memcpy(ext, "bmp", 3);
+    return TYPE_BMP;
+}
+
+long fileSize(FILE* file) {
+    if (std::fseek(file, 0, SEEK_END) != 0) return -1;
+    return std::ftell(file);
+}
+
+// Reads n bytes at offset; false when the file ends before them.
+bool readAt(FILE* file, long offset, unsigned char* out, size_t n) {
+    return std::fseek(file, offset, SEEK_SET) == 0 && std::fread(out, 1, n, file) == n;
+}
+
+// The widest image that can be made and uploaded: the driver's limit when a
+// context answers, never more than WIDEST_IMAGE.
+int widestImage() {
+    GLint driverLimit = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &driverLimit);
+    return driverLimit > 0 && driverLimit < WIDEST_IMAGE ? driverLimit : WIDEST_IMAGE;
+}
+
+unsigned char lowered(int value, unsigned char alpha) {
+    return value > alpha ? alpha : static_cast<unsigned char>(value);
+}
+
+// The file stores its rows bottom-up, B G R (A), back to back. Reading stops
+// where the file ends: pixels it does not supply keep the block's zeros.
+void readColourPixels(FILE* file, unsigned char* block, int width, bool fileAlpha, unsigned char alpha) {
+    size_t rowBytes = static_cast<size_t>(width) * 4;
+    for (int y = 0; y < width; ++y) {
+        unsigned char* pixel = block + static_cast<size_t>(width - 1 - y) * rowBytes;
+        for (int x = 0; x < width; ++x, pixel += 4) {
+            int b = std::getc(file), g = std::getc(file), r = std::getc(file);
+            int a = fileAlpha ? std::getc(file) : alpha;
+            if (b == EOF || g == EOF || r == EOF || a == EOF) return;
+            pixel[0] = static_cast<unsigned char>(r);
+            pixel[1] = static_cast<unsigned char>(g);
+            pixel[2] = static_cast<unsigned char>(b);
+            pixel[3] = lowered(a, alpha);
+        }
+    }
+}
+
+// An alpha plane writes A only; 32-bit planes carry it in their fourth byte.
+void readAlphaPixels(FILE* file, unsigned char* block, int width, int depth, unsigned char alpha) {
+    size_t rowBytes = static_cast<size_t>(width) * 4;
+    for (int y = 0; y < width; ++y) {
+        unsigned char* pixel = block + static_cast<size_t>(width - 1 - y) * rowBytes;
+        for (int x = 0; x < width; ++x, pixel += 4) {
+            if (depth == 32) {
+                std::getc(file);
+                std::getc(file);
+                std::getc(file);
+            }
+            int a = std::getc(file);
+            if (a == EOF) return;
+            pixel[3] = lowered(a, alpha);
+        }
+    }
+}
+
+}  // namespace
+
+unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size,
+                                   unsigned char alpha) {
+    unsigned char* block = nullptr;
+    FILE* file = nullptr;
+    bool error = false;
+    int width = -1;
+    int fileWidth[2] = {-1, -1};
+    int widest = 0;  // asked of the driver once a width needs checking
+    char* names[2] = {texturePath, alphaPath};
+
+    for (int i = 0; i < 2 && !error; ++i) {
+        char* name = names[i];
+        if (name == nullptr) continue;
+        bool isAlpha = i == 1;
+        // Without three characters there is no type to tell, and no file to read.
+        if (std::strlen(name) < 3) {
+            std::printf(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, name);
+            error = true;
+            width = -1;
+            break;
+        }
+        FileType type = typeByName(name);
+        if (isAlpha && type != TYPE_TGA && type != TYPE_PNG) {
+            std::printf(MQO_MSG_ALPHA_TYPE, name);
+            break;
+        }
+        file = std::fopen(name, "rb");
+        if (file == nullptr) {
+            std::printf(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, name);
+            continue;
+        }
+        if (type == TYPE_PNG || type == TYPE_JPG) {
+            std::printf(MQO_MSG_FORMAT, name);
+            std::fclose(file);
+            file = nullptr;
+            continue;
+        }
+
+        long length = fileSize(file);
+        unsigned char header[18] = {};
+        int w = 0, depth = 0, imageType = 0;
+        long dataOffset;
+        bool headerRead;
+        if (type == TYPE_TGA) {
+            dataOffset = 18;
+            headerRead = length >= 0 && readAt(file, 0, header, 18);
+            w = header[12] | header[13] << 8;
+            depth = header[16];
+            imageType = header[2];
+        } else {
+            dataOffset = 54;
+            headerRead = length >= dataOffset && readAt(file, 18, header, 4);
+            w = static_cast<int32_t>(static_cast<uint32_t>(header[0]) | static_cast<uint32_t>(header[1]) << 8 |
+                                     static_cast<uint32_t>(header[2]) << 16 |
+                                     static_cast<uint32_t>(header[3]) << 24);
+        }
+        if (headerRead && widest == 0) widest = widestImage();
+        // A file shorter than its header, or a width that cannot become a
+        // texture, fails the whole read.
+        if (!headerRead || w <= 0 || w > widest) {
+            error = true;
+            width = -1;
+            break;
+        }
+        fileWidth[i] = w;
+        width = w;
+        if (fileWidth[0] >= 0 && fileWidth[1] >= 0 && fileWidth[0] != fileWidth[1]) {
+            error = true;
+            break;
+        }
+        if (isAlpha && !((depth == 8 && imageType == 3) || (depth == 32 && imageType == 2))) break;
+
+        if (block == nullptr) {
+            size_t bytes = static_cast<size_t>(w) * static_cast<size_t>(w) * 4;  // w <= 32767: no overflow
+            if (bytes > BLOCK_SLACK &&
+                (bytes - BLOCK_SLACK) / BLOCK_PER_FILE_BYTE > static_cast<size_t>(length)) {
+                error = true;
+                width = -1;
+                break;
+            }
+            // Zeroed: pixels a short file lacks, and R G B of a block made
+            // from the alpha file alone, must not be left undefined.
+            block = static_cast<unsigned char*>(std::calloc(bytes, 1));
+            if (block == nullptr) {
+                std::fclose(file);
+                return nullptr;
+            }
+        }
+        if (std::fseek(file, dataOffset, SEEK_SET) == 0) {
+            if (isAlpha) readAlphaPixels(file, block, w, depth, alpha);
+            else readColourPixels(file, block, w, type == TYPE_TGA && depth == 32, alpha);
+        }
+        std::fclose(file);
+        file = nullptr;
+    }
+
+    if (file != nullptr) std::fclose(file);
+    if (error || width < 0) {
+        std::free(block);
+        block = nullptr;
+    }
+    if (size != nullptr) *size = width;
+    return block;
+}
