@@ -172,8 +172,34 @@ void writeImageSet(const std::string& dir, const std::string& name, const std::s
             writeFile(dir + "/" + name + "_cut" + std::to_string(i) + "." + ext, file, cuts[i]);
 }
 
+// Lines of every length from 0 to 600 bytes (longer ones arrive in pieces),
+// some with carriage returns and NUL bytes, enough of them to cross the
+// stream's block edges many times, with binary vertex blocks in between.
+void writeLineLengths(const std::string& path, uint32_t& state) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) return;
+    std::fprintf(f, "Metasequoia Document\nMaterial 1 {\n\"m\" col(1 0 0 1) dif(1)\n}\n");
+    for (int object = 0; object < 24; ++object) {
+        std::fprintf(f, "Object \"o%d\" {\n\tvertex 700 {\n", object);
+        for (int i = 0; i < 700; ++i) {
+            int pad = static_cast<int>(nextRandom(state) % 600);
+            std::fprintf(f, "%d.5 %d %d", i, object, pad);
+            for (int k = 0; k < pad; ++k) std::fputc(" \t\r#\0x"[nextRandom(state) % 6], f);
+            std::fputc('\n', f);
+        }
+        std::fprintf(f, "\t}\n\tface 233 {\n");
+        for (int i = 0; i < 233; ++i) std::fprintf(f, "\t\t3 V(%d %d %d) M(0)\n", 3 * i, 3 * i + 1, 3 * i + 2);
+        std::fprintf(f, "\t}\n}\nObject \"b%d\" {\n\tBVertex 5 {\n\t\tVector 5 [60]\n", object);
+        for (int i = 0; i < 60; ++i) std::fputc(static_cast<int>(nextRandom(state) & 0xff), f);
+        std::fprintf(f, "\n\t}\n\tface 2 {\n\t\t3 V(0 1 2) M(0)\n\t\t3 V(2 3 4) M(0)\n\t}\n}\n");
+    }
+    std::fprintf(f, "Eof\n");
+    std::fclose(f);
+}
+
 int writeFixtures(const char* dir) {
     uint32_t state = 12345;
+    writeLineLengths(std::string(dir) + "/line_lengths.mqo", state);
     for (int w : {1, 2, 3, 5, 8, 17}) {
         std::string ws = std::to_string(w);
         std::vector<unsigned char> bmp(54 + static_cast<size_t>(w) * w * 3);
