@@ -12,10 +12,10 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMQO_BUILD_APP=ON \
 cmake --build "$build" -j"$(nproc)" >/dev/null
 
 echo "== machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
-if [ -x "$build/bench/bench_load" ]; then
-    echo "== document loading"
-    "$build/bench/bench_load" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
-fi
+echo "== document loading (Scan: reading and scanning only; Load: the whole mqoLoadModel)"
+"$build/bench/bench_load" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+echo "== the same with the first reader (stdio lines, sscanf patterns)"
+"$build/bench/bench_load_reference" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 echo "== the character's 150 frames"
 EGL_PLATFORM=surfaceless "$build/bench/bench_frames" "$build/app/vindle"
 

@@ -1,0 +1,25 @@
+# The library's sources with its first, simplest pieces in place of the fast
+# ones: a stdio line stream, sscanf patterns, a byte-at-a-time image reader
+# and the mesh builder as first written (all under tests/reference). The
+# comparison test and the benchmarks build the library once more from these.
+function(mqo_reference_sources out)
+  set(replacements
+    image_reader image_reader_bytewise
+    document_patterns document_patterns_sscanf
+    line_reader line_reader_stdio
+    mesh_builder mesh_builder_reference)
+  get_target_property(sources mqomodel_objects SOURCES)
+  set(result)
+  foreach(src IN LISTS sources)
+    get_filename_component(piece ${src} NAME_WE)
+    list(FIND replacements ${piece} at)
+    if(at EQUAL -1)
+      list(APPEND result ${PROJECT_SOURCE_DIR}/mqo/${src})
+    else()
+      math(EXPR at "${at} + 1")
+      list(GET replacements ${at} reference)
+      list(APPEND result ${PROJECT_SOURCE_DIR}/tests/reference/${reference}.cpp)
+    endif()
+  endforeach()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
