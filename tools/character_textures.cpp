@@ -289,7 +289,7 @@ bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 std::vector<uint8_t> tgaHeader(int type, int size, int depth) {
     std::vector<uint8_t> out(2, 0);  // no id, no colour map
     out.push_back(static_cast<uint8_t>(type));
-    out.resize(12, 0);  // colour map spec and origin
+    out.resize(12, 0);  // colour map fields and image origin
     put16(out, static_cast<unsigned>(size));
     put16(out, static_cast<unsigned>(size));
     out.push_back(static_cast<uint8_t>(depth));

@@ -14,7 +14,7 @@ namespace character {
 
 namespace {
 
-struct MaterialSpec {
+struct MaterialLook {
     const char* name;
     double r, g, b, a, dif, amb, emi, spc, power;
     const char* texture;  // null when untextured
@@ -26,7 +26,7 @@ struct MaterialSpec {
 // and face are lit to at most full brightness (ambient, diffuse and
 // specular sum below 1): a textured colour is clamped before the picture
 // multiplies it, an untextured one is not, so any excess would mark the seam.
-const MaterialSpec kMaterials[MatCount] = {
+const MaterialLook kMaterials[MatCount] = {
     {"skin", 0.980, 0.800, 0.670, 1, 0.80, 0.60, 0.00, 0.08, 8, nullptr, nullptr},
     {"face", 1, 1, 1, 1, 0.80, 0.60, 0.00, 0.08, 8, "", nullptr},
     {"hair", 0.330, 0.190, 0.100, 1, 0.80, 0.60, 0.00, 0.35, 24, nullptr, nullptr},
@@ -123,7 +123,7 @@ std::string documentText(const std::vector<Part>& parts, int faceVariant, bool b
     add(out, "\tamb 0.250 0.250 0.250\r\n}\r\n");
     add(out, "Material %d {\r\n", static_cast<int>(MatCount));
     for (int i = 0; i < MatCount; ++i) {
-        const MaterialSpec& s = kMaterials[i];
+        const MaterialLook& s = kMaterials[i];
         add(out, "\t\"%s\" shader(3) col(%.3f %.3f %.3f %.3f) dif(%.3f) amb(%.3f) emi(%.3f) spc(%.3f) power(%.2f)",
             s.name, s.r, s.g, s.b, s.a, s.dif, s.amb, s.emi, s.spc, s.power);
         if (const char* tex = textureOf(i, faceVariant)) add(out, " tex(\"%s\")", tex);
