@@ -276,6 +276,9 @@ key_W_ignored)
 window_close)
     make_vindle few
     start_app
+    # Close a window that is playing, as a person would; a request sent while
+    # the frames still load waits in the queue and only eats into the 2 s.
+    wait_until_drawing
     "$wm_delete" "$wid" || fail "could not send WM_DELETE_WINDOW"
     status=$(wait_for_end 2)
     [ "$status" = 0 ] || fail "after the close request the program ended with: $status (want 0)"
@@ -310,7 +313,10 @@ picture_and_drag)
     ;;
 no_vindle)
     start_app
-    sleep 2
+    # A fixed sleep could catch the black first frame on a loaded machine;
+    # wait for the dark blue one, then let it play a while.
+    wait_until_drawing
+    sleep 1
     shoot "$work/empty.rgb"
     colours=$("$convert" -size 640x480 -depth 8 "rgb:$work/empty.rgb" -format %k info:)
     [ "$colours" = 1 ] || fail "the picture without models has $colours colours, want only the background"
