@@ -3,13 +3,13 @@
 #define MQO_TESTS_TEST_IMAGE_FILES_H
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
+#include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
+
+#include "support/temp_dir.h"
 
 namespace testimages {
 
@@ -27,7 +27,9 @@ inline void put32(Bytes& b, size_t at, uint32_t v) {
 // A 24-bit BMP whose header says width x height; pixels are the stored bytes
 // (B G R per pixel, rows back to back, bottom row first).
 inline Bytes bmp(int32_t width, int32_t height, const Bytes& pixels) {
-    Bytes b(54, 0);
+    // Sized once and copied into: gcc 12 misreads insert() after a fixed
+    // header as writing out of bounds.
+    Bytes b(54 + pixels.size(), 0);
     b[0] = 'B';
     b[1] = 'M';
     put32(b, 2, static_cast<uint32_t>(54 + pixels.size()));
@@ -37,20 +39,20 @@ inline Bytes bmp(int32_t width, int32_t height, const Bytes& pixels) {
     put32(b, 22, static_cast<uint32_t>(height));
     put16(b, 26, 1);
     put16(b, 28, 24);
-    b.insert(b.end(), pixels.begin(), pixels.end());
+    std::copy(pixels.begin(), pixels.end(), b.begin() + 54);
     return b;
 }
 
 // An uncompressed TGA: type 2 true colour or 3 grey, depth 8/24/32.
 inline Bytes tga(int width, int height, int type, int depth, const Bytes& pixels,
                  uint8_t descriptor = 0) {
-    Bytes b(18, 0);
+    Bytes b(18 + pixels.size(), 0);
     b[2] = static_cast<uint8_t>(type);
     put16(b, 12, static_cast<uint32_t>(width));
     put16(b, 14, static_cast<uint32_t>(height));
     b[16] = static_cast<uint8_t>(depth);
     b[17] = descriptor;
-    b.insert(b.end(), pixels.begin(), pixels.end());
+    std::copy(pixels.begin(), pixels.end(), b.begin() + 18);
     return b;
 }
 
@@ -61,35 +63,18 @@ inline Bytes counting(size_t n, uint8_t first = 1) {
     return b;
 }
 
-// A fresh folder per test, removed afterwards.
-class TempDir {
+// A fresh folder per test, removed afterwards; a file that cannot be
+// written fails the test.
+class TempDir : public testsupport::TempDir {
 public:
-    TempDir() {
-        std::string pattern = testing::TempDir() + "mqo_images_XXXXXX";
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back('\0');
-        if (mkdtemp(buf.data()) != nullptr) path_ = buf.data();
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-    }
-    const std::string& path() const { return path_; }
+    TempDir() : testsupport::TempDir("mqo_images") {}
 
     // Writes the bytes as file `name` in the folder; returns the full path.
     std::string write(const std::string& name, const Bytes& bytes) const {
-        std::string full = path_ + "/" + name;
-        FILE* f = std::fopen(full.c_str(), "wb");
-        EXPECT_NE(f, nullptr) << full;
-        if (f) {
-            std::fwrite(bytes.data(), 1, bytes.size(), f);
-            std::fclose(f);
-        }
+        const std::string full = file(name);
+        EXPECT_TRUE(testsupport::writeFile(full, bytes)) << full;
         return full;
     }
-
-private:
-    std::string path_;
 };
 
 // A path in a modifiable buffer, as the library's callers hand them over.

@@ -3,47 +3,15 @@
 #ifndef MQO_TESTS_TEST_READER_FILES_H
 #define MQO_TESTS_TEST_READER_FILES_H
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "support/temp_dir.h"
+
 namespace readerfiles {
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "mqo_reader_XXXXXX").string();
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back('\0');
-        if (mkdtemp(buf.data()) != nullptr) path_ = buf.data();
-    }
-    ~TempDir() {
-        std::error_code ec;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& path() const { return path_; }
-
-    // Writes bytes to name (subfolders are made) and returns the full path.
-    std::string write(const std::string& name, const std::string& bytes) const {
-        std::filesystem::path full = std::filesystem::path(path_) / name;
-        std::filesystem::create_directories(full.parent_path());
-        FILE* f = std::fopen(full.string().c_str(), "wb");
-        if (f != nullptr) {
-            std::fwrite(bytes.data(), 1, bytes.size(), f);
-            std::fclose(f);
-        }
-        return full.string();
-    }
-
-private:
-    std::string path_;
-};
+using testsupport::TempDir;
 
 // Little-endian float bytes, as a binary vertex block holds them.
 inline std::string floatBytes(const std::vector<float>& values) {

@@ -1,0 +1,93 @@
+// A private temporary folder for the tests and fuzz targets, removed with
+// everything in it, and whole-file reads and writes. Header only and free of
+// GoogleTest, so fuzz targets and child-process tests can use it too.
+#ifndef MQO_TESTS_SUPPORT_TEMP_DIR_H
+#define MQO_TESTS_SUPPORT_TEMP_DIR_H
+
+#include <stdlib.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace testsupport {
+
+// Replaces the file at path with size bytes; false unless all were written.
+inline bool writeFile(const std::string& path, const void* data, size_t size) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) return false;
+    const bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
+    return std::fclose(f) == 0 && ok;
+}
+inline bool writeFile(const std::string& path, const std::string& bytes) {
+    return writeFile(path, bytes.data(), bytes.size());
+}
+inline bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    return writeFile(path, bytes.data(), bytes.size());
+}
+
+// The whole file; "" when it cannot be read.
+inline std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class TempDir {
+public:
+    // Makes a new folder <parent>/<tag>_XXXXXX. Without a parent, or when
+    // the parent refuses, it goes in the system's temp folder; path() is ""
+    // when no folder could be made, so callers can fail cleanly.
+    explicit TempDir(const std::string& tag = "mqo_test", const std::string& parent = "") {
+        if (!parent.empty()) make(parent + "/" + tag + "_XXXXXX");
+        if (path_.empty()) {
+            std::error_code ec;
+            std::string system = std::filesystem::temp_directory_path(ec).string();
+            make((ec || system.empty() ? std::string("/tmp") : system) + "/" + tag + "_XXXXXX");
+        }
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+    // Writes bytes as name (its subfolders are made) and returns the full
+    // path, written or not: a later open then reports the failure.
+    std::string write(const std::string& name, const void* data, size_t size) const {
+        const std::string full = file(name);
+        std::error_code ignored;
+        std::filesystem::create_directories(std::filesystem::path(full).parent_path(), ignored);
+        writeFile(full, data, size);
+        return full;
+    }
+    std::string write(const std::string& name, const std::string& bytes) const {
+        return write(name, bytes.data(), bytes.size());
+    }
+    std::string write(const std::string& name, const std::vector<uint8_t>& bytes) const {
+        return write(name, bytes.data(), bytes.size());
+    }
+
+private:
+    void make(const std::string& pattern) {
+        std::vector<char> buf(pattern.begin(), pattern.end());
+        buf.push_back('\0');
+        if (mkdtemp(buf.data()) != nullptr) path_ = buf.data();
+    }
+
+    std::string path_;
+};
+
+}  // namespace testsupport
+
+#endif  // MQO_TESTS_SUPPORT_TEMP_DIR_H
