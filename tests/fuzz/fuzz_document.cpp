@@ -5,81 +5,36 @@
 // model must be consistent: at most 49 counted objects, every non-empty
 // batch holding an array of exactly its vertex count, and a buffer object
 // holding exactly that array.
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "fuzz/quiet_stdout.h"
 #include "mqo/internal.h"
 #include "support/fake_gl.h"
+#include "support/temp_dir.h"
+#include "test_reader_files.h"
 
 namespace {
 
-std::string folder;
-
-void removeFolder() {
-    for (const char* name : {"/doc.mqo", "/t.bmp"}) unlink((folder + name).c_str());
-    rmdir(folder.c_str());
+// Memory-backed when the system has it: every input writes a file. Removed
+// when the fuzzer exits.
+const testsupport::TempDir& folder() {
+    static const testsupport::TempDir dir("fuzz_document", "/dev/shm");
+    return dir;
 }
 
-void writeFile(const std::string& path, const void* data, size_t size) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) abort();
-    if (size) std::fwrite(data, 1, size, f);
-    std::fclose(f);
-}
-
-// A 2 x 2 24-bit BMP.
-void writeTexture() {
-    unsigned char b[54 + 16] = {'B', 'M'};
-    auto put32 = [&](int at, unsigned v) {
-        for (int i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
-    };
-    put32(2, sizeof b);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, 2);
-    put32(22, 2);
-    b[26] = 1;
-    b[28] = 24;
-    put32(34, 16);
-    std::memset(b + 54, 0x80, 16);
-    writeFile(folder + "/t.bmp", b, sizeof b);
-}
-
+// The folder with the valid texture beside where the documents go.
 bool makeFolder() {
-    if (!folder.empty()) return true;
-    char pattern[] = "/dev/shm/fuzz_document_XXXXXX";
-    char fallback[] = "/tmp/fuzz_document_XXXXXX";
-    if (mkdtemp(pattern) != nullptr) folder = pattern;
-    else if (mkdtemp(fallback) != nullptr) folder = fallback;
-    else return false;
-    atexit(removeFolder);
-    writeTexture();
+    static bool ready = false;
+    if (ready) return true;
+    if (folder().path().empty()) return false;
+    if (!testsupport::writeFile(folder().file("t.bmp"), readerfiles::tinyBmp())) abort();
+    ready = true;
     return true;
 }
-
-// The library's messages would flood the fuzzer's output.
-struct QuietStdout {
-    int saved;
-    QuietStdout() {
-        std::fflush(stdout);
-        saved = dup(1);
-        int devNull = open("/dev/null", O_WRONLY);
-        dup2(devNull, 1);
-        close(devNull);
-    }
-    ~QuietStdout() {
-        std::fflush(stdout);
-        dup2(saved, 1);
-        close(saved);
-    }
-};
 
 void checkModel(const MeshModel* m) {
     if (m->objectCount < 0 || m->objectCount > 49) abort();
@@ -109,8 +64,8 @@ void checkModel(const MeshModel* m) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!makeFolder()) return 0;
-    std::string path = folder + "/doc.mqo";
-    writeFile(path, data, size);
+    const std::string path = folder().file("doc.mqo");
+    if (!testsupport::writeFile(path, data, size)) abort();
 
     fakegl::reset();
     QuietStdout quiet;

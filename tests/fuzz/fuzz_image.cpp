@@ -6,68 +6,31 @@
 // .png), byte 1 the alpha byte, bytes 2-3 the texture file's length L
 // (little-endian, cut to what is left), then L texture bytes, then the alpha
 // file's bytes.
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "fuzz/quiet_stdout.h"
 #include "mqo/internal.h"
 #include "support/fake_gl.h"
+#include "support/temp_dir.h"
 
 namespace {
 
-std::string folder;
-
-void removeFolder() {
-    for (const char* name : {"/t.bmp", "/t.tga", "/a.tga", "/a.png"}) unlink((folder + name).c_str());
-    rmdir(folder.c_str());
+// Memory-backed when the system has it: every input writes two files.
+// Removed when the fuzzer exits.
+const testsupport::TempDir& folder() {
+    static const testsupport::TempDir dir("fuzz_image", "/dev/shm");
+    return dir;
 }
-
-bool makeFolder() {
-    if (!folder.empty()) return true;
-    // Memory-backed when the system has it: every input writes two files.
-    char pattern[] = "/dev/shm/fuzz_image_XXXXXX";
-    char fallback[] = "/tmp/fuzz_image_XXXXXX";
-    if (mkdtemp(pattern) != nullptr) folder = pattern;
-    else if (mkdtemp(fallback) != nullptr) folder = fallback;
-    else return false;
-    atexit(removeFolder);
-    return true;
-}
-
-void writeFile(const std::string& path, const uint8_t* data, size_t size) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) abort();
-    if (size) std::fwrite(data, 1, size, f);
-    std::fclose(f);
-}
-
-// The library's messages would flood the fuzzer's output.
-struct QuietStdout {
-    int saved;
-    QuietStdout() {
-        std::fflush(stdout);
-        saved = dup(1);
-        int devNull = open("/dev/null", O_WRONLY);
-        dup2(devNull, 1);
-        close(devNull);
-    }
-    ~QuietStdout() {
-        std::fflush(stdout);
-        dup2(saved, 1);
-        close(saved);
-    }
-};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 4 || !makeFolder()) return 0;
+    if (size < 4 || folder().path().empty()) return 0;
     uint8_t flags = data[0];
     uint8_t alpha = data[1];
     size_t textureLength = data[2] | data[3] << 8;
@@ -75,10 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size -= 4;
     if (textureLength > size) textureLength = size;
 
-    std::string texture = folder + ((flags & 1) ? "/t.tga" : "/t.bmp");
-    std::string plane = folder + ((flags & 8) ? "/a.png" : "/a.tga");
-    writeFile(texture, data, textureLength);
-    writeFile(plane, data + textureLength, size - textureLength);
+    const std::string texture = folder().file((flags & 1) ? "t.tga" : "t.bmp");
+    const std::string plane = folder().file((flags & 8) ? "a.png" : "a.tga");
+    if (!testsupport::writeFile(texture, data, textureLength)) abort();
+    if (!testsupport::writeFile(plane, data + textureLength, size - textureLength)) abort();
 
     char texturePath[256], alphaPath[256];
     std::snprintf(texturePath, sizeof texturePath, "%s", texture.c_str());
