@@ -7,13 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "commands.h"
 #include "platform.h"
+#include "support/temp_dir.h"
 #include "viewer.h"
 
 // This test binary records through appendCommand only, so nothing registers
@@ -30,21 +29,13 @@ struct ChildResult {
     std::string err;
 };
 
-std::string slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // Runs a program with its standard streams in files; withoutDisplay removes
 // DISPLAY so that a window, if one were opened, could not be.
 ChildResult runChild(std::vector<std::string> args, bool withoutDisplay = false)
 {
-    char dir[] = "/tmp/app_recorder_XXXXXX";
-    if (!mkdtemp(dir)) return {};
-    std::string outPath = std::string(dir) + "/out", errPath = std::string(dir) + "/err";
+    testsupport::TempDir dir("app_recorder");
+    if (dir.path().empty()) return {};
+    std::string outPath = dir.file("out"), errPath = dir.file("err");
     pid_t pid = fork();
     if (pid == 0) {
         int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -62,11 +53,8 @@ ChildResult runChild(std::vector<std::string> args, bool withoutDisplay = false)
     int status = 0;
     if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
         r.status = WEXITSTATUS(status);
-    r.out = slurp(outPath);
-    r.err = slurp(errPath);
-    unlink(outPath.c_str());
-    unlink(errPath.c_str());
-    rmdir(dir);
+    r.out = testsupport::readFile(outPath);
+    r.err = testsupport::readFile(errPath);
     return r;
 }
 

@@ -20,6 +20,7 @@
 #include "commands.h"
 #include "playback.h"
 #include "support/fake_gl.h"
+#include "support/temp_dir.h"
 #include "test_app_glut_stub.h"
 #include "viewer.h"
 
@@ -249,11 +250,6 @@ TEST_F(Viewer, EveryOtherKeyIsIgnored)
 
 std::string setUpDir;  // the child's working folder
 
-void writeFile(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
 // A cube with corners at +-800 in one red material.
 std::string cubeDocument()
 {
@@ -326,14 +322,6 @@ std::vector<std::string> linesStartingWith(const std::string& text, const std::s
     return lines;
 }
 
-std::string slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 TEST_F(Viewer, ViewerMainSetsUpLoads150FilesAndEndsWhenTheMainLoopReturns)
 {
     char dir[] = "/tmp/app_viewer_XXXXXX";
@@ -346,11 +334,11 @@ TEST_F(Viewer, ViewerMainSetsUpLoads150FilesAndEndsWhenTheMainLoopReturns)
                              "akubi_00100", "walk_00020", "run_00030", "akubi_0001",
                              "walk_20"};
     for (const char* name : present)
-        writeFile(setUpDir + "/vindle/" + name + ".mqo", cubeDocument());
+        testsupport::writeFile(setUpDir + "/vindle/" + name + ".mqo", cubeDocument());
 
     EXPECT_EXIT(runViewerMain(), ::testing::ExitedWithCode(0), "");
 
-    std::string report = slurp(setUpDir + "/report.txt");
+    std::string report = testsupport::readFile(setUpDir + "/report.txt");
     std::vector<std::string> glut = linesStartingWith(report, "glut ");
     // Each line: <GL calls before> <stdout bytes> <call>
     ASSERT_EQ(glut.size(), 13u) << report;
@@ -395,7 +383,7 @@ TEST_F(Viewer, ViewerMainSetsUpLoads150FilesAndEndsWhenTheMainLoopReturns)
     EXPECT_EQ(linesStartingWith(report, "commands "), std::vector<std::string>{"4 w"});
     // Flushed on the way out although the main loop returned into the exit
     // sequence.
-    EXPECT_EQ(slurp(setUpDir + "/stdout.txt"), "Loading Models... Done.\n");
+    EXPECT_EQ(testsupport::readFile(setUpDir + "/stdout.txt"), "Loading Models... Done.\n");
 
     std::string cleanup = "rm -rf '" + setUpDir + "'";
     EXPECT_EQ(system(cleanup.c_str()), 0);

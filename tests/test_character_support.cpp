@@ -11,8 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <memory>
 
 namespace charactertest {
 
@@ -21,26 +20,14 @@ const MotionInfo kMotions[3] = {{"akubi", 100}, {"walk", 20}, {"run", 30}};
 namespace {
 
 // Temporary folders made by this program, removed when it ends.
-struct Cleanup {
-    std::vector<std::string> folders;
-    ~Cleanup() {
-        for (const std::string& f : folders) {
-            std::error_code ignored;
-            std::filesystem::remove_all(f, ignored);
-        }
-    }
-};
-Cleanup cleanup;
+std::vector<std::unique_ptr<testsupport::TempDir>> folders;
 
 }  // namespace
 
 std::string generateInto(const std::string& tag) {
-    std::string pattern = "/tmp/character_" + tag + "_XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!mkdtemp(buffer.data())) return "";
-    std::string folder = buffer.data();
-    cleanup.folders.push_back(folder);
+    folders.push_back(std::make_unique<testsupport::TempDir>("character_" + tag));
+    const std::string folder = folders.back()->path();
+    if (folder.empty()) return "";
     std::string command = std::string(MAKE_CHARACTER) + " '" + folder + "' >/dev/null";
     if (std::system(command.c_str()) != 0) return "";
     return folder;
@@ -55,13 +42,6 @@ std::string framePath(int motion, int frame) {
     char name[64];
     std::snprintf(name, sizeof name, "/vindle/%s_%05d.mqo", kMotions[motion].name, frame);
     return generated() + name;
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 std::vector<std::pair<std::string, std::string>> readFolder(const std::string& folder) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "mqo/MqoModel.h"
+#include "support/temp_dir.h"
 
 namespace charactertest {
 
@@ -27,7 +28,7 @@ std::string framePath(int motion, int frame);
 
 // Reads every file of a folder (name -> bytes).
 std::vector<std::pair<std::string, std::string>> readFolder(const std::string& folder);
-std::string readFile(const std::string& path);
+using testsupport::readFile;
 
 // Loads a frame at ambletoe's scale 0.5 and returns what the library
 // printed on standard output meanwhile.
