@@ -11,22 +11,12 @@
 #include "mqo/reader_internal.h"
 #include "support/fake_gl.h"
 #include "test_reader_files.h"
-
-using readerfiles::TempDir;
+#include "test_reader_fixture.h"
 
 namespace {
 
-class Reader : public ::testing::Test {
+class Reader : public ReaderFixture {
 protected:
-    void SetUp() override {
-        fakegl::reset();
-        mqoInitLibrary();
-        fakegl::clear();
-    }
-    void TearDown() override { mqoCleanupLibrary(); }
-
-    TempDir dir;
-
     std::vector<MaterialEntry> materials(const std::string& lines, int count) {
         std::vector<MaterialEntry> out(static_cast<size_t>(count));
         MqoStream* s = mqoOpenStream(dir.write("m.txt", lines).c_str());
@@ -42,11 +32,6 @@ protected:
         mqoReadFaceChunk(s, out.data(), count);
         mqoCloseStream(s);
         return out;
-    }
-
-    // Loads text as a document; the model is freed by the fixture's caller.
-    MeshModel* load(const std::string& text, double scale = 1.0) {
-        return mqoLoadModel(dir.write("doc.mqo", text).c_str(), scale);
     }
 };
 

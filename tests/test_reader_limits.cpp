@@ -9,19 +9,12 @@
 
 #include "mqo/internal.h"
 #include "mqo/reader_internal.h"
+#include "support/asan.h"
 #include "support/fake_gl.h"
 #include "test_reader_files.h"
+#include "test_reader_fixture.h"
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define READER_TESTS_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define READER_TESTS_ASAN 1
-#endif
-
-#ifdef READER_TESTS_ASAN
+#ifdef MQO_TESTS_ASAN
 #include <sanitizer/lsan_interface.h>
 // Any single allocation above 64 MB in this program is a failure: the
 // documents here are a few hundred bytes, whatever counts they declare.
@@ -32,20 +25,7 @@ using readerfiles::TempDir;
 
 namespace {
 
-class Limits : public ::testing::Test {
-protected:
-    void SetUp() override {
-        fakegl::reset();
-        mqoInitLibrary();
-        fakegl::clear();
-    }
-    void TearDown() override { mqoCleanupLibrary(); }
-
-    TempDir dir;
-    MeshModel* load(const std::string& text) {
-        return mqoLoadModel(dir.write("doc.mqo", text).c_str(), 1.0);
-    }
-};
+class Limits : public ReaderFixture {};
 
 const std::string kTriangle = "\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n\tface 1 {\n3 V(0 1 2) M(0)\n\t}\n";
 
@@ -242,7 +222,7 @@ TEST_F(Limits, RepeatedLoadsAndFreesLeakNothing) {
     EXPECT_EQ(models[0].objectCount, 49);
     EXPECT_EQ(models[2].objectCount, 49);
     mqoFreeModels(models, 3);
-#ifdef READER_TESTS_ASAN
+#ifdef MQO_TESTS_ASAN
     EXPECT_EQ(__lsan_do_recoverable_leak_check(), 0);
 #endif
 }

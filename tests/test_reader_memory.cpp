@@ -7,19 +7,11 @@
 #include <string>
 
 #include "mqo/internal.h"
+#include "support/asan.h"
 #include "support/fake_gl.h"
 #include "test_reader_files.h"
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define READER_TESTS_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define READER_TESTS_ASAN 1
-#endif
-
-#ifdef READER_TESTS_ASAN
+#ifdef MQO_TESTS_ASAN
 extern "C" const char* __asan_default_options() {
     return "max_allocation_size_mb=1:allocator_may_return_null=1";
 }
@@ -43,7 +35,7 @@ namespace {
 }  // namespace
 
 TEST(OutOfMemory, FailedListsAndBatchesLeaveAConsistentModel) {
-#ifndef READER_TESTS_ASAN
+#ifndef MQO_TESTS_ASAN
     GTEST_SKIP() << "needs the sanitizer's allocator to fail large allocations";
 #else
     fakegl::reset();
