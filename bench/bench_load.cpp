@@ -19,6 +19,7 @@
 
 #include "mqo/MqoModel.h"
 #include "support/egl_context.h"
+#include "test_reader_files.h"
 
 namespace fs = std::filesystem;
 
@@ -28,29 +29,9 @@ std::string folder;
 std::string textPath, binaryPath;
 std::vector<std::string> smallPaths;
 
+// A failed write would time nothing worth reporting.
 void writeFile(const std::string& path, const std::string& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) std::abort();
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
-std::string tinyBmp() {
-    std::string b(54 + 16, '\0');
-    auto put32 = [&](size_t at, unsigned v) {
-        for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>((v >> (8 * i)) & 0xff);
-    };
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(2, static_cast<unsigned>(b.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, 2);
-    put32(22, 2);
-    b[26] = 1;
-    b[28] = 24;
-    for (size_t i = 54; i < b.size(); ++i) b[i] = static_cast<char>(0x80);
-    return b;
+    if (!testsupport::writeFile(path, bytes)) std::abort();
 }
 
 std::string header() {
@@ -204,7 +185,7 @@ int main(int argc, char** argv) {
     mqoInitLibrary();
     if (!vboSupported) std::fprintf(stderr, "note: no buffer objects in this context\n");
 
-    writeFile(folder + "/cloth.bmp", tinyBmp());
+    writeFile(folder + "/cloth.bmp", readerfiles::tinyBmp());
     // 4 objects of 224 x 224 quads: 200,704 quads.
     textPath = folder + "/large_text.mqo";
     binaryPath = folder + "/large_binary.mqo";
