@@ -8,12 +8,16 @@ function(mqo_reference_sources out)
     document_patterns document_patterns_sscanf
     line_reader line_reader_stdio
     mesh_builder mesh_builder_reference)
+  # The first builder was one file; it stands for the pieces split out since.
+  set(left_out mesh_normals mesh_fill)
   get_target_property(sources mqomodel_objects SOURCES)
   set(result)
   foreach(src IN LISTS sources)
     get_filename_component(piece ${src} NAME_WE)
     list(FIND replacements ${piece} at)
-    if(at EQUAL -1)
+    if(piece IN_LIST left_out)
+      # defined by its replacement already
+    elseif(at EQUAL -1)
       list(APPEND result ${PROJECT_SOURCE_DIR}/mqo/${src})
     else()
       math(EXPR at "${at} + 1")
