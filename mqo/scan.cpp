@@ -51,10 +51,10 @@ bool fastDecimal(const char* s, const char* end, float* value) {
     return true;
 }
 
-// Matches "%f" at s (white space already skipped, *s not NUL). Returns the end
-// of what the conversion consumed, or null on a matching failure; *value is
-// written only on success.
-const char* scanFloat(const char* s, float* value) {
+// Matches "%f" at s (white space already skipped, *s not NUL) with the C
+// library's whole automaton. Returns the end of what the conversion
+// consumed, or null on a matching failure; *value is written only on success.
+const char* scanFloatToken(const char* s, float* value) {
     const char* p = s;
     bool gotSign = *p == '+' || *p == '-';
     if (gotSign && *++p == '\0') return nullptr;
@@ -116,6 +116,30 @@ const char* scanFloat(const char* s, float* value) {
     if (token != small) std::free(token);
     if (!converted) return nullptr;
     *value = v;
+    return p;
+}
+
+// scanFloatToken with a first pass for the numbers documents are made of:
+// "[sign]digits[.digits]" not followed by an exponent. The automaton would
+// consume exactly these characters, and fastDecimal's conditions make the
+// value the one strtof gives; anything else takes the whole automaton.
+const char* scanFloat(const char* s, float* value) {
+    const char* p = s;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    if (p[0] == '0' && (p[1] | 0x20) == 'x') return scanFloatToken(s, value);
+    uint64_t mantissa = 0;
+    int digits = 0, fraction = 0;
+    for (; isDigit(static_cast<unsigned char>(*p)); ++p, ++digits)
+        if (digits < 19) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    if (*p == '.') {
+        for (++p; isDigit(static_cast<unsigned char>(*p)); ++p, ++digits, ++fraction)
+            if (digits < 19) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    }
+    if (digits == 0 || digits > 19 || (*p | 0x20) == 'e' || mantissa > (1u << 24) || fraction > 10)
+        return scanFloatToken(s, value);
+    float v = static_cast<float>(static_cast<double>(mantissa) / kPow10[fraction]);
+    *value = negative ? -v : v;
     return p;
 }
 
