@@ -1,4 +1,5 @@
-// MqoModel: the BMP/TGA image reader.
+// MqoModel: the BMP/TGA image reader: names, headers, sizes and the block;
+// image_pixels.cpp turns the pixel rows into RGBA.
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -47,52 +48,6 @@ int widestImage() {
     GLint driverLimit = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &driverLimit);
     return driverLimit > 0 && driverLimit < WIDEST_IMAGE ? driverLimit : WIDEST_IMAGE;
-}
-
-unsigned char lowered(int value, unsigned char alpha) {
-    return value > alpha ? alpha : static_cast<unsigned char>(value);
-}
-
-// Reads stored row y into row; returns the whole pixels it holds (fewer
-// when the file ends inside the row: a pixel cut short is not used).
-int readRow(FILE* file, unsigned char* row, int width, int bytesPerPixel) {
-    size_t got = std::fread(row, 1, static_cast<size_t>(width) * bytesPerPixel, file);
-    return static_cast<int>(got / static_cast<size_t>(bytesPerPixel));
-}
-
-// The file stores its rows bottom-up, B G R (A), back to back. Reading stops
-// where the file ends: pixels it does not supply keep the block's zeros.
-// row has room for width * 4 bytes.
-void readColourPixels(FILE* file, unsigned char* block, unsigned char* row, int width,
-                      bool fileAlpha, unsigned char alpha) {
-    int bytesPerPixel = fileAlpha ? 4 : 3;
-    size_t rowBytes = static_cast<size_t>(width) * 4;
-    for (int y = 0; y < width; ++y) {
-        unsigned char* pixel = block + static_cast<size_t>(width - 1 - y) * rowBytes;
-        int pixels = readRow(file, row, width, bytesPerPixel);
-        const unsigned char* in = row;
-        for (int x = 0; x < pixels; ++x, pixel += 4, in += bytesPerPixel) {
-            pixel[0] = in[2];
-            pixel[1] = in[1];
-            pixel[2] = in[0];
-            pixel[3] = fileAlpha ? lowered(in[3], alpha) : alpha;
-        }
-        if (pixels < width) return;
-    }
-}
-
-// An alpha plane writes A only; 32-bit planes carry it in their fourth byte.
-void readAlphaPixels(FILE* file, unsigned char* block, unsigned char* row, int width, int depth,
-                     unsigned char alpha) {
-    int bytesPerPixel = depth == 32 ? 4 : 1;
-    size_t rowBytes = static_cast<size_t>(width) * 4;
-    for (int y = 0; y < width; ++y) {
-        unsigned char* pixel = block + static_cast<size_t>(width - 1 - y) * rowBytes;
-        int pixels = readRow(file, row, width, bytesPerPixel);
-        const unsigned char* in = row + bytesPerPixel - 1;
-        for (int x = 0; x < pixels; ++x, pixel += 4, in += bytesPerPixel) pixel[3] = lowered(*in, alpha);
-        if (pixels < width) return;
-    }
 }
 
 }  // namespace
@@ -185,18 +140,15 @@ unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size
                 return nullptr;
             }
         }
-        // One row of the widest layout (4 bytes a pixel) serves every file.
-        unsigned char* row = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(w) * 4));
-        if (row == nullptr) {
-            std::free(block);
-            std::fclose(file);
-            return nullptr;
-        }
         if (std::fseek(file, dataOffset, SEEK_SET) == 0) {
-            if (isAlpha) readAlphaPixels(file, block, row, w, depth, alpha);
-            else readColourPixels(file, block, row, w, type == TYPE_TGA && depth == 32, alpha);
+            bool read = isAlpha ? mqoReadAlphaPixels(file, block, w, depth, alpha)
+                                : mqoReadColourPixels(file, block, w, type == TYPE_TGA && depth == 32, alpha);
+            if (!read) {
+                std::free(block);
+                std::fclose(file);
+                return nullptr;
+            }
         }
-        std::free(row);
         std::fclose(file);
         file = nullptr;
     }
