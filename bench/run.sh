@@ -5,6 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/bench"
+hugepages=glibc.malloc.hugetlb=1
 
 bash "$root/scripts/deps.sh" test
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMQO_BUILD_APP=ON \
@@ -18,6 +19,8 @@ echo "== the same with the first reader (stdio lines, sscanf patterns)"
 "$build/bench/bench_load_reference" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 echo "== the character's 150 frames"
 EGL_PLATFORM=surfaceless "$build/bench/bench_frames" "$build/app/vindle"
+echo "== the same with $hugepages, as scripts/run.sh starts ambletoe"
+GLIBC_TUNABLES="$hugepages" EGL_PLATFORM=surfaceless "$build/bench/bench_frames" "$build/app/vindle"
 
 if [ -z "${DISPLAY:-}" ]; then
     source "$root/scripts/xvfb.sh"
