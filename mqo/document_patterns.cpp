@@ -4,6 +4,8 @@
 // scanner, which gives what sscanf gives with the same patterns at a
 // fraction of the cost. Lines are at most 255 characters, so no %s field can
 // exceed its 256-byte destination.
+#include <cstring>
+
 #include "mqo/reader_internal.h"
 #include "mqo/scan.h"
 
@@ -66,4 +68,78 @@ int mqoScanFaceUV(const char* at, int corners, float uv[8]) {
     }
     return mqoScanFields(at, "UV(%f %f %f %f %f %f %f %f)", &uv[0], &uv[1], &uv[2], &uv[3], &uv[4],
                        &uv[5], &uv[6], &uv[7]);
+}
+
+// ---- the two list lines in one pass ----
+//
+// Nearly every line of a document is a vertex or a face. These match their
+// usual form directly, with the same conversions the patterns above use, and
+// give up (writing nothing) on anything else, so the caller's general path
+// decides every unusual line. For the form accepted, the general path's
+// searches would land exactly where these look: the text passed on the way
+// holds only white space, numbers and the face's own "V(" and "M(" groups,
+// so neither "}", "V(", "M(" nor "UV(" can occur earlier in the line.
+
+namespace {
+
+const char* skipSpace(const char* p) {
+    while (mqoScanIsSpace(static_cast<unsigned char>(*p))) ++p;
+    return p;
+}
+
+const char* convert(const char* p, int* value) { return mqoScanInt(p, value); }
+const char* convert(const char* p, float* value) { return mqoScanFloat(p, value); }
+
+// n white-space-separated conversions, as the pattern "%d %d ..." or
+// "%f %f ..." would make them; null when one fails.
+template <class T>
+const char* scanList(const char* p, T* values, int n) {
+    for (int i = 0; i < n && p != nullptr; ++i) {
+        p = skipSpace(p);
+        if (*p == '\0') return nullptr;
+        p = convert(p, &values[i]);
+    }
+    return p;
+}
+
+const char* literal(const char* p, const char* text) {
+    for (; *text; ++text, ++p)
+        if (*p != *text) return nullptr;
+    return p;
+}
+
+}  // namespace
+
+bool mqoScanVertexLine(const char* line, float position[3]) {
+    float v[3];
+    const char* p = scanList(line, v, 3);
+    if (p == nullptr || std::strchr(p, '}') != nullptr) return false;
+    std::memcpy(position, v, sizeof v);
+    return true;
+}
+
+bool mqoScanFaceLine(const char* line, FaceEntry* face) {
+    int corners = 0, vertex[4], material = 0;
+    float uv[8];
+    const char* p = scanList(line, &corners, 1);
+    if (p == nullptr || (corners != 3 && corners != 4)) return false;
+    if ((p = literal(skipSpace(p), "V(")) == nullptr) return false;
+    if ((p = scanList(p, vertex, corners)) == nullptr || *p++ != ')') return false;
+    if ((p = literal(skipSpace(p), "M(")) == nullptr) return false;
+    if ((p = scanList(p, &material, 1)) == nullptr || *p++ != ')') return false;
+    p = skipSpace(p);
+    const char* textured = literal(p, "UV(");
+    if (textured != nullptr) {
+        if ((p = scanList(textured, uv, 2 * corners)) == nullptr || *p++ != ')') return false;
+    } else if (std::strstr(p, "UV(") != nullptr) {
+        return false;
+    }
+    if (std::strchr(p, '}') != nullptr) return false;
+
+    face->vertexCount = corners;
+    std::memcpy(face->vertex, vertex, sizeof(int) * static_cast<size_t>(corners));
+    face->material = material;
+    if (textured != nullptr)
+        std::memcpy(face->uv, uv, sizeof(float) * 2 * static_cast<size_t>(corners));
+    return true;
 }

@@ -77,7 +77,9 @@ void readVertexList(MqoStream* stream, const char* line, bool binary, ObjectEntr
     }
 }
 
-void readFaceLine(const char* line, FaceEntry* face) {
+}  // namespace
+
+void mqoReadFaceLine(const char* line, FaceEntry* face) {
     mqoScanFaceCorners(line, &face->vertexCount);
     const int corners = face->vertexCount;
     if (const char* at = std::strstr(line, "V(")) {
@@ -94,12 +96,14 @@ void readFaceLine(const char* line, FaceEntry* face) {
     }
 }
 
-}  // namespace
-
 void mqoReadVertexChunk(MqoStream* stream, float (*vertices)[3], int count) {
     if (stream == nullptr) return;
     int n = 0;
     while (const char* line = mqoReadLine(stream)) {
+        if (vertices != nullptr && n < count && mqoScanVertexLine(line, vertices[n])) {
+            ++n;
+            continue;
+        }
         if (std::strchr(line, '}') != nullptr) return;
         if (vertices != nullptr && n < count) mqoScanVertex(line, vertices[n++]);
     }
@@ -141,8 +145,12 @@ void mqoReadFaceChunk(MqoStream* stream, FaceEntry* faces, int count) {
     if (stream == nullptr) return;
     int n = 0;
     while (const char* line = mqoReadLine(stream)) {
+        if (faces != nullptr && n < count && mqoScanFaceLine(line, &faces[n])) {
+            ++n;
+            continue;
+        }
         if (std::strchr(line, '}') != nullptr) return;
-        if (faces != nullptr && n < count) readFaceLine(line, &faces[n++]);
+        if (faces != nullptr && n < count) mqoReadFaceLine(line, &faces[n++]);
     }
 }
 

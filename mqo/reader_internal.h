@@ -47,6 +47,21 @@ int mqoScanFaceMaterial(const char* at, int* material);        // "M(%d)"
 // "UV(%f %f %f %f %f %f)" or, for 4 corners, eight floats, from at.
 int mqoScanFaceUV(const char* at, int corners, float uv[8]);
 
+// The usual form of a vertex line ("x y z") or a face line
+// ("n V(..) M(m) UV(..)", the UV group optional) matched in one pass. When
+// line has that form and no "}", the fields are set exactly as the patterns
+// above would set them and the result is true; otherwise nothing is written
+// and the caller takes the general path.
+bool mqoScanVertexLine(const char* line, float position[3]);
+bool mqoScanFaceLine(const char* line, FaceEntry* face);
+
+// ---- lists (document_reader.cpp) ----
+
+// The general path for one face line: the corner count, then the "V(", "M("
+// and "UV(" groups wherever they first occur; fields not found keep their
+// values, and a face without "M(" gets material -1.
+void mqoReadFaceLine(const char* line, FaceEntry* face);
+
 // ---- materials (material_reader.cpp) ----
 
 // Registers the texture of every textured material with the pool, paths

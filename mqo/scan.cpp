@@ -11,7 +11,7 @@
 
 namespace {
 
-inline bool isSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+inline bool isSpace(unsigned char c) { return mqoScanIsSpace(c); }
 inline bool isDigit(unsigned char c) { return static_cast<unsigned>(c - '0') < 10u; }
 inline bool isHexDigit(unsigned char c) {
     return isDigit(c) || static_cast<unsigned>((c | 0x20) - 'a') < 6u;
@@ -119,11 +119,13 @@ const char* scanFloatToken(const char* s, float* value) {
     return p;
 }
 
+}  // namespace
+
 // scanFloatToken with a first pass for the numbers documents are made of:
 // "[sign]digits[.digits]" not followed by an exponent. The automaton would
 // consume exactly these characters, and fastDecimal's conditions make the
 // value the one strtof gives; anything else takes the whole automaton.
-const char* scanFloat(const char* s, float* value) {
+const char* mqoScanFloat(const char* s, float* value) {
     const char* p = s;
     bool negative = false;
     if (*p == '+' || *p == '-') negative = *p++ == '-';
@@ -143,9 +145,8 @@ const char* scanFloat(const char* s, float* value) {
     return p;
 }
 
-// Matches "%d" at s (white space skipped, *s not NUL). Out-of-range values
-// are clamped.
-const char* scanInt(const char* s, int* value) {
+// Out-of-range values are clamped.
+const char* mqoScanInt(const char* s, int* value) {
     const char* p = s;
     bool negative = false;
     if (*p == '+' || *p == '-') negative = *p++ == '-';
@@ -161,8 +162,6 @@ const char* scanInt(const char* s, int* value) {
     *value = static_cast<int>(signedValue);
     return p;
 }
-
-}  // namespace
 
 int mqoScan(const char* text, const char* pattern, void* const* fields) {
     const char* p = text;
@@ -188,9 +187,9 @@ int mqoScan(const char* text, const char* pattern, void* const* fields) {
         void* field = *fields++;
         const char* end = nullptr;
         if (conversion == 'd') {
-            end = scanInt(p, static_cast<int*>(field));
+            end = mqoScanInt(p, static_cast<int*>(field));
         } else if (conversion == 'f') {
-            end = scanFloat(p, static_cast<float*>(field));
+            end = mqoScanFloat(p, static_cast<float*>(field));
         } else {
             char* out = static_cast<char*>(field);
             for (end = p; *end && !isSpace(static_cast<unsigned char>(*end)); ++end) *out++ = *end;

@@ -14,6 +14,16 @@
 // - Any other conversion in pattern stops the scan there.
 int mqoScan(const char* text, const char* pattern, void* const* fields);
 
+// The single conversions of mqoScan, for readers that match a fixed line form
+// themselves: s points past the white space the conversion skips and *s is
+// not NUL. Each returns the end of what the conversion consumed, or null on a
+// matching failure, in which case *value is left alone.
+const char* mqoScanInt(const char* s, int* value);      // %d
+const char* mqoScanFloat(const char* s, float* value);  // %f
+
+// True for the characters a white-space directive or a conversion skips.
+inline bool mqoScanIsSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
 // mqoScan with the fields as arguments: mqoScanFields(line, "V(%d %d)", &a, &b).
 template <class... T>
 inline int mqoScanFields(const char* text, const char* pattern, T*... fields) {

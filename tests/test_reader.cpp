@@ -194,6 +194,53 @@ TEST_F(Reader, FaceLinesGiveCountsIndicesMaterialAndUv) {
     EXPECT_EQ(f[4].material, 0);  // "M(" whose scan fails keeps the 0
 }
 
+// The one-pass forms take the usual lines and leave every other line to the
+// general path untouched; where they take a line they must agree with it.
+TEST(ListLines, OnePassFormsTakeUsualLinesAndAgreeWithTheGeneralPath) {
+    struct Case {
+        const char* line;
+        bool taken;
+    };
+    const Case faceLines[] = {
+        {"\t\t3 V(2 1 0) M(4) UV(0.10000 0.21673 0.00000 0.21673 0.05000 0.00000)\n", true},
+        {"\t\t4 V(0 1 2 3) M(1)\n", true},
+        {"4 V( 0  1 2 3) M( 1 ) UV(0 0 1 0 1 1 0 1) COL(1 2 3 4)\r\n", false},  // ' )' after M
+        {" 3 V(1 2 3) M(0) UV(1e3 nan -inf 0x1p4 .5 5.) V(9 9 9)\n", true},
+        {"3 V(1 2 3) M(0)\tUV(1 2 3 4 5 6)}\n", false},  // ends the list
+        {"3 V(1 2 3) M(0) X UV(1 2 3 4 5 6)\n", false},  // UV( further on
+        {"3 V(1 2 3) UV(1 2 3 4 5 6)\n", false},         // no M(
+        {"3 V(1 2) M(0)\n", false},
+        {"3 V(1 2 3 ) M(0)\n", false},
+        {"5 V(0 1 2 3 4) M(0)\n", false},
+        {"3 V(1 2 3) M(0) UV(1 2 3 4 5)\n", false},
+        {"", false},
+    };
+    for (const Case& c : faceLines) {
+        SCOPED_TRACE(c.line);
+        FaceEntry start;
+        std::memset(&start, 0x5a, sizeof start);
+        FaceEntry ours = start, general = start;
+        EXPECT_EQ(mqoScanFaceLine(c.line, &ours), c.taken);
+        mqoReadFaceLine(c.line, &general);
+        EXPECT_EQ(std::memcmp(&ours, c.taken ? &general : &start, sizeof ours), 0);
+    }
+    const Case vertexLines[] = {
+        {"\t\t-46.3525 -65.0000 -99.8609\n", true},
+        {"1e-3 +inf 0x1.8p1\r\n", true},
+        {"1 2 3 }\n", false},
+        {"1 2 x\n", false},
+        {"\t}\n", false},
+    };
+    for (const Case& c : vertexLines) {
+        SCOPED_TRACE(c.line);
+        float start[3] = {-7.0f, -8.0f, -9.0f};
+        float ours[3] = {-7.0f, -8.0f, -9.0f}, general[3] = {-7.0f, -8.0f, -9.0f};
+        EXPECT_EQ(mqoScanVertexLine(c.line, ours), c.taken);
+        mqoScanVertex(c.line, general);
+        EXPECT_EQ(std::memcmp(ours, c.taken ? general : start, sizeof ours), 0);
+    }
+}
+
 TEST_F(Reader, TextDocumentLoadsIntoBatchesPerMaterial) {
     MeshModel* m = load(kCube, 0.5);
     ASSERT_NE(m, nullptr);

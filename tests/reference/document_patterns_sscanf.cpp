@@ -66,3 +66,7 @@ int mqoScanFaceUV(const char* at, int corners, float uv[8]) {
     return std::sscanf(at, "UV(%f %f %f %f %f %f %f %f)", &uv[0], &uv[1], &uv[2], &uv[3], &uv[4],
                        &uv[5], &uv[6], &uv[7]);
 }
+
+// The first reader had no one-pass forms: every line takes the patterns.
+bool mqoScanVertexLine(const char*, float[3]) { return false; }
+bool mqoScanFaceLine(const char*, FaceEntry*) { return false; }
