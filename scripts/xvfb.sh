@@ -4,7 +4,9 @@ start_xvfb() {
     local fifo
     fifo=$(mktemp -u)
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    # -noreset: otherwise the server resets when xdpyinfo, its first client,
+    # leaves, and a program connecting during the reset is refused.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
     XVFB_PID=$!
     local display
     read -r -t 10 display <"$fifo" || true

@@ -41,6 +41,7 @@ fail() {
     for f in out err; do
         [ -s "$work/run/$f" ] && { echo "--- ambletoe std$f:" >&2; head -c 2000 "$work/run/$f" >&2; echo >&2; }
     done
+    [ -s "$work/xvfb.log" ] && { echo "--- Xvfb:" >&2; tail -n 20 "$work/xvfb.log" >&2; }
     exit 1
 }
 
@@ -55,7 +56,9 @@ convert=/usr/bin/convert  # /usr/local/bin/convert may be a stand-in
 start_xvfb() {
     local fifo="$work/displayfd"
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >"$work/xvfb.log" 2>&1 &
+    # -noreset: otherwise the server resets when xdpyinfo, its first client,
+    # leaves, and a program connecting during the reset is refused.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     local number=""
     read -r -t 20 number <"$fifo"
