@@ -82,11 +82,6 @@ int mqoScanFaceUV(const char* at, int corners, float uv[8]) {
 
 namespace {
 
-const char* skipSpace(const char* p) {
-    while (mqoScanIsSpace(static_cast<unsigned char>(*p))) ++p;
-    return p;
-}
-
 const char* convert(const char* p, int* value) { return mqoScanInt(p, value); }
 const char* convert(const char* p, float* value) { return mqoScanFloat(p, value); }
 
@@ -95,7 +90,7 @@ const char* convert(const char* p, float* value) { return mqoScanFloat(p, value)
 template <class T>
 const char* scanList(const char* p, T* values, int n) {
     for (int i = 0; i < n && p != nullptr; ++i) {
-        p = skipSpace(p);
+        p = mqoScanSkipSpace(p);
         if (*p == '\0') return nullptr;
         p = convert(p, &values[i]);
     }
@@ -123,11 +118,11 @@ bool mqoScanFaceLine(const char* line, FaceEntry* face) {
     float uv[8];
     const char* p = scanList(line, &corners, 1);
     if (p == nullptr || (corners != 3 && corners != 4)) return false;
-    if ((p = literal(skipSpace(p), "V(")) == nullptr) return false;
+    if ((p = literal(mqoScanSkipSpace(p), "V(")) == nullptr) return false;
     if ((p = scanList(p, vertex, corners)) == nullptr || *p++ != ')') return false;
-    if ((p = literal(skipSpace(p), "M(")) == nullptr) return false;
+    if ((p = literal(mqoScanSkipSpace(p), "M(")) == nullptr) return false;
     if ((p = scanList(p, &material, 1)) == nullptr || *p++ != ')') return false;
-    p = skipSpace(p);
+    p = mqoScanSkipSpace(p);
     const char* textured = literal(p, "UV(");
     if (textured != nullptr) {
         if ((p = scanList(textured, uv, 2 * corners)) == nullptr || *p++ != ')') return false;

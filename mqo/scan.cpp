@@ -11,7 +11,6 @@
 
 namespace {
 
-inline bool isSpace(unsigned char c) { return mqoScanIsSpace(c); }
 inline bool isDigit(unsigned char c) { return static_cast<unsigned>(c - '0') < 10u; }
 inline bool isHexDigit(unsigned char c) {
     return isDigit(c) || static_cast<unsigned>((c | 0x20) - 'a') < 6u;
@@ -170,8 +169,8 @@ int mqoScan(const char* text, const char* pattern, void* const* fields) {
     auto inputFailure = [&assigned]() { return assigned == 0 ? -1 : assigned; };
     for (const char* f = pattern; *f; ++f) {
         unsigned char fc = static_cast<unsigned char>(*f);
-        if (isSpace(fc)) {
-            while (isSpace(static_cast<unsigned char>(*p))) ++p;
+        if (mqoScanIsSpace(fc)) {
+            p = mqoScanSkipSpace(p);
             continue;
         }
         if (fc != '%') {
@@ -182,7 +181,7 @@ int mqoScan(const char* text, const char* pattern, void* const* fields) {
         }
         char conversion = *++f;
         if (conversion != 'd' && conversion != 'f' && conversion != 's') return assigned;
-        while (isSpace(static_cast<unsigned char>(*p))) ++p;
+        p = mqoScanSkipSpace(p);
         if (*p == '\0') return inputFailure();
         void* field = *fields++;
         const char* end = nullptr;
@@ -192,7 +191,8 @@ int mqoScan(const char* text, const char* pattern, void* const* fields) {
             end = mqoScanFloat(p, static_cast<float*>(field));
         } else {
             char* out = static_cast<char*>(field);
-            for (end = p; *end && !isSpace(static_cast<unsigned char>(*end)); ++end) *out++ = *end;
+            for (end = p; *end && !mqoScanIsSpace(static_cast<unsigned char>(*end)); ++end)
+                *out++ = *end;
             *out = '\0';
         }
         if (end == nullptr) return assigned;

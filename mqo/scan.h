@@ -24,6 +24,12 @@ const char* mqoScanFloat(const char* s, float* value);  // %f
 // True for the characters a white-space directive or a conversion skips.
 inline bool mqoScanIsSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
+// The first character at or after p that is not white space.
+inline const char* mqoScanSkipSpace(const char* p) {
+    while (mqoScanIsSpace(static_cast<unsigned char>(*p))) ++p;
+    return p;
+}
+
 // mqoScan with the fields as arguments: mqoScanFields(line, "V(%d %d)", &a, &b).
 template <class... T>
 inline int mqoScanFields(const char* text, const char* pattern, T*... fields) {
