@@ -53,23 +53,15 @@ convert=/usr/bin/convert  # /usr/local/bin/convert may be a stand-in
 
 # ---- X server ----
 
-start_xvfb() {
-    local fifo="$work/displayfd"
-    mkfifo "$fifo"
-    # -noreset: otherwise the server resets when xdpyinfo, its first client,
-    # leaves, and a program connecting during the reset is refused.
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    local number=""
-    read -r -t 20 number <"$fifo"
-    [ -n "$number" ] || fail "Xvfb did not report a display: $(cat "$work/xvfb.log")"
-    export DISPLAY=":$number"
-    local i
-    for i in $(seq 100); do
-        xdpyinfo >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    fail "Xvfb on $DISPLAY does not answer"
+# shellcheck source=../../scripts/xvfb.sh
+source "$(dirname "$0")/../../scripts/xvfb.sh"
+
+# The shared start-up, with the server's output kept for fail() to show.
+start_server() {
+    start_xvfb "$work/xvfb.log"
+    local started=$?
+    xvfb_pid=${XVFB_PID:-}
+    [ "$started" = 0 ] || fail "the X server did not come up"
 }
 
 # ---- the character folder ----
@@ -247,7 +239,7 @@ wait_until_still() {
 
 # ---- cases ----
 
-start_xvfb
+start_server
 
 case "$case_name" in
 output_title_geometry)
