@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -87,6 +90,34 @@ TEST(Scan, MaterialLineMatchesSscanf) {
     expectSameAsSscanf("col(%f %f %f %f) dif (%f) amb(%f) emi(%f) spc(%f) power(%f)",
                        {"col(1.000 0.282 0.000 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.000) power(5.00)",
                         "col(1 1 1 1) dif (0.5) amb(0.25)", "col(0.5 0.5)", "col(1 1 1 1)dif(1)"});
+}
+
+// The plain-decimal path converts m / 10^k itself for m up to 2^24 and k up
+// to 10 and hands everything else to strtof. Walk mantissas across that
+// range and past its edges, with every fraction length up to 12, and require
+// strtof's bits and the whole text consumed.
+TEST(Scan, PlainDecimalsGiveStrtofsFloatAcrossTheFastRangeAndItsEdges) {
+    const uint32_t edge = 1u << 24;
+    std::vector<uint32_t> mantissas;
+    for (uint32_t m = 0; m < 2000; ++m) mantissas.push_back(m);
+    for (uint32_t m = edge - 100; m <= edge + 100; ++m) mantissas.push_back(m);
+    for (uint32_t m = 2000; m < edge + (edge >> 4); m += 257) mantissas.push_back(m);
+    int mismatches = 0;
+    for (int k = 0; k <= 12; ++k) {
+        for (uint32_t m : mantissas) {
+            char digits[32], text[40];
+            int n = std::snprintf(digits, sizeof digits, "%0*u", k + 1, m);
+            // "-" on every other mantissa: the sign is applied after rounding.
+            std::snprintf(text, sizeof text, "%s%.*s%s%s", m % 2 ? "-" : "", n - k, digits,
+                          k > 0 ? "." : "", digits + n - k);
+            float ours = -1.0f;
+            const char* end = mqoScanFloat(text, &ours);
+            float theirs = std::strtof(text, nullptr);
+            bool same = end == text + std::strlen(text) && std::memcmp(&ours, &theirs, 4) == 0;
+            if (!same && ++mismatches <= 5) ADD_FAILURE() << text;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST(Scan, IntegersBeyondThirtyTwoBitsAreClamped) {
