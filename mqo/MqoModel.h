@@ -235,6 +235,9 @@ void mqoReleaseTexturePool(void);
 //   above the driver's GL_MAX_TEXTURE_SIZE, and a block of more than 64 KiB
 //   that would exceed 16 times the file's size (a damaged width in a tiny
 //   file). Widths of texture and alpha file that differ give null too.
+// - BMP rows start at the header's pixel-data offset (bytes 10-13) when it
+//   lies between byte 54 and the file's end, else at byte 54; TGA rows after
+//   the 18-byte header, the image ID field and a colour map (when byte 1 is 1).
 // - The block starts zeroed: pixels a short texture file does not supply are
 //   0 in all four bytes (a short alpha plane leaves the texture's alpha), and
 //   a block made from the alpha file alone has R, G, B 0.

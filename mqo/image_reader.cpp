@@ -50,6 +50,45 @@ int widestImage() {
     return driverLimit > 0 && driverLimit < WIDEST_IMAGE ? driverLimit : WIDEST_IMAGE;
 }
 
+uint32_t little32(const unsigned char* b) {
+    return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+           static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
+}
+
+// What the reader takes from a header: the width (both formats are read as
+// square), the TGA's depth and image type, and where the pixel rows start.
+struct ImageHeader {
+    int width = 0, depth = 0, imageType = 0;
+    long dataOffset = 0;
+};
+
+// The pixel rows follow the 18-byte header, the image ID field (its length
+// at byte 0) and a colour map when byte 1 says there is one (entries of
+// byte 7 bits, as many as bytes 5-6 say).
+bool readTgaHeader(FILE* file, ImageHeader* header) {
+    unsigned char b[18] = {};
+    bool read = readAt(file, 0, b, 18);
+    header->width = b[12] | b[13] << 8;
+    header->depth = b[16];
+    header->imageType = b[2];
+    long colourMap = b[1] == 1 ? static_cast<long>(b[5] | b[6] << 8) * ((b[7] + 7) / 8) : 0;
+    header->dataOffset = 18 + b[0] + colourMap;
+    return read;
+}
+
+// The pixel rows start where bytes 10-13 say, when that lies past the
+// 54-byte headers and inside the file (editors write longer info headers);
+// anything else is read from byte 54, as a plain 40-byte info header puts it.
+bool readBmpHeader(FILE* file, long length, ImageHeader* header) {
+    unsigned char b[12] = {};
+    header->dataOffset = 54;
+    if (length < 54 || !readAt(file, 10, b, 12)) return false;
+    uint32_t offset = little32(b);
+    if (offset >= 54 && offset < static_cast<uint32_t>(length)) header->dataOffset = offset;
+    header->width = static_cast<int32_t>(little32(b + 8));
+    return true;
+}
+
 }  // namespace
 
 unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size,
@@ -91,23 +130,11 @@ unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size
         }
 
         long length = fileSize(file);
-        unsigned char header[18] = {};
-        int w = 0, depth = 0, imageType = 0;
-        long dataOffset;
-        bool headerRead;
-        if (type == TYPE_TGA) {
-            dataOffset = 18;
-            headerRead = length >= 0 && readAt(file, 0, header, 18);
-            w = header[12] | header[13] << 8;
-            depth = header[16];
-            imageType = header[2];
-        } else {
-            dataOffset = 54;
-            headerRead = length >= dataOffset && readAt(file, 18, header, 4);
-            w = static_cast<int32_t>(static_cast<uint32_t>(header[0]) | static_cast<uint32_t>(header[1]) << 8 |
-                                     static_cast<uint32_t>(header[2]) << 16 |
-                                     static_cast<uint32_t>(header[3]) << 24);
-        }
+        ImageHeader header;
+        bool headerRead = length >= 0 && (type == TYPE_TGA ? readTgaHeader(file, &header)
+                                                           : readBmpHeader(file, length, &header));
+        const int w = header.width, depth = header.depth, imageType = header.imageType;
+        const long dataOffset = header.dataOffset;
         if (headerRead && widest == 0) widest = widestImage();
         // A file shorter than its header, or a width that cannot become a
         // texture, fails the whole read.

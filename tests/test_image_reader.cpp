@@ -84,6 +84,49 @@ TEST_F(ImageReader, TgaIsReadBottomUpWhateverItsDescriptorSays) {
     EXPECT_EQ(r.rgba, expectedBlock(2, stored, 3, 255));
 }
 
+// Pixel rows start where the header puts them: after a longer BMP info
+// header, and after a TGA's ID field and colour map. An offset that cannot
+// be right (inside the 54 header bytes, or past the end) reads from 54.
+TEST_F(ImageReader, PixelsStartWhereTheHeaderSaysTheyDo) {
+    const Bytes stored = testimages::counting(2 * 2 * 3, 7);
+    const Bytes garbage(84 + 9, 0xEE);
+    auto bmpAt = [&](uint32_t offset, size_t extra) {
+        Bytes b = testimages::bmp(2, 2, Bytes(extra, 0xEE));
+        b.insert(b.end(), stored.begin(), stored.end());
+        testimages::put32(b, 10, offset);
+        return b;
+    };
+    auto tgaWith = [&](uint8_t idLength, uint8_t mapType, uint16_t mapLength, uint8_t entryBits) {
+        size_t skipped = idLength + (mapType == 1 ? mapLength * ((entryBits + 7u) / 8u) : 0u);
+        Bytes pixels(garbage.begin(), garbage.begin() + static_cast<long>(skipped));
+        pixels.insert(pixels.end(), stored.begin(), stored.end());
+        Bytes b = testimages::tga(2, 2, 2, 24, pixels);
+        b[0] = idLength;
+        b[1] = mapType;
+        testimages::put16(b, 5, mapLength);
+        b[7] = entryBits;
+        return b;
+    };
+    struct Case {
+        const char* name;
+        Bytes file;
+    } cases[] = {
+        {"v5.bmp", bmpAt(54 + 84, 84)},  // a 124-byte info header
+        {"plain.bmp", bmpAt(54, 0)},
+        {"inside.bmp", bmpAt(20, 0)},
+        {"beyond.bmp", bmpAt(4000, 0)},
+        {"id.tga", tgaWith(9, 0, 0, 0)},
+        {"map.tga", tgaWith(3, 1, 4, 24)},
+        {"map15.tga", tgaWith(0, 1, 3, 15)},
+        {"nomap.tga", tgaWith(0, 0, 5, 24)},  // no map: its fields are ignored
+    };
+    for (const Case& c : cases) {
+        Result r = read(file(c.name, c.file), std::nullopt);
+        ASSERT_TRUE(r.ok) << c.name;
+        EXPECT_EQ(r.rgba, expectedBlock(2, stored, 3, 255)) << c.name;
+    }
+}
+
 TEST_F(ImageReader, WidthIsUsedForBothSidesOfANonSquareImage) {
     Bytes stored = testimages::counting(2 * 5 * 3);
     Result r = read(file("tall.bmp", testimages::bmp(2, 5, stored)), std::nullopt);
