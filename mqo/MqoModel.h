@@ -271,6 +271,10 @@ MeshModel* mqoLoadModel(const char* path, double scale);
 //   cannot be opened (a directory counts as one that cannot); the slot is then
 //   untouched. Safe on untrusted files; damaged input loads what it holds:
 // - The end of the file inside any chunk or list ends it there.
+// - A line is everything up to its line feed, however long; an object name
+//   or a texture name longer than its 256-byte record is cut to 255
+//   characters. Memory for one line is bounded by the file's size (1 MiB
+//   from a stream of unknown size, beyond which the line is cut).
 // - A declared count (materials, vertices, faces) sizes its array only up to
 //   what the rest of the file could fill: one entry per remaining byte, one
 //   binary vertex per 12. Negative counts give empty lists; lines beyond a
@@ -294,8 +298,9 @@ int mqoReadDocument(MeshModel* model, const char* path, double scale, unsigned c
 //   then written empty) or directory is null.
 int mqoDirectoryOf(const char* path, char* directory);
 
-// Opens a document for the chunk readers below (binary mode; lines of at most
-// 255 characters). Null when path is null or the file cannot be opened.
+// Opens a document for the chunk readers below (binary mode; a line is
+// everything up to its line feed, however long). Null when path is null or
+// the file cannot be opened.
 MqoStream* mqoOpenStream(const char* path);
 
 // Closes a stream opened by mqoOpenStream. Null does nothing.

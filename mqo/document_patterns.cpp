@@ -2,8 +2,8 @@
 //
 // These are the only formatted scans of document text. They run on the line
 // scanner, which gives what sscanf gives with the same patterns at a
-// fraction of the cost. Lines are at most 255 characters, so no %s field can
-// exceed its 256-byte destination.
+// fraction of the cost.
+#include <cstdlib>
 #include <cstring>
 
 #include "mqo/reader_internal.h"
@@ -14,7 +14,21 @@ int mqoScanMaterialCount(const char* line, int* count) {
 }
 
 int mqoScanObjectName(const char* line, char name[256]) {
-    return mqoScanFields(line, "Object %s", name);
+    // A name fits its record whenever the whole line does; a longer line is
+    // scanned into a copy of its size and the name cut to the record.
+    size_t length = std::strlen(line);
+    if (length < 256) return mqoScanFields(line, "Object %s", name);
+    auto* token = static_cast<char*>(std::malloc(length + 1));
+    if (token == nullptr) return 0;
+    int result = mqoScanFields(line, "Object %s", token);
+    if (result == 1) {
+        size_t kept = std::strlen(token);
+        if (kept > 255) kept = 255;
+        std::memcpy(name, token, kept);
+        name[kept] = '\0';
+    }
+    std::free(token);
+    return result;
 }
 
 int mqoScanMaterialValues(const char* at, float v[9]) {

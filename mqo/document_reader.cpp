@@ -17,6 +17,27 @@ enum { kObjectTableSize = 50 };
 
 bool contains(const char* line, const char* word) { return std::strstr(line, word) != nullptr; }
 
+// A copy of line that outlives the next read (the lists read on while the
+// tests of their opening line still run): in small when it fits, else in a
+// malloc'd copy put in *held for the caller to free. When memory runs out
+// the copy is cut to 255 characters.
+const char* holdLine(const char* line, char small[256], char** held) {
+    *held = nullptr;
+    size_t length = std::strlen(line);
+    if (length < 256) {
+        std::memcpy(small, line, length + 1);
+        return small;
+    }
+    *held = static_cast<char*>(std::malloc(length + 1));
+    if (*held == nullptr) {
+        std::memcpy(small, line, 255);
+        small[255] = '\0';
+        return small;
+    }
+    std::memcpy(*held, line, length + 1);
+    return *held;
+}
+
 int boundedCount(MqoStream* stream, int declared, int bytesPerEntry) {
     if (declared <= 0) return 0;
     long long limit = mqoStreamRemaining(stream) / bytesPerEntry;
@@ -154,41 +175,94 @@ void mqoReadFaceChunk(MqoStream* stream, FaceEntry* faces, int count) {
     }
 }
 
+namespace {
+
+// The tests of one Object chunk line, each that matches acting in turn.
+// False when the line closes the chunk.
+bool readObjectLine(MqoStream* stream, const char* line, ObjectEntry* object) {
+    if (std::strchr(line, '}') != nullptr) return false;
+    bool list = false;
+    if (contains(line, "visible ")) mqoScanVisible(line, &object->visible);
+    if (contains(line, "shading ")) mqoScanShading(line, &object->shading);
+    if (contains(line, "facet ")) mqoScanFacet(line, &object->facet);
+    if (contains(line, "vertex ")) {
+        readVertexList(stream, line, false, object);
+        list = true;
+    }
+    if (contains(line, "BVertex")) {
+        readVertexList(stream, line, true, object);
+        list = true;
+    }
+    if (contains(line, "face ")) {
+        int declared = object->faceCount;
+        mqoScanFaceCount(line, &declared);
+        std::free(object->faces);
+        int count = boundedCount(stream, declared, 1);
+        object->faces = static_cast<FaceEntry*>(allocateList(&count, sizeof(FaceEntry)));
+        object->faceCount = count;
+        mqoReadFaceChunk(stream, object->faces, count);
+        list = true;
+    }
+    // A block of another kind (vertexattr, weit, ...) is skipped whole,
+    // so its "}" does not end the object.
+    if (!list && std::strchr(line, '{') != nullptr) skipBlock(stream, 1);
+    return true;
+}
+
+}  // namespace
+
 void mqoReadObjectChunk(MqoStream* stream, ObjectEntry* object) {
     if (stream == nullptr || object == nullptr) return;
     while (const char* read = mqoReadLine(stream)) {
-        // The lists overwrite the stream's line, and every test below runs on
-        // the object's own line.
-        char line[256];
-        std::memcpy(line, read, std::strlen(read) + 1);
-        if (std::strchr(line, '}') != nullptr) return;
-        bool list = false;
-        if (contains(line, "visible ")) mqoScanVisible(line, &object->visible);
-        if (contains(line, "shading ")) mqoScanShading(line, &object->shading);
-        if (contains(line, "facet ")) mqoScanFacet(line, &object->facet);
-        if (contains(line, "vertex ")) {
-            readVertexList(stream, line, false, object);
-            list = true;
-        }
-        if (contains(line, "BVertex")) {
-            readVertexList(stream, line, true, object);
-            list = true;
-        }
-        if (contains(line, "face ")) {
-            int declared = object->faceCount;
-            mqoScanFaceCount(line, &declared);
-            std::free(object->faces);
-            int count = boundedCount(stream, declared, 1);
-            object->faces = static_cast<FaceEntry*>(allocateList(&count, sizeof(FaceEntry)));
-            object->faceCount = count;
-            mqoReadFaceChunk(stream, object->faces, count);
-            list = true;
-        }
-        // A block of another kind (vertexattr, weit, ...) is skipped whole,
-        // so its "}" does not end the object.
-        if (!list && std::strchr(line, '{') != nullptr) skipBlock(stream, 1);
+        // The lists overwrite the stream's line, and every test runs on the
+        // object's own line.
+        char small[256];
+        char* held;
+        const char* line = holdLine(read, small, &held);
+        bool more = readObjectLine(stream, line, object);
+        std::free(held);
+        if (!more) return;
     }
 }
+
+namespace {
+
+// The parse records of one document while it is read.
+struct DocumentRecords {
+    ObjectEntry objects[kObjectTableSize];
+    int objectCount;
+    MaterialEntry* materials;
+    int materialCount;
+};
+
+// One line of the document level: it may start a Material chunk and then,
+// tested on the same line, an Object chunk.
+void readDocumentLine(MqoStream* stream, const char* line, DocumentRecords* records) {
+    int declared = 0;
+    if (contains(line, "Material") && mqoScanMaterialCount(line, &declared) == 1) {
+        std::free(records->materials);  // a later Material chunk replaces the earlier one
+        int count = boundedCount(stream, declared, 1);
+        records->materials = static_cast<MaterialEntry*>(allocateList(&count, sizeof(MaterialEntry)));
+        records->materialCount = count;
+        mqoReadMaterialChunk(stream, records->materials, count);
+    }
+    if (contains(line, "Object")) {
+        // Chunks beyond the table are read and dropped.
+        ObjectEntry spare;
+        std::memset(&spare, 0, sizeof spare);
+        bool fits = records->objectCount < kObjectTableSize;
+        ObjectEntry* object = fits ? &records->objects[records->objectCount] : &spare;
+        mqoScanObjectName(line, object->name);
+        mqoReadObjectChunk(stream, object);
+        if (fits) {
+            ++records->objectCount;
+        } else {
+            freeObjectLists(&spare);
+        }
+    }
+}
+
+}  // namespace
 
 int mqoReadDocument(MeshModel* model, const char* path, double scale, unsigned char alpha) {
     if (model == nullptr) return 0;
@@ -196,42 +270,22 @@ int mqoReadDocument(MeshModel* model, const char* path, double scale, unsigned c
     if (stream == nullptr) return 0;
     model->alpha = alpha;
 
-    ObjectEntry objects[kObjectTableSize];
-    std::memset(objects, 0, sizeof objects);
-    int objectCount = 0;
-    MaterialEntry* materials = nullptr;
-    int materialCount = 0;
-
+    DocumentRecords records;
+    std::memset(&records, 0, sizeof records);
     while (const char* read = mqoReadLine(stream)) {
-        char line[256];
-        std::memcpy(line, read, std::strlen(read) + 1);
-        int declared = 0;
-        if (contains(line, "Material") && mqoScanMaterialCount(line, &declared) == 1) {
-            std::free(materials);  // a later Material chunk replaces the earlier one
-            materialCount = boundedCount(stream, declared, 1);
-            materials = static_cast<MaterialEntry*>(allocateList(&materialCount, sizeof(MaterialEntry)));
-            mqoReadMaterialChunk(stream, materials, materialCount);
-        }
-        if (contains(line, "Object")) {
-            // Chunks beyond the table are read and dropped.
-            ObjectEntry spare;
-            std::memset(&spare, 0, sizeof spare);
-            ObjectEntry* object = objectCount < kObjectTableSize ? &objects[objectCount] : &spare;
-            mqoScanObjectName(line, object->name);
-            mqoReadObjectChunk(stream, object);
-            if (object == &spare) {
-                freeObjectLists(&spare);
-            } else {
-                ++objectCount;
-            }
-        }
+        // The chunks read on, and the Object test still runs on this line.
+        char small[256];
+        char* held;
+        readDocumentLine(stream, holdLine(read, small, &held), &records);
+        std::free(held);
     }
     mqoCloseStream(stream);
 
-    mqoResolveTextures(path, materials, materialCount, alpha);
-    mqoBuildObjects(model, objects, objectCount, materials, materialCount, scale, alpha);
-    for (int i = 0; i < objectCount; ++i) freeObjectLists(&objects[i]);
-    std::free(materials);
+    mqoResolveTextures(path, records.materials, records.materialCount, alpha);
+    mqoBuildObjects(model, records.objects, records.objectCount, records.materials,
+                    records.materialCount, scale, alpha);
+    for (int i = 0; i < records.objectCount; ++i) freeObjectLists(&records.objects[i]);
+    std::free(records.materials);
     return 1;
 }
 

@@ -1,7 +1,7 @@
 // MqoModel: the document reader's line stream. The file is opened in binary
 // mode (a carriage return before a line feed stays part of the line) and
-// read in large blocks; lines are cut out of the block exactly as a 256-byte
-// fgets would cut them: at most 255 bytes, up to and including a line feed.
+// read in large blocks; a line is everything up to and including its line
+// feed, however long, copied out of the block into a buffer that grows.
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -11,23 +11,27 @@
 #include "mqo/reader_internal.h"
 
 // The limit that stands in for the size of a stream whose size cannot be
-// known (a pipe): what a declared count may allocate is bounded either way.
+// known (a pipe): what a declared count may allocate, and how much of one
+// line is kept, is bounded either way.
 static const long long kUnknownSizeLimit = 1LL << 20;
 static const size_t kBlockSize = 256 * 1024;
-static const size_t kLineLength = 255;
+static const size_t kFirstLineCapacity = 256;
 
 struct MqoStream {
     FILE* file;
     long long size;      // bytes in the file, -1 when it is not a regular file
     long long consumed;  // bytes handed out as lines and blocks
     unsigned char* block;
-    size_t start, end;   // the unread bytes are block[start, end)
-    bool drained;        // the file has given everything it holds
-    char line[kLineLength + 1];
+    size_t blockSize;
+    size_t start, end;    // the unread bytes are block[start, end)
+    bool drained;         // the file has given everything it holds
+    char* line;           // the current line, NUL-terminated
+    size_t lineCapacity;  // bytes line can hold, its NUL included
+    size_t lineLimit;     // the most bytes of one line that are kept
 };
 
-MqoStream* mqoOpenStream(const char* path) {
-    if (path == nullptr) return nullptr;
+MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize) {
+    if (path == nullptr || blockSize == 0) return nullptr;
     FILE* file = std::fopen(path, "rb");
     if (file == nullptr) return nullptr;
     struct stat st;
@@ -41,10 +45,12 @@ MqoStream* mqoOpenStream(const char* path) {
         if (S_ISREG(st.st_mode)) size = static_cast<long long>(st.st_size);
     }
     auto* stream = static_cast<MqoStream*>(std::malloc(sizeof(MqoStream)));
-    auto* block = static_cast<unsigned char*>(std::malloc(kBlockSize));
-    if (stream == nullptr || block == nullptr) {
+    auto* block = static_cast<unsigned char*>(std::malloc(blockSize));
+    auto* line = static_cast<char*>(std::malloc(kFirstLineCapacity));
+    if (stream == nullptr || block == nullptr || line == nullptr) {
         std::free(stream);
         std::free(block);
+        std::free(line);
         std::fclose(file);
         return nullptr;
     }
@@ -54,16 +60,28 @@ MqoStream* mqoOpenStream(const char* path) {
     stream->size = size;
     stream->consumed = 0;
     stream->block = block;
+    stream->blockSize = blockSize;
     stream->start = stream->end = 0;
     stream->drained = false;
+    stream->line = line;
     stream->line[0] = '\0';
+    stream->lineCapacity = kFirstLineCapacity;
+    // No line of a regular file is longer than the file, so its size bounds
+    // the buffer; a stream of unknown size keeps at most the fixed limit.
+    long long limit = size >= 0 ? size : kUnknownSizeLimit;
+    stream->lineLimit = limit < static_cast<long long>(kFirstLineCapacity)
+                            ? kFirstLineCapacity - 1
+                            : static_cast<size_t>(limit);
     return stream;
 }
+
+MqoStream* mqoOpenStream(const char* path) { return mqoOpenStreamBuffered(path, kBlockSize); }
 
 void mqoCloseStream(MqoStream* stream) {
     if (stream == nullptr) return;
     std::fclose(stream->file);
     std::free(stream->block);
+    std::free(stream->line);
     std::free(stream);
 }
 
@@ -73,30 +91,56 @@ static void refill(MqoStream* s) {
     std::memmove(s->block, s->block + s->start, unread);
     s->start = 0;
     s->end = unread;
-    while (!s->drained && s->end < kBlockSize) {
-        size_t got = std::fread(s->block + s->end, 1, kBlockSize - s->end, s->file);
+    while (!s->drained && s->end < s->blockSize) {
+        size_t got = std::fread(s->block + s->end, 1, s->blockSize - s->end, s->file);
         s->end += got;
         if (got == 0) s->drained = true;
     }
 }
 
-const char* mqoReadLine(MqoStream* stream) {
-    // A whole line (255 bytes) must be in the block before it is cut.
-    if (stream->end - stream->start < kLineLength && !stream->drained) refill(stream);
-    size_t available = stream->end - stream->start;
-    if (available == 0) {
-        stream->line[0] = '\0';
-        return nullptr;
+// Appends n bytes to the line of length *length. Bytes beyond the line limit,
+// or beyond what memory allows, are dropped: the line is then cut short but
+// still ends where the file's line ends.
+static void appendToLine(MqoStream* s, size_t* length, const unsigned char* from, size_t n) {
+    size_t room = s->lineLimit - *length;
+    if (n > room) n = room;
+    if (*length + n >= s->lineCapacity) {
+        size_t capacity = s->lineCapacity;
+        while (*length + n >= capacity) capacity *= 2;  // lineLimit bounds it
+        if (capacity > s->lineLimit + 1) capacity = s->lineLimit + 1;
+        if (auto* grown = static_cast<char*>(std::realloc(s->line, capacity))) {
+            s->line = grown;
+            s->lineCapacity = capacity;
+        } else {
+            n = s->lineCapacity - 1 - *length;
+        }
     }
-    size_t length = available < kLineLength ? available : kLineLength;
-    const unsigned char* from = stream->block + stream->start;
-    if (const void* feed = std::memchr(from, '\n', length))
-        length = static_cast<size_t>(static_cast<const unsigned char*>(feed) - from) + 1;
-    std::memcpy(stream->line, from, length);
+    std::memcpy(s->line + *length, from, n);
+    *length += n;
+}
+
+const char* mqoReadLine(MqoStream* stream) {
+    size_t length = 0;
+    bool read = false;
+    for (;;) {
+        if (stream->start == stream->end) {
+            if (!stream->drained) refill(stream);
+            if (stream->start == stream->end) break;
+        }
+        const unsigned char* from = stream->block + stream->start;
+        size_t available = stream->end - stream->start;
+        const void* feed = std::memchr(from, '\n', available);
+        size_t take = feed != nullptr
+                          ? static_cast<size_t>(static_cast<const unsigned char*>(feed) - from) + 1
+                          : available;
+        appendToLine(stream, &length, from, take);
+        stream->start += take;
+        stream->consumed += static_cast<long long>(take);
+        read = true;
+        if (feed != nullptr) break;
+    }
     stream->line[length] = '\0';
-    stream->start += length;
-    stream->consumed += static_cast<long long>(length);
-    return stream->line;
+    return read ? stream->line : nullptr;
 }
 
 size_t mqoReadBlock(MqoStream* stream, void* buffer, size_t n) {

@@ -35,14 +35,15 @@ const char* findColourAttribute(const char* line) {
 
 // Cuts the name out of "keyword(\"name\")" at p: the q - p - drop characters
 // from p + skip, q being the first ")" at or after p. Without a ")", or with
-// nothing between the quotes, the name is empty; the cut never leaves the
-// line, whose length bounds it below 256.
+// nothing between the quotes, the name is empty; a longer name than the
+// record holds is cut to its 255 characters (and then names no file).
 void cutName(const char* p, int skip, int drop, char out[256]) {
     out[0] = '\0';
     const char* q = std::strchr(p, ')');
     if (q == nullptr) return;
     long length = static_cast<long>(q - p) - drop;
-    if (length <= 0 || length > 255) return;
+    if (length <= 0) return;
+    if (length > 255) length = 255;
     std::memcpy(out, p + skip, static_cast<size_t>(length));
     out[length] = '\0';
 }

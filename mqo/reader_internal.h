@@ -11,11 +11,16 @@
 
 // ---- line stream (line_reader.cpp) ----
 
-// The next line: at most 255 characters up to and including the line feed,
-// NUL-terminated in the stream's 256-byte buffer (a carriage return stays;
-// a longer line arrives in pieces). Null at the end of the file or on a read
-// error. The text stays valid until the next read.
+// The next line: everything up to and including its line feed (a carriage
+// return stays), NUL-terminated, however long; a line longer than the file
+// could hold (or, from a stream of unknown size, than 1 MiB) keeps only its
+// start, and so does one that memory cannot hold. Null at the end of the
+// file or on a read error. The text stays valid until the next read.
 const char* mqoReadLine(MqoStream* stream);
+
+// mqoOpenStream with a block of blockSize bytes instead of the usual 256 KiB,
+// so that tests reach the lines that cross blocks.
+MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize);
 
 // Reads up to n bytes right after the last line into buffer; a null buffer
 // skips them. Returns the number of bytes read or skipped.

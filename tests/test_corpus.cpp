@@ -5,9 +5,9 @@
 // outside its vertex lists.
 //
 // The expected counts come from a separate, plain reading of each file
-// below. It shares only the line model with the library (255 characters per
-// read, which splits the few longer lines the same way) and counts faces of 3
-// and 4 corners whose material exists and whose indices are in range.
+// below. It shares only the line model with the library (a line is all up to
+// its line feed, however long) and counts faces of 3 and 4 corners whose
+// material exists and whose indices are in range.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -42,8 +42,8 @@ public:
     bool next(std::string& line) {
         if (pos_ >= bytes_.size()) return false;
         size_t end = pos_;
-        while (end < bytes_.size() && end - pos_ < 255 && bytes_[end] != '\n') ++end;
-        if (end < bytes_.size() && end - pos_ < 255 && bytes_[end] == '\n') ++end;
+        while (end < bytes_.size() && bytes_[end] != '\n') ++end;
+        if (end < bytes_.size()) ++end;
         line = bytes_.substr(pos_, end - pos_);
         // The library's lines are C strings: they end at a NUL byte.
         line = line.substr(0, std::min(line.size(), std::strlen(line.c_str())));

@@ -158,6 +158,41 @@ TEST_F(Reader, TextureAndAlphaPlaneNamesAreCutFromTheirQuotes) {
     EXPECT_STREQ(m[5].alphaFile, "");
 }
 
+// Lines longer than 255 characters are one entry each: nothing after them
+// moves down a place, and names longer than their records are cut.
+TEST_F(Reader, LongLinesAreOneEntryAndLongNamesAreCutToTheirRecords) {
+    const std::string attributes =
+        " shader(3) vcol(1) col(0.9 0.1 0.1 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.000)"
+        " power(5.00) reflect(0.500) refract(1.000) proj_type(0) proj_pos(0.000 0.000 0.000)"
+        " proj_scale(1.000 1.000 1.000) proj_angle(0.000 0.000 0.000)";
+    const std::string longName(300, 'n');
+    auto m = materials("\t\"first\"" + attributes + " tex(\"" + longName + ".bmp\")\n" +
+                           "\t\"second\" col(0.1 0.9 0.1 1) dif(1)\n\t\"third\" col(0.1 0.1 0.9 1)\n}\n",
+                       3);
+    EXPECT_FLOAT_EQ(m[0].color[0], 0.9f);
+    EXPECT_EQ(std::string(m[0].textureFile), longName.substr(0, 255));
+    EXPECT_FLOAT_EQ(m[1].color[1], 0.9f);
+    EXPECT_FLOAT_EQ(m[2].color[2], 0.9f);
+
+    std::string corners = "140 V(", uv = " UV(";
+    for (int i = 0; i < 140; ++i) {
+        corners += std::to_string(i % 3) + (i < 139 ? " " : ")");
+        uv += "0.5 0.5 ";
+    }
+    auto f = faces(corners + " M(0)" + uv + ")\n3 V(0 1 2) M(1)\n3 V(2 1 0) M(2)\n}\n", 3);
+    EXPECT_EQ(f[0].vertexCount, 140);
+    EXPECT_EQ(f[1].material, 1);
+    EXPECT_EQ(f[2].material, 2);
+    EXPECT_EQ(f[2].vertex[0], 2);
+
+    MeshModel* model = load("Object \"" + longName + "\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n"
+                            "\tface 1 {\n3 V(0 1 2) M(0)\n\t}\n}\n");
+    ASSERT_NE(model, nullptr);
+    ASSERT_EQ(model->objectCount, 1);
+    EXPECT_EQ(std::string(model->objects[0].name), "\"" + longName.substr(0, 254));
+    mqoFreeModel(model);
+}
+
 TEST_F(Reader, MaterialChunkIgnoresLinesBeyondItsCountAndEndsAtEof) {
     auto m = materials("col(0.1 0 0 1)\ncol(0.2 0 0 1)\ncol(0.3 0 0 1)\n}\n", 2);
     EXPECT_FLOAT_EQ(m[1].color[0], 0.2f);

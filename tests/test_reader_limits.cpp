@@ -49,17 +49,30 @@ void expectPositionsWithin(const MeshModel* m, float lo, float hi) {
 
 }  // namespace
 
-TEST(LineModel, LinesAreAtMost255CharactersAndKeepTheirCarriageReturn) {
+// Lines of every length come whole, whatever block they cross, and a binary
+// block starts right after its line's line feed.
+TEST(LineModel, ALineIsEverythingUpToItsLineFeedWhateverTheBlockSize) {
     TempDir dir;
-    std::string longLine(300, 'a');
-    std::string path = dir.write("l.txt", longLine + "\r\nnext");
-    MqoStream* s = mqoOpenStream(path.c_str());
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(std::string(mqoReadLine(s)), std::string(255, 'a'));
-    EXPECT_EQ(std::string(mqoReadLine(s)), std::string(45, 'a') + "\r\n");
-    EXPECT_EQ(std::string(mqoReadLine(s)), "next");
-    EXPECT_EQ(mqoReadLine(s), nullptr);
-    mqoCloseStream(s);
+    const std::string longLine(300, 'a'), hugeLine(70000, 'b');
+    const std::string text = longLine + "\r\n\n" + hugeLine + "\nVector 1 [4]\nDATA}\nlast";
+    std::string path = dir.write("l.txt", text);
+    for (size_t blockSize : {size_t{1}, size_t{3}, size_t{255}, size_t{4096}, size_t{256 * 1024}}) {
+        SCOPED_TRACE(blockSize);
+        MqoStream* s = mqoOpenStreamBuffered(path.c_str(), blockSize);
+        ASSERT_NE(s, nullptr);
+        EXPECT_EQ(std::string(mqoReadLine(s)), longLine + "\r\n");
+        EXPECT_EQ(std::string(mqoReadLine(s)), "\n");
+        EXPECT_EQ(std::string(mqoReadLine(s)), hugeLine + "\n");
+        EXPECT_EQ(std::string(mqoReadLine(s)), "Vector 1 [4]\n");
+        char block[4];
+        ASSERT_EQ(mqoReadBlock(s, block, 4), 4u);
+        EXPECT_EQ(std::string(block, 4), "DATA");
+        EXPECT_EQ(std::string(mqoReadLine(s)), "}\n");
+        EXPECT_EQ(std::string(mqoReadLine(s)), "last");
+        EXPECT_EQ(mqoReadLine(s), nullptr);
+        EXPECT_EQ(mqoStreamRemaining(s), 0);
+        mqoCloseStream(s);
+    }
     EXPECT_EQ(mqoOpenStream(nullptr), nullptr);
     mqoCloseStream(nullptr);
 }

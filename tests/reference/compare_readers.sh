@@ -5,7 +5,8 @@
 #   compare_readers.sh DUMP REFERENCE_DUMP MAKE_CHARACTER SOURCE_DIR
 # Documents: the character's 150 frames, two large synthetic ones (text and
 # binary vertices), the fuzz seeds, and the real-document corpus when it is
-# there. Images: BMP and TGA files of several widths, whole and cut short,
+# there; a document with a line of more than 255 bytes is left out, since the
+# first reader cut such a line into pieces and now it is read whole. Images: BMP and TGA files of several widths, whole and cut short,
 # alone and with each alpha plane, at two alpha bytes.
 set -euo pipefail
 dump=$1 reference=$2 make_character=$3 source_dir=$4
@@ -28,9 +29,24 @@ same() {
     cmp -s "$work/new" "$work/old" || { echo "FAIL: $* differs between the readers"; exit 1; }
 }
 
-count=0
+# True when a line (not a binary vertex block, which follows its "Vector"
+# line) is longer than 255 bytes.
+has_long_line() {
+    perl -e 'open(my $f, "<:raw", $ARGV[0]) or exit 1; my $long = 0;
+        while (my $line = <$f>) {
+            $long = 1 if length($line) > 255;
+            read($f, my $block, $1) if $line =~ /Vector\s*-?\d+\s*\[(\d+)\]/;
+        }
+        exit($long ? 0 : 1)' "$1"
+}
+
+count=0 long=0
 for doc in "${docs[@]}"; do
     [ -f "$doc" ] || continue
+    if has_long_line "$doc"; then
+        long=$((long + 1))
+        continue
+    fi
     (cd "$(dirname "$doc")" && "$dump" model "$doc" "$work/new" >/dev/null &&
         "$reference" model "$doc" "$work/old" >/dev/null)
     same "$doc"
@@ -54,4 +70,5 @@ for alpha in "$work"/fixtures/tga8_*.tga; do echo "- $alpha 200" >>"$list"; done
 "$reference" images "$list" "$work/old" >/dev/null
 same "an image read"
 images=$(wc -l <"$list")
-echo "$count documents and $images image reads are identical between the readers"
+echo "$count documents and $images image reads are identical between the readers" \
+    "($long documents with longer lines left out)"
