@@ -218,6 +218,10 @@ void mqoFreeModel(MeshModel* model);
 //   prints the read-error message with that path and returns -1 without
 //   reading anything or taking a slot.
 // - A failed read leaves the slot free; the same request later reads again.
+// - A name that does not open as written is tried with backslashes as folder
+//   separators, then matched in any ASCII case folder by folder (of several
+//   matches the first in strcmp order); not so a drive-qualified name ("C:").
+//   The slot keeps the name as given (after the rename above), not the file found.
 int mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char alpha);
 
 // Deletes the textures of all slots in use and empties the pool.
@@ -228,7 +232,7 @@ void mqoReleaseTexturePool(void);
 // - Returns a malloc'd block of size x size x 4 bytes that the caller frees,
 //   or null. *size receives the width last read from a header, or -1.
 // - Paths may be null and may be rewritten in place as for mqoSetTexturePool.
-//   size may be null.
+//   size may be null. Files are found as mqoSetTexturePool says.
 // - Safe on untrusted files. These give null with *size -1: a name shorter
 //   than three characters (read-error message), a file shorter than its
 //   header (18 bytes TGA, 54 bytes BMP), a width of 0 or less, above 32767 or

@@ -117,7 +117,7 @@ unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size
             std::printf(MQO_MSG_ALPHA_TYPE, name);
             break;
         }
-        file = std::fopen(name, "rb");
+        file = mqoOpenTextureFile(name);
         if (file == nullptr) {
             std::printf(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, name);
             continue;

@@ -20,6 +20,18 @@
 // string, not by this result.
 void* mqoLookupGLFunction(const char* name);
 
+// Opens a texture or alpha file for reading ("rb"); null when none opens.
+// The name is tried as given first, so whatever opens as written opens so.
+// A name holding ':' (drive-qualified) gets no further tries. Otherwise it
+// is tried with backslashes as '/', then folder by folder from "." (or "/"):
+// a component present as written is taken, else the folder's one entry
+// equal to it in ASCII case, the first in strcmp order when several are.
+// "." and empty components are skipped, ".." is kept. These later tries
+// fail, rather than guess, past 64 components, in a folder of more than
+// 4096 entries, for a path of 260 bytes or more, and on anything but a
+// regular file. path itself is never written to.
+FILE* mqoOpenTextureFile(const char* path);
+
 // Reads width rows of pixels from file (positioned at its pixel data; the
 // rows stored bottom-up, back to back) into the width x width RGBA block.
 // Colour files give B G R (A) per pixel and write R G B A, with A at most
