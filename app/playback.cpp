@@ -9,8 +9,6 @@
 // exit sequence reaches the viewer.
 PlaybackState playback = initialPlayback;
 
-const char* const motionNames[MOTION_COUNT] = {"akubi", "walk", "run"};
-const int frameCounts[MOTION_COUNT] = {100, 20, 30};
 const int headingDX[HEADING_COUNT] = {0, 1, 1, 1, 0, -1, -1, -1};
 const int headingDZ[HEADING_COUNT] = {1, 1, 0, -1, -1, -1, 0, 1};
 
@@ -82,7 +80,7 @@ void onIdle(void)
         s.tick += 1;
     } else {
         s.tick = 0;
-        int frames = frameCounts[s.motion];
+        int frames = ambletoe::kMotions[s.motion].frames;
         if (s.step < frames - 1)
             stepCommand(frames);
         else

@@ -2,7 +2,13 @@
 #ifndef AMBLETOE_PLAYBACK_H
 #define AMBLETOE_PLAYBACK_H
 
-enum { MOTION_COUNT = 3, HEADING_COUNT = 8, MOTION_SLOT_STRIDE = 100 };
+#include "motions.h"
+
+enum {
+    MOTION_COUNT = ambletoe::kMotionCount,
+    HEADING_COUNT = 8,
+    MOTION_SLOT_STRIDE = ambletoe::kMotionSlotStride
+};
 
 // What is being played and where the character stands. The display callback
 // draws from it; mouse drags add to tiltDeg and yawDeg.
@@ -28,8 +34,6 @@ inline constexpr PlaybackState initialPlayback = {
 
 extern PlaybackState playback;
 
-extern const char* const motionNames[MOTION_COUNT];
-extern const int frameCounts[MOTION_COUNT];
 // One movement step at heading h moves 40 * (headingDX[h], headingDZ[h]).
 extern const int headingDX[HEADING_COUNT];
 extern const int headingDZ[HEADING_COUNT];

@@ -5,6 +5,7 @@
 #include <GL/glu.h>
 
 #include <cstdio>
+#include <string>
 
 #include "commands.h"
 #include "platform.h"
@@ -37,10 +38,9 @@ void viewerMain(void)
     // Shown while the models load, not only once the line is complete.
     fflush(stdout);
     for (int motion = 0; motion < MOTION_COUNT; ++motion) {
-        for (int frame = 0; frame < frameCounts[motion]; ++frame) {
-            char path[100];
-            snprintf(path, sizeof path, "vindle/%s_%05d.mqo", motionNames[motion], frame);
-            modelSlots[motion * MOTION_SLOT_STRIDE + frame] = mqoLoadModel(path, 0.5);
+        for (int frame = 0; frame < ambletoe::kMotions[motion].frames; ++frame) {
+            std::string path = ambletoe::frameFilePath(ambletoe::kCharacterFolder, motion, frame);
+            modelSlots[motion * MOTION_SLOT_STRIDE + frame] = mqoLoadModel(path.c_str(), 0.5);
         }
     }
     printf(" Done.\n");
@@ -143,7 +143,7 @@ void onMotion(int x, int y)
 void releaseAll(void)
 {
     for (int motion = 0; motion < MOTION_COUNT; ++motion) {
-        for (int frame = 0; frame < frameCounts[motion]; ++frame) {
+        for (int frame = 0; frame < ambletoe::kMotions[motion].frames; ++frame) {
             int slot = motion * MOTION_SLOT_STRIDE + frame;
             mqoFreeModel(modelSlots[slot]);
             modelSlots[slot] = nullptr;

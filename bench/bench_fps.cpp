@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "app/platform.h"
@@ -41,7 +42,7 @@ void clearAndSwap() {
 void onBenchIdle() {
     if (drawCharacter) {
         playback.motion = 1;
-        playback.frame = frameInRun % 20;
+        playback.frame = frameInRun % ambletoe::kMotions[1].frames;
         onDisplay();
     } else {
         clearAndSwap();
@@ -73,12 +74,11 @@ int main(int argc, char** argv) {
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow("Ambletoe");
     mqoInitLibrary();
-    char path[100];
     int loaded = 0;
     for (int motion = 0; motion < MOTION_COUNT; ++motion)
-        for (int frame = 0; frame < frameCounts[motion]; ++frame) {
-            std::snprintf(path, sizeof path, "vindle/%s_%05d.mqo", motionNames[motion], frame);
-            modelSlots[motion * MOTION_SLOT_STRIDE + frame] = mqoLoadModel(path, 0.5);
+        for (int frame = 0; frame < ambletoe::kMotions[motion].frames; ++frame) {
+            std::string path = ambletoe::frameFilePath(ambletoe::kCharacterFolder, motion, frame);
+            modelSlots[motion * MOTION_SLOT_STRIDE + frame] = mqoLoadModel(path.c_str(), 0.5);
             loaded += modelSlots[motion * MOTION_SLOT_STRIDE + frame] != nullptr;
         }
     std::printf("frames loaded: %d, vertex buffers: %s\n", loaded, vboSupported ? "yes" : "no");
