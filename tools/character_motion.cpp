@@ -11,9 +11,6 @@
 
 namespace character {
 
-const char* const kMotionNames[MotionCount] = {"akubi", "walk", "run"};
-const int kMotionFrames[MotionCount] = {100, 20, 30};
-
 namespace {
 
 double sideSign(int side) { return side == 0 ? 1.0 : -1.0; }
@@ -122,8 +119,9 @@ double pelvisLimit(const Pose& p, const Gait& g, const double psi[2], double rea
     return limit;
 }
 
-const Gait kWalk = {20, 0.58, 16, 32, 90, 60, 0, 0, 20};
-const Gait kRun = {30, 0.3, 6, 36, 90, 380, 60, 140, 70};
+// A cycle per motion, so that the last frame leads back into the first.
+const Gait kWalk = {motionFrames(MotionWalk), 0.58, 16, 32, 90, 60, 0, 0, 20};
+const Gait kRun = {motionFrames(MotionRun), 0.3, 6, 36, 90, 380, 60, 140, 70};
 
 Pose walkPose(int frame) {
     const Gait& g = kWalk;
@@ -292,7 +290,7 @@ int akubiFace(int frame) {
 
 Pose akubiPose(int frame) {
     static const std::vector<Key> keys = akubiKeys();
-    const int period = kMotionFrames[MotionAkubi];
+    const int period = motionFrames(MotionAkubi);
     const int n = static_cast<int>(keys.size());
     // Find the segment (cyclic) that holds the frame.
     int i = n - 1;

@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: make_character OUTDIR\n");
         return 2;
     }
-    const std::string folder = std::string(argv[1]) + "/vindle";
+    const std::string folder = std::string(argv[1]) + "/" + ambletoe::kCharacterFolder;
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) {
@@ -32,15 +32,14 @@ int main(int argc, char** argv) {
     int documents = 0;
     for (int m = 0; m < MotionCount; ++m) {
         Motion motion = static_cast<Motion>(m);
-        for (int frame = 0; frame < kMotionFrames[m]; ++frame) {
+        for (int frame = 0; frame < motionFrames(motion); ++frame) {
             Pose pose = motionPose(motion, frame);
             std::vector<Part> parts = posedParts(solve(pose));
             // The run is written with binary vertex lists, the others as text.
             std::string text = documentText(parts, pose.face, motion == MotionRun);
-            char name[64];
-            std::snprintf(name, sizeof name, "/%s_%05d.mqo", kMotionNames[m], frame);
-            if (!writeBytes(folder + name, text)) {
-                std::fprintf(stderr, "make_character: cannot write %s%s\n", folder.c_str(), name);
+            const std::string path = ambletoe::frameFilePath(folder, m, frame);
+            if (!writeBytes(path, text)) {
+                std::fprintf(stderr, "make_character: cannot write %s\n", path.c_str());
                 return 1;
             }
             ++documents;
