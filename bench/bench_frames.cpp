@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/motions.h"
 #include "mqo/MqoModel.h"
 #include "support/egl_context.h"
 
@@ -25,9 +26,6 @@ using Clock = std::chrono::steady_clock;
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
-
-const char* const kMotions[] = {"akubi", "walk", "run"};
-const int kFrames[] = {100, 20, 30};
 
 // Time spent inside the wrapped calls during one load of the set.
 double buildSeconds, uploadSeconds, textureSeconds;
@@ -90,12 +88,9 @@ namespace {
 
 std::vector<std::string> framePaths(const std::string& dir) {
     std::vector<std::string> paths;
-    char name[64];
-    for (int m = 0; m < 3; ++m)
-        for (int f = 0; f < kFrames[m]; ++f) {
-            std::snprintf(name, sizeof name, "/%s_%05d.mqo", kMotions[m], f);
-            paths.push_back(dir + name);
-        }
+    for (int m = 0; m < ambletoe::kMotionCount; ++m)
+        for (int f = 0; f < ambletoe::kMotions[m].frames; ++f)
+            paths.push_back(ambletoe::frameFilePath(dir, m, f));
     return paths;
 }
 

@@ -15,8 +15,6 @@
 
 namespace charactertest {
 
-const MotionInfo kMotions[3] = {{"akubi", 100}, {"walk", 20}, {"run", 30}};
-
 namespace {
 
 // Temporary folders made by this program, removed when it ends.
@@ -39,9 +37,7 @@ const std::string& generated() {
 }
 
 std::string framePath(int motion, int frame) {
-    char name[64];
-    std::snprintf(name, sizeof name, "/vindle/%s_%05d.mqo", kMotions[motion].name, frame);
-    return generated() + name;
+    return ambletoe::frameFilePath(generated() + "/" + ambletoe::kCharacterFolder, motion, frame);
 }
 
 std::vector<std::pair<std::string, std::string>> readFolder(const std::string& folder) {

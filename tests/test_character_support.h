@@ -7,17 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "app/motions.h"
 #include "mqo/MqoModel.h"
 #include "support/temp_dir.h"
 
 namespace charactertest {
 
-struct MotionInfo {
-    const char* name;
-    int frames;
-};
-// The three motions ambletoe loads, in its order.
-extern const MotionInfo kMotions[3];
+// The motions ambletoe loads, in its order.
+using ambletoe::kMotions;
 
 // Runs make_character into a new temporary folder and returns that folder
 // (it then holds vindle/); empty when the generator failed. Removed at exit.
