@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything with AddressSanitizer and UBSan (clang, with the libFuzzer
-# targets) and runs every test headless. Exits non-zero when any test fails.
+# Builds everything with AddressSanitizer, UBSan and warnings as errors (clang,
+# with the libFuzzer targets) and runs every test headless. Exits non-zero when
+# any test fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/test"
@@ -8,7 +9,8 @@ build="$root/build/test"
 bash "$root/scripts/deps.sh" test
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DMQO_BUILD_TESTS=ON -DMQO_BUILD_BENCH=ON -DMQO_BUILD_FUZZ=ON -DMQO_SANITIZE=ON
+    -DMQO_BUILD_TESTS=ON -DMQO_BUILD_BENCH=ON -DMQO_BUILD_FUZZ=ON -DMQO_SANITIZE=ON \
+    -DMQO_WERROR=ON
 cmake --build "$build" -j"$(nproc)"
 
 if [ -z "${DISPLAY:-}" ]; then
