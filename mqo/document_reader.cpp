@@ -264,28 +264,57 @@ void readDocumentLine(MqoStream* stream, const char* line, DocumentRecords* reco
 
 }  // namespace
 
-int mqoReadDocument(MeshModel* model, const char* path, double scale, unsigned char alpha) {
-    if (model == nullptr) return 0;
+int mqoParseDocument(const char* path, double scale, unsigned char alpha, MqoParsedModel* parsed) {
+    std::memset(parsed, 0, sizeof *parsed);
     MqoStream* stream = mqoOpenStream(path);
     if (stream == nullptr) return 0;
-    model->alpha = alpha;
+    parsed->alpha = alpha;
 
-    DocumentRecords records;
-    std::memset(&records, 0, sizeof records);
+    // The parse records live only until the objects are built from them.
+    DocumentRecords storage;
+    DocumentRecords* records = &storage;
+    std::memset(records, 0, sizeof storage);
     while (const char* read = mqoReadLine(stream)) {
         // The chunks read on, and the Object test still runs on this line.
         char small[256];
         char* held;
-        readDocumentLine(stream, holdLine(read, small, &held), &records);
+        readDocumentLine(stream, holdLine(read, small, &held), records);
         std::free(held);
     }
     mqoCloseStream(stream);
 
-    mqoResolveTextures(path, records.materials, records.materialCount, alpha);
-    mqoBuildObjects(model, records.objects, records.objectCount, records.materials,
-                    records.materialCount, scale, alpha);
-    for (int i = 0; i < records.objectCount; ++i) freeObjectLists(&records.objects[i]);
-    std::free(records.materials);
+    parsed->directoryFits = mqoDirectoryOf(path, parsed->directory);
+    mqoStageObjects(parsed->objects, records->objects, records->objectCount, records->materials,
+                    records->materialCount, scale, alpha);
+    parsed->objectCount = records->objectCount;
+    parsed->materials = records->materials;
+    parsed->materialCount = records->materialCount;
+    for (int i = 0; i < records->objectCount; ++i) freeObjectLists(&records->objects[i]);
+    return 1;
+}
+
+void mqoRealiseDocument(MeshModel* model, MqoParsedModel* parsed) {
+    model->alpha = parsed->alpha;
+    mqoResolveTextures(parsed->directory, parsed->directoryFits != 0, parsed->materials,
+                       parsed->materialCount, parsed->alpha);
+    mqoRealiseObjects(model, parsed->objects, parsed->objectCount, parsed->materials);
+    mqoReleaseParsedModel(parsed);
+}
+
+void mqoReleaseParsedModel(MqoParsedModel* parsed) {
+    if (parsed == nullptr) return;
+    for (int i = 0; i < parsed->objectCount; ++i) mqoDiscardStagedObject(&parsed->objects[i]);
+    std::free(parsed->materials);
+    parsed->materials = nullptr;
+    parsed->materialCount = 0;
+    parsed->objectCount = 0;
+}
+
+int mqoReadDocument(MeshModel* model, const char* path, double scale, unsigned char alpha) {
+    if (model == nullptr) return 0;
+    MqoParsedModel parsed;
+    if (mqoParseDocument(path, scale, alpha, &parsed) == 0) return 0;
+    mqoRealiseDocument(model, &parsed);
     return 1;
 }
 

@@ -9,14 +9,9 @@
 
 namespace {
 
-// Buffer objects are used only when the whole extension was found; a
-// partially set-up library falls back to the arrays in memory, which every
-// batch keeps.
-bool useBuffers() { return vboSupported != 0 && mqo::glBindBufferARB != nullptr; }
-
 // A batch without a buffer object (one built while buffer objects were off)
 // is drawn from memory even when they are on.
-bool buffered(const MaterialBatch& batch) { return useBuffers() && batch.bufferName != 0; }
+bool buffered(const MaterialBatch& batch) { return mqoBuffersUsable() && batch.bufferName != 0; }
 
 const void* clientArray(const MaterialBatch& batch) {
     return batch.hasTexture ? static_cast<const void*>(batch.texturedVertices)
@@ -56,7 +51,7 @@ uintptr_t vertexBase(const MaterialBatch& batch) {
     }
     // With a buffer bound (the mesh builder leaves its last one bound), GL
     // would take the addresses below as offsets into it.
-    if (useBuffers()) mqo::glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+    if (mqoBuffersUsable()) mqo::glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
     return reinterpret_cast<uintptr_t>(clientArray(batch));
 }
 
@@ -90,7 +85,7 @@ void drawTextured(const MaterialBatch& batch) {
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(savedTexture));
     if (!blendWasOn) glDisable(GL_BLEND);
     if (!textureWasOn) glDisable(GL_TEXTURE_2D);
-    if (useBuffers()) mqo::glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+    if (mqoBuffersUsable()) mqo::glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -112,7 +107,7 @@ void drawPlain(const MaterialBatch& batch) {
     glDrawArrays(GL_TRIANGLES, 0, batch.vertexCount);
 
     if (!blendWasOn) glDisable(GL_BLEND);
-    if (useBuffers()) mqo::glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+    if (mqoBuffersUsable()) mqo::glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
 }

@@ -70,12 +70,17 @@ MeshModel* mqoAllocModels(int n) {
     return static_cast<MeshModel*>(std::calloc(static_cast<size_t>(n), sizeof(MeshModel)));
 }
 
-static void releaseObject(MeshObject* object) {
+bool mqoBuffersUsable() {
+    return vboSupported != 0 && mqo::glGenBuffersARB != nullptr && mqo::glBindBufferARB != nullptr &&
+           mqo::glBufferDataARB != nullptr && mqo::glDeleteBuffersARB != nullptr;
+}
+
+void mqoReleaseObject(MeshObject* object) {
     if (object->batches != nullptr) {
         for (int32_t k = 0; k < object->batchCount; ++k) {
             MaterialBatch* batch = &object->batches[k];
             if (batch->vertexCount <= 0) continue;  // never got arrays or a buffer
-            if (vboSupported && mqo::glDeleteBuffersARB) mqo::glDeleteBuffersARB(1, &batch->bufferName);
+            if (mqoBuffersUsable()) mqo::glDeleteBuffersARB(1, &batch->bufferName);
             // Both arrays are owned; only one is ever set, but freeing
             // whichever is there cannot leak when a caller set the other.
             std::free(batch->texturedVertices);
@@ -99,7 +104,7 @@ void mqoReleaseModelSlots(MeshModel* models, int start, int n) {
         int count = model->objectCount;
         if (count < 0) count = 0;
         if (count >= MQO_MAX_OBJECTS - 1) count = MQO_MAX_OBJECTS;
-        for (int j = 0; j < count; ++j) releaseObject(&model->objects[j]);
+        for (int j = 0; j < count; ++j) mqoReleaseObject(&model->objects[j]);
     }
 }
 

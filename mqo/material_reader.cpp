@@ -120,10 +120,8 @@ int mqoDirectoryOf(const char* path, char* directory) {
     return 1;
 }
 
-void mqoResolveTextures(const char* path, MaterialEntry* materials, int count,
-                        unsigned char alpha) {
-    char directory[256];
-    bool directoryFits = mqoDirectoryOf(path, directory) != 0;
+void mqoResolveTextures(const char* directory, bool directoryFits, MaterialEntry* materials,
+                        int count, unsigned char alpha) {
     for (int i = 0; materials != nullptr && i < count; ++i) {
         MaterialEntry& m = materials[i];
         if (m.useTexture == 0) continue;

@@ -1,4 +1,5 @@
-// MqoModel: the mesh builder: objects made of material batches.
+// MqoModel: the mesh builder: objects made of material batches, built on any
+// thread; mesh_upload.cpp gives them their buffer objects.
 //
 // Every object becomes one triangle array per material. Faces that name a
 // vertex the object does not have, or a material the document does not have,
@@ -15,28 +16,6 @@
 namespace {
 
 const float kDefaultColour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-
-bool buffersUsable() {
-    return vboSupported != 0 && mqo::glGenBuffersARB != nullptr &&
-           mqo::glBindBufferARB != nullptr && mqo::glBufferDataARB != nullptr;
-}
-
-// Gives back what one built object holds; used for the object that the limit
-// drops, whose slot is built over by the next object.
-void releaseObject(MeshObject* object) {
-    for (int k = 0; object->batches != nullptr && k < object->batchCount; ++k) {
-        MaterialBatch& batch = object->batches[k];
-        if (batch.vertexCount <= 0) continue;
-        if (vboSupported != 0 && mqo::glDeleteBuffersARB != nullptr && batch.bufferName != 0) {
-            mqo::glDeleteBuffersARB(1, &batch.bufferName);
-        }
-        std::free(batch.texturedVertices);
-        std::free(batch.plainVertices);
-    }
-    std::free(object->batches);
-    object->batches = nullptr;
-    object->batchCount = 0;
-}
 
 // Counts the vertices of every usable face into its batch; returns false
 // when the batch array cannot be allocated.
@@ -70,23 +49,7 @@ bool countBatches(const ObjectEntry* object, int materialCount, MeshObject* targ
     return true;
 }
 
-void uploadBatch(MaterialBatch* batch) {
-    if (!buffersUsable()) return;
-    size_t stride = batch->hasTexture ? sizeof(TexturedVertex) : sizeof(PlainVertex);
-    const void* data = batch->hasTexture ? static_cast<const void*>(batch->texturedVertices)
-                                         : static_cast<const void*>(batch->plainVertices);
-    GLuint name = 0;
-    mqo::glGenBuffersARB(1, &name);
-    batch->bufferName = name;
-    mqo::glBindBufferARB(GL_ARRAY_BUFFER_ARB, name);
-    mqo::glBufferDataARB(
-        GL_ARRAY_BUFFER_ARB,
-        static_cast<GLsizeiptrARB>(stride * static_cast<size_t>(batch->vertexCount)), data,
-        GL_STATIC_DRAW_ARB);
-}
-
-// Gives every non-empty batch its array and material, fills them all, then
-// uploads them in batch order.
+// Gives every non-empty batch its array and material, then fills them all.
 void buildBatches(MeshObject* target, const ObjectEntry* object, float (*vertexNormals)[3],
                   const MqoFaceNormals* faceNormals, MaterialEntry* materials, double scale,
                   unsigned char alpha) {
@@ -120,44 +83,33 @@ void buildBatches(MeshObject* target, const ObjectEntry* object, float (*vertexN
             std::memcpy(batch->emission, m.emission, sizeof batch->emission);
             std::memcpy(batch->specular, m.specular, sizeof batch->specular);
             batch->power = m.power;
-            if (hasTexture) batch->textureName = static_cast<uint32_t>(m.textureId);
             colourSource = m.color;
         }
         mqoSetBatchColour(batch, colourSource, alpha);
     }
     mqoFillBatches(target, object, vertexNormals, faceNormals, object->facet, scale);
-    for (int k = 0; k < target->batchCount; ++k) {
-        if (target->batches[k].vertexCount > 0) uploadBatch(&target->batches[k]);
-    }
 }
 
-// Builds one object; faceNormals (null: computed in the fill) holds the
-// normals of its faces as the smoothing pass found them.
-void buildObject(ObjectEntry* object, MeshModel* model, float (*vertexNormals)[3],
+// Builds one object into staged; faceNormals (null: computed in the fill)
+// holds the normals of its faces as the smoothing pass found them.
+void stageObject(ObjectEntry* object, MqoStagedObject* staged, float (*vertexNormals)[3],
                  const MqoFaceNormals* faceNormals, MaterialEntry* materials, int materialCount,
                  double scale, unsigned char alpha) {
-    if (object == nullptr || model == nullptr) return;
-    if (model->objectCount < 0 || model->objectCount >= MQO_MAX_OBJECTS) return;
+    std::memset(staged, 0, sizeof *staged);
     // Without normals only an object without vertices can be built: then no
     // face is usable and no normal is read.
-    if (vertexNormals == nullptr && object->vertexCount > 0) return;
+    if (object == nullptr || (vertexNormals == nullptr && object->vertexCount > 0)) return;
     if (materials == nullptr) materialCount = 1;
 
-    MeshObject* target = &model->objects[model->objectCount];
+    MeshObject* target = &staged->object;
     std::memcpy(target->name, object->name, sizeof target->name);
     target->name[sizeof target->name - 1] = '\0';
     target->visible = object->visible;
     target->flatShading = object->shading == 0 ? 1 : 0;
-
+    staged->state = MQO_STAGED_HEADER;
     if (!countBatches(object, materialCount, target)) return;
     buildBatches(target, object, vertexNormals, faceNormals, materials, scale, alpha);
-
-    model->objectCount += 1;
-    if (model->objectCount >= MQO_MAX_OBJECTS) {
-        std::printf(MQO_MSG_OBJECT_LIMIT, model->objectCount);
-        releaseObject(target);
-        model->objectCount = MQO_MAX_OBJECTS - 1;
-    }
+    staged->state = MQO_STAGED_BUILT;
 }
 
 // Normals working space, kept across the objects of one document so that
@@ -203,16 +155,9 @@ MqoFaceNormals* faceNormalsFor(NormalSpace* space, const ObjectEntry* object) {
 
 }  // namespace
 
-void mqoBuildObject(ObjectEntry* object, MeshModel* model, float (*vertexNormals)[3],
-                    MaterialEntry* materials, int materialCount, double scale,
-                    unsigned char alpha) {
-    buildObject(object, model, vertexNormals, nullptr, materials, materialCount, scale, alpha);
-}
-
-void mqoBuildObjects(MeshModel* model, ObjectEntry* objects, int objectCount,
+void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCount,
                      MaterialEntry* materials, int materialCount, double scale,
                      unsigned char alpha) {
-    if (model == nullptr || objects == nullptr) return;
     int normalMaterials = materials != nullptr ? materialCount : 1;
     NormalSpace space = {nullptr, 0, nullptr, 0};
     for (int i = 0; i < objectCount; ++i) {
@@ -223,8 +168,14 @@ void mqoBuildObjects(MeshModel* model, ObjectEntry* objects, int objectCount,
             faceNormals = faceNormalsFor(&space, object);
             mqoSmoothNormals(object, normalMaterials, normals, faceNormals);
         }
-        buildObject(object, model, normals, faceNormals, materials, materialCount, scale, alpha);
+        stageObject(object, &staged[i], normals, faceNormals, materials, materialCount, scale, alpha);
     }
     std::free(space.vertexNormals);
     std::free(space.faceNormals);
+}
+
+void mqoStageObject(ObjectEntry* object, MqoStagedObject* staged, float (*vertexNormals)[3],
+                    MaterialEntry* materials, int materialCount, double scale,
+                    unsigned char alpha) {
+    stageObject(object, staged, vertexNormals, nullptr, materials, materialCount, scale, alpha);
 }

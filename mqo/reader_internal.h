@@ -69,9 +69,10 @@ void mqoReadFaceLine(const char* line, FaceEntry* face);
 
 // ---- materials (material_reader.cpp) ----
 
-// Registers the texture of every textured material with the pool, paths
-// joined to the directory of the document at path.
-void mqoResolveTextures(const char* path, MaterialEntry* materials, int count,
-                        unsigned char alpha);
+// Registers the texture of every textured material with the pool, names
+// joined to directory (as mqoDirectoryOf gives it; directoryFits is its
+// result).
+void mqoResolveTextures(const char* directory, bool directoryFits, MaterialEntry* materials,
+                        int count, unsigned char alpha);
 
 #endif  // MQO_READER_INTERNAL_H

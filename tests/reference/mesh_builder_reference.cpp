@@ -1,5 +1,6 @@
 // The mesh builder as first written, one pass over the faces per material:
-// the reference that the faster builder must match byte for byte.
+// the reference that the faster builder must match byte for byte. Its objects
+// are uploaded by the library's own GL stage.
 //
 // Every object becomes one triangle array per material. Faces that name a
 // vertex the object does not have, or a material the document does not have,
@@ -42,27 +43,6 @@ void addTo(float sum[3], const float n[3]) {
     sum[2] += n[2];
 }
 
-bool buffersUsable() {
-    return vboSupported != 0 && mqo::glGenBuffersARB != nullptr &&
-           mqo::glBindBufferARB != nullptr && mqo::glBufferDataARB != nullptr;
-}
-
-// Gives back what one built object holds; used for the object that the limit
-// drops, whose slot is built over by the next object.
-void releaseObject(MeshObject* object) {
-    for (int k = 0; object->batches != nullptr && k < object->batchCount; ++k) {
-        MaterialBatch& batch = object->batches[k];
-        if (batch.vertexCount <= 0) continue;
-        if (vboSupported != 0 && mqo::glDeleteBuffersARB != nullptr && batch.bufferName != 0) {
-            mqo::glDeleteBuffersARB(1, &batch.bufferName);
-        }
-        std::free(batch.texturedVertices);
-        std::free(batch.plainVertices);
-    }
-    std::free(object->batches);
-    object->batches = nullptr;
-    object->batchCount = 0;
-}
 
 struct Corner {
     const float* position;
@@ -234,38 +214,27 @@ bool countBatches(const ObjectEntry* object, int materialCount, MeshObject* targ
     return true;
 }
 
-void uploadBatch(MaterialBatch* batch) {
-    if (!buffersUsable()) return;
-    size_t stride = batch->hasTexture ? sizeof(TexturedVertex) : sizeof(PlainVertex);
-    const void* data = batch->hasTexture ? static_cast<const void*>(batch->texturedVertices)
-                                         : static_cast<const void*>(batch->plainVertices);
-    GLuint name = 0;
-    mqo::glGenBuffersARB(1, &name);
-    batch->bufferName = name;
-    mqo::glBindBufferARB(GL_ARRAY_BUFFER_ARB, name);
-    mqo::glBufferDataARB(GL_ARRAY_BUFFER_ARB,
-                         static_cast<GLsizeiptrARB>(stride * static_cast<size_t>(batch->vertexCount)),
-                         data, GL_STATIC_DRAW_ARB);
-}
 
 }  // namespace
 
-void mqoBuildObject(ObjectEntry* object, MeshModel* model, float (*vertexNormals)[3],
+// Builds one object into staged; uploads, texture names and the object limit
+// are the GL stage's, shared with the library.
+void mqoStageObject(ObjectEntry* object, MqoStagedObject* staged, float (*vertexNormals)[3],
                     MaterialEntry* materials, int materialCount, double scale,
                     unsigned char alpha) {
-    if (object == nullptr || model == nullptr) return;
-    if (model->objectCount < 0 || model->objectCount >= MQO_MAX_OBJECTS) return;
+    std::memset(staged, 0, sizeof *staged);
     // Without normals only an object without vertices can be built: then no
     // face is usable and no normal is read.
-    if (vertexNormals == nullptr && object->vertexCount > 0) return;
+    if (object == nullptr || (vertexNormals == nullptr && object->vertexCount > 0)) return;
     if (materials == nullptr) materialCount = 1;
 
-    MeshObject* target = &model->objects[model->objectCount];
+    MeshObject* target = &staged->object;
     std::memcpy(target->name, object->name, sizeof target->name);
     target->name[sizeof target->name - 1] = '\0';
     target->visible = object->visible;
     target->flatShading = object->shading == 0 ? 1 : 0;
     double facet = object->facet;
+    staged->state = MQO_STAGED_HEADER;
 
     if (!countBatches(object, materialCount, target)) return;
 
@@ -295,30 +264,21 @@ void mqoBuildObject(ObjectEntry* object, MeshModel* model, float (*vertexNormals
             std::memcpy(batch->emission, m.emission, sizeof batch->emission);
             std::memcpy(batch->specular, m.specular, sizeof batch->specular);
             batch->power = m.power;
-            if (hasTexture) batch->textureName = static_cast<uint32_t>(m.textureId);
             colourSource = m.color;
         }
         mqoFillBatch(batch, k, object->faces, object->faceCount, object->vertices,
                      object->vertexCount, vertexNormals, facet, colourSource, scale, alpha);
-        uploadBatch(batch);
     }
-
-    model->objectCount += 1;
-    if (model->objectCount >= MQO_MAX_OBJECTS) {
-        std::printf(MQO_MSG_OBJECT_LIMIT, model->objectCount);
-        releaseObject(target);
-        model->objectCount = MQO_MAX_OBJECTS - 1;
-    }
+    staged->state = MQO_STAGED_BUILT;
 }
 
-void mqoBuildObjects(MeshModel* model, ObjectEntry* objects, int objectCount,
+void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCount,
                      MaterialEntry* materials, int materialCount, double scale,
                      unsigned char alpha) {
-    if (model == nullptr || objects == nullptr) return;
     int normalMaterials = materials != nullptr ? materialCount : 1;
     for (int i = 0; i < objectCount; ++i) {
         float (*normals)[3] = mqoVertexNormals(&objects[i], normalMaterials);
-        mqoBuildObject(&objects[i], model, normals, materials, materialCount, scale, alpha);
+        mqoStageObject(&objects[i], &staged[i], normals, materials, materialCount, scale, alpha);
         std::free(normals);
     }
 }
