@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Loads the same files with the current reader and with the reference build
 # (the line-at-a-time stdio stream, the sscanf patterns and the byte-at-a-time
-# image reader) and requires identical dumps, byte for byte:
+# image reader) and requires identical dumps (models, uploaded buffers, GL
+# calls and console messages), byte for byte:
 #   compare_readers.sh DUMP REFERENCE_DUMP MAKE_CHARACTER SOURCE_DIR
 # Documents: the character's 150 frames, two large synthetic ones (text and
 # binary vertices), the fuzz seeds, and the real-document corpus when it is
@@ -47,8 +48,11 @@ for doc in "${docs[@]}"; do
         long=$((long + 1))
         continue
     fi
-    (cd "$(dirname "$doc")" && "$dump" model "$doc" "$work/new" >/dev/null &&
-        "$reference" model "$doc" "$work/old" >/dev/null)
+    # The console messages count too: appended after the dump.
+    (cd "$(dirname "$doc")" && "$dump" model "$doc" "$work/new" >"$work/new.out" &&
+        "$reference" model "$doc" "$work/old" >"$work/old.out")
+    cat "$work/new.out" >>"$work/new"
+    cat "$work/old.out" >>"$work/old"
     same "$doc"
     count=$((count + 1))
 done

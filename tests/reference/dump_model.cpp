@@ -76,6 +76,8 @@ int dumpModel(const char* path) {
     for (int i = 0; i < texturePoolCount; ++i) bytes(&texturePool[i], sizeof texturePool[i]);
     mqoFreeModel(model);
     mqoCleanupLibrary();
+    // The GL calls of the whole load and release, in order.
+    for (const std::string& call : fakegl::calls()) bytes(call.c_str(), call.size() + 1);
     return 0;
 }
 
