@@ -268,6 +268,17 @@ int mqoLoadModelSlot(MeshModel* models, int index, const char* path, double scal
 //   the file cannot be opened (or the model cannot be allocated).
 MeshModel* mqoLoadModel(const char* path, double scale);
 
+// Loads count documents as mqoLoadModel(paths[i], scale) would, into
+// models[i], reading and building them on worker threads while this thread
+// makes every GL call.
+// - Returns how many loaded. models[i] is null where a file cannot be opened
+//   (or a null path); each other one is the caller's, freed with mqoFreeModel.
+// - Models, console messages (in list order) and GL calls are those of the
+//   loads one after another. Uses at most the hardware's threads and never
+//   more than count; with none to be had, reads on this thread.
+// - Null paths or models, or count <= 0, load nothing and return 0.
+int mqoLoadModels(const char* const* paths, int count, double scale, MeshModel** models);
+
 // Reads the document at path into model (a slot of an array): its materials,
 // their textures (through the pool, after the file is closed) and its
 // objects, which are built and appended after the slot's objects.
