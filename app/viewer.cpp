@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "commands.h"
 #include "platform.h"
@@ -15,6 +16,25 @@
 MeshModel* modelSlots[MODEL_SLOT_COUNT];
 int lastMouseX;
 int lastMouseY;
+
+// Every frame of every motion into its slot, read on all cores while this
+// thread makes the GL calls; a frame that cannot be read stays null.
+static void loadFrames(void)
+{
+    std::vector<std::string> paths;
+    std::vector<int> slots;
+    for (int motion = 0; motion < MOTION_COUNT; ++motion) {
+        for (int frame = 0; frame < ambletoe::kMotions[motion].frames; ++frame) {
+            paths.push_back(ambletoe::frameFilePath(ambletoe::kCharacterFolder, motion, frame));
+            slots.push_back(motion * MOTION_SLOT_STRIDE + frame);
+        }
+    }
+    std::vector<const char*> names;
+    for (const std::string& path : paths) names.push_back(path.c_str());
+    std::vector<MeshModel*> models(paths.size(), nullptr);
+    mqoLoadModels(names.data(), static_cast<int>(names.size()), 0.5, models.data());
+    for (size_t i = 0; i < models.size(); ++i) modelSlots[slots[i]] = models[i];
+}
 
 void viewerMain(void)
 {
@@ -37,12 +57,7 @@ void viewerMain(void)
     printf("Loading Models...");
     // Shown while the models load, not only once the line is complete.
     fflush(stdout);
-    for (int motion = 0; motion < MOTION_COUNT; ++motion) {
-        for (int frame = 0; frame < ambletoe::kMotions[motion].frames; ++frame) {
-            std::string path = ambletoe::frameFilePath(ambletoe::kCharacterFolder, motion, frame);
-            modelSlots[motion * MOTION_SLOT_STRIDE + frame] = mqoLoadModel(path.c_str(), 0.5);
-        }
-    }
+    loadFrames();
     printf(" Done.\n");
 
     glutDisplayFunc(onDisplay);
