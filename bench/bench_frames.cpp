@@ -3,6 +3,7 @@
 //   - the floor: creating the context and merely reading the same files;
 //   - the load: creating the context and 150 mqoLoadModel calls, split into
 //     reading and scanning, normals and batches, buffer upload and textures;
+//     and the same through one mqoLoadModels call, reading on every core;
 //   - peak memory with all frames loaded, and resident memory over 100
 //     load-and-free cycles of the whole set.
 // Each timing is the median of several runs. Usage: bench_frames [vindle dir]
@@ -14,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/motions.h"
@@ -137,6 +139,14 @@ int loadAll(const std::vector<std::string>& paths, std::vector<MeshModel*>& mode
     return loaded;
 }
 
+// Loads the set with one mqoLoadModels call; returns the frames loaded.
+int loadTogether(const std::vector<std::string>& paths, std::vector<MeshModel*>& models) {
+    std::vector<const char*> names;
+    for (const std::string& path : paths) names.push_back(path.c_str());
+    models.assign(paths.size(), nullptr);
+    return mqoLoadModels(names.data(), static_cast<int>(names.size()), 0.5, models.data());
+}
+
 void freeAll(std::vector<MeshModel*>& models) {
     for (MeshModel* m : models) mqoFreeModel(m);
     models.clear();
@@ -164,7 +174,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> files = allFiles(dir);
     const int runs = 7;
 
-    std::vector<double> floor, load, scan, build, upload, texture;
+    std::vector<double> floor, load, scan, build, upload, texture, parallel;
     size_t bytes = 0;
     int loaded = 0;
     std::vector<MeshModel*> models;
@@ -192,6 +202,15 @@ int main(int argc, char** argv) {
         scan.push_back(total - buildSeconds - uploadSeconds - textureSeconds);
         freeAll(models);
         mqoCleanupLibrary();
+
+        // The same set through mqoLoadModels, reading on every core.
+        start = Clock::now();
+        EglContext together(640, 480);
+        mqoInitLibrary();
+        loadTogether(paths, models);
+        parallel.push_back(secondsSince(start));
+        freeAll(models);
+        mqoCleanupLibrary();
     }
     std::printf("frames loaded: %d of %zu, %zu files, %.1f MB in the folder\n", loaded, paths.size(),
                 files.size(), bytes / 1e6);
@@ -206,6 +225,9 @@ int main(int argc, char** argv) {
     std::printf("  normals and batches           %7.1f ms\n", median(build) * 1e3);
     std::printf("  buffer upload                 %7.1f ms\n", median(upload) * 1e3);
     std::printf("  textures (read and upload)    %7.1f ms\n", median(texture) * 1e3);
+    std::printf("context + mqoLoadModels, %u threads: %5.1f ms = %.2f x the floor (first %.1f ms)\n",
+                std::thread::hardware_concurrency(), median(parallel) * 1e3,
+                median(parallel) / median(floor), parallel[0] * 1e3);
 
     EglContext context(640, 480);
     mqoInitLibrary();
