@@ -70,20 +70,20 @@ void timeBufferCalls() {
 // the worker threads of mqoLoadModels.
 bool timing = false;
 extern "C" {
-void __real__Z15mqoStageObjectsP15MqoStagedObjectP11ObjectEntryiP13MaterialEntryidh(
+void __real_mqoStageObjects(
     MqoStagedObject*, ObjectEntry*, int, MaterialEntry*, int, double, unsigned char);
-void __wrap__Z15mqoStageObjectsP15MqoStagedObjectP11ObjectEntryiP13MaterialEntryidh(
+void __wrap_mqoStageObjects(
     MqoStagedObject* staged, ObjectEntry* objects, int objectCount, MaterialEntry* materials,
     int materialCount, double scale, unsigned char alpha) {
     auto start = Clock::now();
-    __real__Z15mqoStageObjectsP15MqoStagedObjectP11ObjectEntryiP13MaterialEntryidh(
+    __real_mqoStageObjects(
         staged, objects, objectCount, materials, materialCount, scale, alpha);
     if (timing) buildSeconds += secondsSince(start);
 }
-int __real__Z17mqoSetTexturePoolPcS_h(char*, char*, unsigned char);
-int __wrap__Z17mqoSetTexturePoolPcS_h(char* texturePath, char* alphaPath, unsigned char alpha) {
+int __real_mqoSetTexturePool(char*, char*, unsigned char);
+int __wrap_mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char alpha) {
     auto start = Clock::now();
-    int name = __real__Z17mqoSetTexturePoolPcS_h(texturePath, alphaPath, alpha);
+    int name = __real_mqoSetTexturePool(texturePath, alphaPath, alpha);
     if (timing) textureSeconds += secondsSince(start);
     return name;
 }

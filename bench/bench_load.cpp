@@ -104,9 +104,9 @@ std::string gridDocument(int objects, int n, bool binary) {
 static bool skipBuild = false;
 static bool stagedAny = false;  // the skipped build had objects to build
 extern "C" {
-void __real__Z15mqoStageObjectsP15MqoStagedObjectP11ObjectEntryiP13MaterialEntryidh(
+void __real_mqoStageObjects(
     MqoStagedObject*, ObjectEntry*, int, MaterialEntry*, int, double, unsigned char);
-void __wrap__Z15mqoStageObjectsP15MqoStagedObjectP11ObjectEntryiP13MaterialEntryidh(
+void __wrap_mqoStageObjects(
     MqoStagedObject* staged, ObjectEntry* objects, int objectCount, MaterialEntry* materials,
     int materialCount, double scale, unsigned char alpha) {
     if (skipBuild) {
@@ -114,7 +114,7 @@ void __wrap__Z15mqoStageObjectsP15MqoStagedObjectP11ObjectEntryiP13MaterialEntry
         std::memset(staged, 0, sizeof(MqoStagedObject) * static_cast<size_t>(objectCount));
         return;
     }
-    __real__Z15mqoStageObjectsP15MqoStagedObjectP11ObjectEntryiP13MaterialEntryidh(
+    __real_mqoStageObjects(
         staged, objects, objectCount, materials, materialCount, scale, alpha);
 }
 }

@@ -2,6 +2,8 @@
 #ifndef MQO_INTERNAL_H
 #define MQO_INTERNAL_H
 
+#include <cstdio>
+
 #include "mqo/MqoModel.h"
 
 // The library's name as its messages print it.
@@ -50,60 +52,5 @@ bool mqoBuffersUsable();
 // Releases one object's batches: buffer objects (when in use), arrays and the
 // batch array; the object keeps its name and flags with no batches.
 void mqoReleaseObject(MeshObject* object);
-
-// ---- the two stages of a load ----
-
-// An object built on any thread: its drawable record, arrays filled, without
-// buffer objects or texture names yet. NONE: nothing was built (out of
-// memory for its normals); HEADER: name and flags only (out of memory for its
-// batches), which the slot takes but does not count; BUILT: complete.
-enum MqoStagedState { MQO_STAGED_NONE = 0, MQO_STAGED_HEADER, MQO_STAGED_BUILT };
-struct MqoStagedObject {
-    MeshObject object;
-    int32_t state;
-};
-
-// A document read and built without GL: what the GL stage needs to finish it.
-struct MqoParsedModel {
-    uint8_t alpha;
-    char directory[256];  // of the document, for its texture names
-    int32_t directoryFits;
-    MaterialEntry* materials;  // owned; null without a Material chunk
-    int32_t materialCount;
-    int32_t objectCount;
-    MqoStagedObject objects[MQO_MAX_OBJECTS];
-};
-
-// Builds objects into staged (objectCount entries), as mqoBuildObjects would
-// before its uploads: normals, batches and their arrays. No GL, no globals.
-void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCount,
-                     MaterialEntry* materials, int materialCount, double scale,
-                     unsigned char alpha);
-
-// mqoBuildObject's CPU part: one object into staged, with the given normals.
-void mqoStageObject(ObjectEntry* object, MqoStagedObject* staged, float (*vertexNormals)[3],
-                    MaterialEntry* materials, int materialCount, double scale,
-                    unsigned char alpha);
-
-// Appends the staged objects to model in order: texture names from the
-// materials' pool results, buffer objects in batch order, and the object
-// limit as mqoBuildObject applies it. Each staged object is consumed.
-void mqoRealiseObjects(MeshModel* model, MqoStagedObject* staged, int count,
-                       const MaterialEntry* materials);
-
-// Frees a staged object that was never realised (it has no buffer objects).
-void mqoDiscardStagedObject(MqoStagedObject* staged);
-
-// The CPU stage of mqoReadDocument: reads and builds the document at path
-// into parsed. Returns 1, or 0 (parsed left empty) when the file cannot be
-// opened. Safe on any thread for different documents at once.
-int mqoParseDocument(const char* path, double scale, unsigned char alpha, MqoParsedModel* parsed);
-
-// The GL stage: the model alpha, the textures (pool requests in material
-// order), then the objects appended and uploaded. parsed is left empty.
-void mqoRealiseDocument(MeshModel* model, MqoParsedModel* parsed);
-
-// Frees what parsed still holds, without GL. Null does nothing.
-void mqoReleaseParsedModel(MqoParsedModel* parsed);
 
 #endif  // MQO_INTERNAL_H
