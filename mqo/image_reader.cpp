@@ -162,18 +162,19 @@ unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size
             // Zeroed: pixels a short file lacks, and R G B of a block made
             // from the alpha file alone, must not be left undefined.
             block = static_cast<unsigned char*>(std::calloc(bytes, 1));
+            // Out of memory: null, with the width that was read, like any
+            // other failure after a header.
             if (block == nullptr) {
-                std::fclose(file);
-                return nullptr;
+                error = true;
+                break;
             }
         }
         if (std::fseek(file, dataOffset, SEEK_SET) == 0) {
             bool read = isAlpha ? mqoReadAlphaPixels(file, block, w, depth, alpha)
                                 : mqoReadColourPixels(file, block, w, type == TYPE_TGA && depth == 32, alpha);
             if (!read) {
-                std::free(block);
-                std::fclose(file);
-                return nullptr;
+                error = true;
+                break;
             }
         }
         std::fclose(file);

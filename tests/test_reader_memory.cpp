@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "mqo/internal.h"
 #include "support/asan.h"
@@ -65,5 +66,32 @@ TEST(OutOfMemory, FailedListsAndBatchesLeaveAConsistentModel) {
     EXPECT_EQ(m->objects[1].batches[0].vertexCount, 3);
     EXPECT_EQ(fakegl::callsNamed({"glGenBuffersARB"}).size(), 1u);
     mqoFreeModel(m);
+#endif
+}
+
+TEST(OutOfMemory, AnImageBlockThatCannotBeHadGivesNullAndTheWidthRead) {
+#ifndef MQO_TESTS_ASAN
+    GTEST_SKIP() << "needs the sanitizer's allocator to fail large allocations";
+#else
+    fakegl::reset();
+    readerfiles::TempDir dir;
+    // 1024 x 1024 needs a 4 MB block; the file is large enough for that
+    // block to pass the size check, so only the allocation fails.
+    std::string bmp(300 * 1024, '\0');
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    bmp[10] = 54;
+    bmp[14] = 40;
+    bmp[19] = 4;  // width 1024
+    bmp[23] = 4;
+    bmp[26] = 1;
+    bmp[28] = 24;
+    std::string path = dir.file("big.bmp");
+    ASSERT_TRUE(testsupport::writeFile(path, bmp));
+    std::vector<char> name(path.begin(), path.end());
+    name.push_back('\0');
+    int size = -7;
+    EXPECT_EQ(mqoReadTextureImage(name.data(), nullptr, &size, 255), nullptr);
+    EXPECT_EQ(size, 1024);
 #endif
 }
