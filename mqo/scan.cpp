@@ -23,33 +23,6 @@ inline unsigned char lower(unsigned char c) {
 // Powers of ten that a float holds exactly (5^10 < 2^24).
 const double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10};
 
-// Plain "[sign]digits[.digits]" with a mantissa of at most 2^24 and at most
-// ten fraction digits: both operands of m / 10^k are exact floats, and a
-// quotient rounded to double and then to float is then the correctly
-// rounded float, the same value strtof gives.
-bool fastDecimal(const char* s, const char* end, float* value) {
-    bool negative = false;
-    if (*s == '+' || *s == '-') negative = *s++ == '-';
-    uint32_t mantissa = 0;
-    int digits = 0, fraction = 0;
-    bool dot = false;
-    for (; s < end; ++s) {
-        unsigned char c = static_cast<unsigned char>(*s);
-        if (c == '.') {
-            dot = true;
-            continue;
-        }
-        if (mantissa > (1u << 24) / 10 + 1) return false;  // keeps the product below 2^32
-        mantissa = mantissa * 10 + (c - '0');
-        ++digits;
-        if (dot) ++fraction;
-    }
-    if (digits == 0 || mantissa > (1u << 24) || fraction > 10) return false;
-    float v = static_cast<float>(static_cast<double>(mantissa) / kPow10[fraction]);
-    *value = negative ? -v : v;
-    return true;
-}
-
 // Matches "%f" at s (white space already skipped, *s not NUL) with the C
 // library's whole automaton. Returns the end of what the conversion
 // consumed, or null on a matching failure; *value is written only on success.
@@ -57,12 +30,11 @@ const char* scanFloatToken(const char* s, float* value) {
     const char* p = s;
     bool gotSign = *p == '+' || *p == '-';
     if (gotSign && *++p == '\0') return nullptr;
-    bool special = false, hex = false, gotDigit = false, gotDot = false, gotE = false;
+    bool hex = false, gotDigit = false, gotDot = false, gotE = false;
     unsigned char expChar = 'e';
     if (lower(*p) == 'n') {
         if (lower(*++p) != 'a' || lower(*++p) != 'n') return nullptr;
         ++p;
-        special = true;
     } else if (lower(*p) == 'i') {
         if (lower(*++p) != 'n' || lower(*++p) != 'f') return nullptr;
         if (lower(*++p) == 'i') {
@@ -70,7 +42,6 @@ const char* scanFloatToken(const char* s, float* value) {
                 if (lower(*++p) != static_cast<unsigned char>(*rest)) return nullptr;
             ++p;
         }
-        special = true;
     } else {
         if (*p == '0') {
             // After "0x" an exponent needs a hex digit first.
@@ -99,7 +70,6 @@ const char* scanFloatToken(const char* s, float* value) {
     }
     // A bare "0x" prefix is no number, though strtof would read its 0.
     if (hex && p - s == 2 + gotSign) return nullptr;
-    if (!special && !hex && !gotE && fastDecimal(s, p, value)) return p;
 
     // The C library converts exactly the characters it consumed, so convert a
     // copy: strtof on the line itself could read further ("nan(1)").
@@ -121,9 +91,12 @@ const char* scanFloatToken(const char* s, float* value) {
 }  // namespace
 
 // scanFloatToken with a first pass for the numbers documents are made of:
-// "[sign]digits[.digits]" not followed by an exponent. The automaton would
-// consume exactly these characters, and fastDecimal's conditions make the
-// value the one strtof gives; anything else takes the whole automaton.
+// "[sign]digits[.digits]" not followed by an exponent, with a mantissa of at
+// most 2^24 and at most ten fraction digits. The automaton would consume
+// exactly these characters, and both operands of m / 10^k are then exact
+// floats, so the quotient rounded to double and then to float is the
+// correctly rounded float, the value strtof gives. Anything else takes the
+// whole automaton and strtof.
 const char* mqoScanFloat(const char* s, float* value) {
     const char* p = s;
     bool negative = false;
