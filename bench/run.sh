@@ -29,3 +29,5 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 echo "== frame rate under $DISPLAY"
 (cd "$build/app" && "$build/bench/bench_fps")
+echo "== ambletoe started from a shell in its folder, no environment settings, under $DISPLAY"
+(cd "$build/app" && "$build/bench/bench_startup" ./ambletoe 7)
