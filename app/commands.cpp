@@ -10,8 +10,7 @@
 CommandBuffer commandBuffer;
 int viewerRegistered;
 
-void appendCommand(char letter)
-{
+void appendCommand(char letter) {
     if (commandBuffer.count >= COMMAND_CAPACITY) {
         fputs("Too many codes\n", stderr);
         return;
@@ -20,8 +19,7 @@ void appendCommand(char letter)
     commandBuffer.count += 1;
 }
 
-void ensureViewerRegistered(void)
-{
+void ensureViewerRegistered(void) {
     if (viewerRegistered) return;
     // Set before the call so a refused registration is never retried: the
     // script then simply ends without a window.
@@ -29,26 +27,22 @@ void ensureViewerRegistered(void)
     atexit(viewerMain);
 }
 
-void cmdWalk(void)
-{
+void cmdWalk(void) {
     ensureViewerRegistered();
     appendCommand('m');
 }
 
-void cmdRun(void)
-{
+void cmdRun(void) {
     ensureViewerRegistered();
     appendCommand('j');
 }
 
-void cmdTurn(void)
-{
+void cmdTurn(void) {
     ensureViewerRegistered();
     appendCommand('t');
 }
 
-void cmdWait(void)
-{
+void cmdWait(void) {
     ensureViewerRegistered();
     appendCommand('w');
 }

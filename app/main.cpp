@@ -2,8 +2,7 @@
 // are recorded and the viewer plays them once main has returned.
 #include "commands.h"
 
-int main()
-{
+int main() {
     cmdTurn();
     cmdTurn();
     cmdTurn();

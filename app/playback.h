@@ -29,8 +29,8 @@ struct PlaybackState {
 
 // tick starts at tickLimit so the first idle call steps at once, and step
 // above every frame count so that step fetches the first command.
-inline constexpr PlaybackState initialPlayback = {
-    1, 0, 100, 50, 50, 0, -1, 0.0, 100.0, -3000.0, 0, 0};
+inline constexpr PlaybackState initialPlayback = {1,  0,   100,   50,      50, 0,
+                                                  -1, 0.0, 100.0, -3000.0, 0,  0};
 
 extern PlaybackState playback;
 

@@ -19,8 +19,7 @@ int lastMouseY;
 
 // Every frame of every motion into its slot, read on all cores while this
 // thread makes the GL calls; a frame that cannot be read stays null.
-static void loadFrames(void)
-{
+static void loadFrames(void) {
     std::vector<std::string> paths;
     std::vector<int> slots;
     for (int motion = 0; motion < MOTION_COUNT; ++motion) {
@@ -36,8 +35,7 @@ static void loadFrames(void)
     for (size_t i = 0; i < models.size(); ++i) modelSlots[slots[i]] = models[i];
 }
 
-void viewerMain(void)
-{
+void viewerMain(void) {
     // GLUT gets a command line of its own; the real one is not passed.
     static char programName[] = "Walk";
     static char* argv[] = {programName, nullptr};
@@ -73,8 +71,7 @@ void viewerMain(void)
     endProcess();
 }
 
-void setupLight(void)
-{
+void setupLight(void) {
     static const GLfloat diffuse[] = {0.9f, 0.9f, 0.9f, 1.0f};
     static const GLfloat specular[] = {1.0f, 1.0f, 1.0f, 1.0f};
     static const GLfloat ambient[] = {0.3f, 0.3f, 0.3f, 0.1f};
@@ -88,8 +85,7 @@ void setupLight(void)
     glEnable(GL_LIGHT0);
 }
 
-void onDisplay(void)
-{
+void onDisplay(void) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     // Set after the clear: it takes effect from the next frame on.
     glClearColor(0.0f, 0.0f, 0.2f, 1.0f);
@@ -112,8 +108,7 @@ void onDisplay(void)
     glutSwapBuffers();
 }
 
-void onReshape(int width, int height)
-{
+void onReshape(int width, int height) {
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -124,14 +119,12 @@ void onReshape(int width, int height)
     gluPerspective(50.0, aspect, 10.0, 10000.0);
 }
 
-void onKeyboard(unsigned char key, int, int)
-{
+void onKeyboard(unsigned char key, int, int) {
     // Escape, Q, q. endProcess, not exit: see platform.cpp.
     if (key == 27 || key == 'Q' || key == 'q') endProcess();
 }
 
-void onMouse(int, int state, int x, int y)
-{
+void onMouse(int, int state, int x, int y) {
     if (state != GLUT_DOWN) return;
     lastMouseX = x;
     lastMouseY = y;
@@ -139,14 +132,12 @@ void onMouse(int, int state, int x, int y)
 
 // A full turn changes nothing on screen; folding very large angles back keeps
 // an endless drag from overflowing.
-static int foldDegrees(int degrees)
-{
+static int foldDegrees(int degrees) {
     const int limit = 360 * 100000;
     return (degrees > limit || degrees < -limit) ? degrees % 360 : degrees;
 }
 
-void onMotion(int x, int y)
-{
+void onMotion(int x, int y) {
     int dx = x - lastMouseX;
     int dy = y - lastMouseY;
     playback.tiltDeg = foldDegrees(playback.tiltDeg + dy);
@@ -155,8 +146,7 @@ void onMotion(int x, int y)
     lastMouseY = y;
 }
 
-void releaseAll(void)
-{
+void releaseAll(void) {
     for (int motion = 0; motion < MOTION_COUNT; ++motion) {
         for (int frame = 0; frame < ambletoe::kMotions[motion].frames; ++frame) {
             int slot = motion * MOTION_SLOT_STRIDE + frame;

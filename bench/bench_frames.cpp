@@ -70,14 +70,13 @@ void timeBufferCalls() {
 // the worker threads of mqoLoadModels.
 bool timing = false;
 extern "C" {
-void __real_mqoStageObjects(
-    MqoStagedObject*, ObjectEntry*, int, MaterialEntry*, int, double, unsigned char);
-void __wrap_mqoStageObjects(
-    MqoStagedObject* staged, ObjectEntry* objects, int objectCount, MaterialEntry* materials,
-    int materialCount, double scale, unsigned char alpha) {
+void __real_mqoStageObjects(MqoStagedObject*, ObjectEntry*, int, MaterialEntry*, int, double,
+                            unsigned char);
+void __wrap_mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCount,
+                            MaterialEntry* materials, int materialCount, double scale,
+                            unsigned char alpha) {
     auto start = Clock::now();
-    __real_mqoStageObjects(
-        staged, objects, objectCount, materials, materialCount, scale, alpha);
+    __real_mqoStageObjects(staged, objects, objectCount, materials, materialCount, scale, alpha);
     if (timing) buildSeconds += secondsSince(start);
 }
 int __real_mqoSetTexturePool(char*, char*, unsigned char);
@@ -212,9 +211,10 @@ int main(int argc, char** argv) {
         freeAll(models);
         mqoCleanupLibrary();
     }
-    std::printf("frames loaded: %d of %zu, %zu files, %.1f MB in the folder\n", loaded, paths.size(),
-                files.size(), bytes / 1e6);
-    std::printf("context + reading the files:   %8.1f ms (median of %d)\n", median(floor) * 1e3, runs);
+    std::printf("frames loaded: %d of %zu, %zu files, %.1f MB in the folder\n", loaded,
+                paths.size(), files.size(), bytes / 1e6);
+    std::printf("context + reading the files:   %8.1f ms (median of %d)\n", median(floor) * 1e3,
+                runs);
     std::printf("context + loading 150 frames:  %8.1f ms = %.2f x the floor\n", median(load) * 1e3,
                 median(load) / median(floor));
     // The program loads once, into memory the process has never touched.
@@ -225,9 +225,10 @@ int main(int argc, char** argv) {
     std::printf("  normals and batches           %7.1f ms\n", median(build) * 1e3);
     std::printf("  buffer upload                 %7.1f ms\n", median(upload) * 1e3);
     std::printf("  textures (read and upload)    %7.1f ms\n", median(texture) * 1e3);
-    std::printf("context + mqoLoadModels, %u threads: %5.1f ms = %.2f x the floor (first %.1f ms)\n",
-                std::thread::hardware_concurrency(), median(parallel) * 1e3,
-                median(parallel) / median(floor), parallel[0] * 1e3);
+    std::printf(
+        "context + mqoLoadModels, %u threads: %5.1f ms = %.2f x the floor (first %.1f ms)\n",
+        std::thread::hardware_concurrency(), median(parallel) * 1e3,
+        median(parallel) / median(floor), parallel[0] * 1e3);
 
     EglContext context(640, 480);
     mqoInitLibrary();
@@ -235,8 +236,9 @@ int main(int argc, char** argv) {
     loadAll(paths, models);
     struct rusage usage;
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("memory: resident %ld KiB before loading, %ld KiB with all frames loaded, peak %ld KiB\n",
-                before, residentKiB(), usage.ru_maxrss);
+    std::printf(
+        "memory: resident %ld KiB before loading, %ld KiB with all frames loaded, peak %ld KiB\n",
+        before, residentKiB(), usage.ru_maxrss);
     freeAll(models);
     long first = 0;
     for (int cycle = 1; cycle <= 100; ++cycle) {
@@ -244,7 +246,8 @@ int main(int argc, char** argv) {
         freeAll(models);
         if (cycle == 1) first = residentKiB();
         if (cycle == 1 || cycle == 10 || cycle == 100)
-            std::printf("  after %3d load-and-free cycles: resident %ld KiB\n", cycle, residentKiB());
+            std::printf("  after %3d load-and-free cycles: resident %ld KiB\n", cycle,
+                        residentKiB());
     }
     std::printf("growth from cycle 1 to 100: %ld KiB\n", residentKiB() - first);
     mqoCleanupLibrary();

@@ -38,11 +38,15 @@ std::string header() {
     return "Metasequoia Document\r\nFormat Text Ver 1.0\r\n\r\n"
            "Scene {\r\n\tpos 0.0000 0.0000 1500.0000\r\n\tlookat 0.0000 0.0000 0.0000\r\n}\r\n"
            "Material 4 {\r\n"
-           "\t\"skin\" col(1.000 0.800 0.700 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.000) power(5.00)\r\n"
-           "\t\"cloth\" shader(3) col(1.000 1.000 1.000 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.100) "
+           "\t\"skin\" col(1.000 0.800 0.700 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.000) "
+           "power(5.00)\r\n"
+           "\t\"cloth\" shader(3) col(1.000 1.000 1.000 1.000) dif(0.800) amb(0.600) emi(0.000) "
+           "spc(0.100) "
            "power(5.00) tex(\"cloth.bmp\")\r\n"
-           "\t\"hair\" col(0.200 0.100 0.050 1.000) dif(0.700) amb(0.500) emi(0.000) spc(0.300) power(20.00)\r\n"
-           "\t\"eye\" col(0.100 0.100 0.100 0.800) dif(0.800) amb(0.600) emi(0.200) spc(0.500) power(50.00)\r\n"
+           "\t\"hair\" col(0.200 0.100 0.050 1.000) dif(0.700) amb(0.500) emi(0.000) spc(0.300) "
+           "power(20.00)\r\n"
+           "\t\"eye\" col(0.100 0.100 0.100 0.800) dif(0.800) amb(0.600) emi(0.200) spc(0.500) "
+           "power(50.00)\r\n"
            "}\r\n";
 }
 
@@ -56,8 +60,8 @@ std::string gridDocument(int objects, int n, bool binary) {
                       "Object \"part%d\" {\r\n\tvisible 15\r\n\tshading 1\r\n\tfacet 59.5\r\n", o);
         doc += line;
         if (binary) {
-            std::snprintf(line, sizeof line, "\t%s %d {\r\n\t\tVector %d [%d]\r\n", "BVertex", side * side,
-                          side * side, side * side * 12);
+            std::snprintf(line, sizeof line, "\t%s %d {\r\n\t\tVector %d [%d]\r\n", "BVertex",
+                          side * side, side * side, side * side * 12);
             doc += line;
             for (int y = 0; y < side; ++y) {
                 for (int x = 0; x < side; ++x) {
@@ -71,8 +75,8 @@ std::string gridDocument(int objects, int n, bool binary) {
             doc += line;
             for (int y = 0; y < side; ++y) {
                 for (int x = 0; x < side; ++x) {
-                    std::snprintf(line, sizeof line, "\t\t%.4f %.4f %.4f\r\n", x * 1.5 - 100, y * 1.5 - 100,
-                                  o * 10.0);
+                    std::snprintf(line, sizeof line, "\t\t%.4f %.4f %.4f\r\n", x * 1.5 - 100,
+                                  y * 1.5 - 100, o * 10.0);
                     doc += line;
                 }
             }
@@ -85,9 +89,10 @@ std::string gridDocument(int objects, int n, bool binary) {
                 int a = y * side + x;
                 double u0 = static_cast<double>(x) / n, u1 = static_cast<double>(x + 1) / n;
                 double v0 = static_cast<double>(y) / n, v1 = static_cast<double>(y + 1) / n;
-                std::snprintf(line, sizeof line,
-                              "\t\t4 V(%d %d %d %d) M(%d) UV(%.5f %.5f %.5f %.5f %.5f %.5f %.5f %.5f)\r\n", a,
-                              a + side, a + side + 1, a + 1, (x + y) % 4, u0, v0, u0, v1, u1, v1, u1, v0);
+                std::snprintf(
+                    line, sizeof line,
+                    "\t\t4 V(%d %d %d %d) M(%d) UV(%.5f %.5f %.5f %.5f %.5f %.5f %.5f %.5f)\r\n", a,
+                    a + side, a + side + 1, a + 1, (x + y) % 4, u0, v0, u0, v1, u1, v1, u1, v0);
                 doc += line;
             }
         }
@@ -104,18 +109,17 @@ std::string gridDocument(int objects, int n, bool binary) {
 static bool skipBuild = false;
 static bool stagedAny = false;  // the skipped build had objects to build
 extern "C" {
-void __real_mqoStageObjects(
-    MqoStagedObject*, ObjectEntry*, int, MaterialEntry*, int, double, unsigned char);
-void __wrap_mqoStageObjects(
-    MqoStagedObject* staged, ObjectEntry* objects, int objectCount, MaterialEntry* materials,
-    int materialCount, double scale, unsigned char alpha) {
+void __real_mqoStageObjects(MqoStagedObject*, ObjectEntry*, int, MaterialEntry*, int, double,
+                            unsigned char);
+void __wrap_mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCount,
+                            MaterialEntry* materials, int materialCount, double scale,
+                            unsigned char alpha) {
     if (skipBuild) {
         stagedAny = objectCount > 0;
         std::memset(staged, 0, sizeof(MqoStagedObject) * static_cast<size_t>(objectCount));
         return;
     }
-    __real_mqoStageObjects(
-        staged, objects, objectCount, materials, materialCount, scale, alpha);
+    __real_mqoStageObjects(staged, objects, objectCount, materials, materialCount, scale, alpha);
 }
 }
 
@@ -156,7 +160,8 @@ void BM_LoadRunOf150Small(benchmark::State& state) {
     for (const std::string& p : smallPaths) bytes += static_cast<int64_t>(fs::file_size(p));
     std::vector<MeshModel*> models(smallPaths.size());
     for (auto _ : state) {
-        for (size_t i = 0; i < smallPaths.size(); ++i) models[i] = mqoLoadModel(smallPaths[i].c_str(), 0.5);
+        for (size_t i = 0; i < smallPaths.size(); ++i)
+            models[i] = mqoLoadModel(smallPaths[i].c_str(), 0.5);
         state.PauseTiming();
         for (MeshModel* m : models) mqoFreeModel(m);
         state.ResumeTiming();

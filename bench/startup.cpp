@@ -42,7 +42,8 @@ bool timeOneRun(const char* program, double* loading, double* done) {
         ssize_t got = read(terminal, buffer, sizeof buffer);
         if (got <= 0) break;
         seen.append(buffer, static_cast<size_t>(got));
-        if (*loading < 0 && seen.find("Loading Models...") != std::string::npos) *loading = msSince(start);
+        if (*loading < 0 && seen.find("Loading Models...") != std::string::npos)
+            *loading = msSince(start);
         if (*loading >= 0 && seen.find("Done.") != std::string::npos) *done = msSince(start);
     }
     kill(child, SIGKILL);
@@ -74,10 +75,10 @@ int main(int argc, char** argv) {
         }
         before.push_back(shown);
         loading.push_back(done - shown);
-        std::printf("run %d: \"Loading Models...\" after %6.1f ms, \"Done.\" %6.1f ms later\n", run + 1,
-                    shown, done - shown);
+        std::printf("run %d: \"Loading Models...\" after %6.1f ms, \"Done.\" %6.1f ms later\n",
+                    run + 1, shown, done - shown);
     }
-    std::printf("median of %d: start to \"Loading Models...\" %.1f ms, loading %.1f ms = %.2f x\n", runs,
-                median(before), median(loading), median(loading) / median(before));
+    std::printf("median of %d: start to \"Loading Models...\" %.1f ms, loading %.1f ms = %.2f x\n",
+                runs, median(before), median(loading), median(loading) / median(before));
     return 0;
 }

@@ -63,17 +63,17 @@ typedef struct MaterialBatch {
     float ambient[4];
     float emission[4];
     float specular[4];
-    float power;                        // shininess
-    PlainVertex* plainVertices;         // owned, when hasTexture is 0
-    TexturedVertex* texturedVertices;   // owned, when hasTexture is 1
+    float power;                       // shininess
+    PlainVertex* plainVertices;        // owned, when hasTexture is 0
+    TexturedVertex* texturedVertices;  // owned, when hasTexture is 1
 } MaterialBatch;
 
 // One object of a document, ready to draw.
 typedef struct MeshObject {
     char name[256];
-    int32_t visible;      // drawn only when non-zero
-    int32_t flatShading;  // 1: GL_FLAT, 0: GL_SMOOTH
-    int32_t batchCount;   // highest material index used + 1
+    int32_t visible;         // drawn only when non-zero
+    int32_t flatShading;     // 1: GL_FLAT, 0: GL_SMOOTH
+    int32_t batchCount;      // highest material index used + 1
     MaterialBatch* batches;  // owned; entry k holds material k
 } MeshObject;
 

@@ -46,8 +46,8 @@ typedef struct ObjectEntry {
     float facet;      // smoothing angle, used as radians
     int32_t faceCount;
     int32_t vertexCount;
-    FaceEntry* faces;       // owned, faceCount entries
-    float (*vertices)[3];   // owned, vertexCount positions
+    FaceEntry* faces;      // owned, faceCount entries
+    float (*vertices)[3];  // owned, vertexCount positions
 } ObjectEntry;
 
 // ---------------------------------------------------------------------------
@@ -219,8 +219,7 @@ void mqoBuildObjects(MeshModel* model, ObjectEntry* objects, int objectCount,
 // - With vboSupported, each non-empty batch gets a static buffer object; the
 //   last one stays bound.
 void mqoBuildObject(ObjectEntry* object, MeshModel* model, float (*vertexNormals)[3],
-                    MaterialEntry* materials, int materialCount, double scale,
-                    unsigned char alpha);
+                    MaterialEntry* materials, int materialCount, double scale, unsigned char alpha);
 
 // Smoothed vertex normals of an object: a new array of vertexCount normals
 // that the caller frees, or null (no vertices, or out of memory).
@@ -237,8 +236,8 @@ double mqoSafeAcos(double x);
 // batch's vertexCount vertices; faces with an index outside 0 ..
 // vertexCount - 1 are skipped. Sets the colour even when there is no array.
 void mqoFillBatch(MaterialBatch* batch, int k, FaceEntry* faces, int faceCount,
-                  float (*vertices)[3], int vertexCount, float (*vertexNormals)[3],
-                  double facet, const float colorSource[4], double scale, unsigned char alpha);
+                  float (*vertices)[3], int vertexCount, float (*vertexNormals)[3], double facet,
+                  const float colorSource[4], double scale, unsigned char alpha);
 
 // ---------------------------------------------------------------------------
 // The two stages of a load
@@ -273,8 +272,7 @@ void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCo
 
 // mqoBuildObject's CPU part: one object into staged, with the given normals.
 void mqoStageObject(ObjectEntry* object, MqoStagedObject* staged, float (*vertexNormals)[3],
-                    MaterialEntry* materials, int materialCount, double scale,
-                    unsigned char alpha);
+                    MaterialEntry* materials, int materialCount, double scale, unsigned char alpha);
 
 // Appends the staged objects to model in order: texture names from the
 // materials' pool results, buffer objects in batch order, and the object

@@ -33,7 +33,7 @@ int mqoScanObjectName(const char* line, char name[256]) {
 
 int mqoScanMaterialValues(const char* at, float v[9]) {
     return mqoScanFields(at, "col(%f %f %f %f) dif (%f) amb(%f) emi(%f) spc(%f) power(%f)", &v[0],
-                       &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7], &v[8]);
+                         &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7], &v[8]);
 }
 
 int mqoScanVisible(const char* line, int* visible) {
@@ -54,7 +54,9 @@ int mqoScanBVertexCount(const char* line, int* count) {
     return mqoScanFields(line, " BVertex %d", count);
 }
 
-int mqoScanFaceCount(const char* line, int* count) { return mqoScanFields(line, " face %d", count); }
+int mqoScanFaceCount(const char* line, int* count) {
+    return mqoScanFields(line, " face %d", count);
+}
 
 int mqoScanVertex(const char* line, float p[3]) {
     return mqoScanFields(line, "%f %f %f", &p[0], &p[1], &p[2]);
@@ -64,7 +66,9 @@ int mqoScanVector(const char* at, int* count, int* bytes) {
     return mqoScanFields(at, "Vector %d [%d]", count, bytes);
 }
 
-int mqoScanFaceCorners(const char* line, int* corners) { return mqoScanFields(line, "%d", corners); }
+int mqoScanFaceCorners(const char* line, int* corners) {
+    return mqoScanFields(line, "%d", corners);
+}
 
 int mqoScanFaceIndices(const char* at, int corners, int v[4]) {
     if (corners == 3) return mqoScanFields(at, "V(%d %d %d)", &v[0], &v[1], &v[2]);
@@ -78,10 +82,10 @@ int mqoScanFaceMaterial(const char* at, int* material) {
 int mqoScanFaceUV(const char* at, int corners, float uv[8]) {
     if (corners == 3) {
         return mqoScanFields(at, "UV(%f %f %f %f %f %f)", &uv[0], &uv[1], &uv[2], &uv[3], &uv[4],
-                           &uv[5]);
+                             &uv[5]);
     }
     return mqoScanFields(at, "UV(%f %f %f %f %f %f %f %f)", &uv[0], &uv[1], &uv[2], &uv[3], &uv[4],
-                       &uv[5], &uv[6], &uv[7]);
+                         &uv[5], &uv[6], &uv[7]);
 }
 
 // ---- the two list lines in one pass ----

@@ -144,7 +144,8 @@ int mqoReadBinaryVertexChunk(MqoStream* stream, float (*vertices)[3], int count)
     long long want = bytes > 0 ? bytes : 0;
     long long remaining = mqoStreamRemaining(stream);
     if (want > remaining) want = remaining;
-    auto* block = static_cast<unsigned char*>(std::malloc(want > 0 ? static_cast<size_t>(want) : 1));
+    auto* block =
+        static_cast<unsigned char*>(std::malloc(want > 0 ? static_cast<size_t>(want) : 1));
     size_t got = mqoReadBlock(stream, block, static_cast<size_t>(want));
     long long usable = static_cast<long long>(block != nullptr ? got : 0) / 12;
     if (usable > n) usable = n;
@@ -242,7 +243,8 @@ void readDocumentLine(MqoStream* stream, const char* line, DocumentRecords* reco
     if (contains(line, "Material") && mqoScanMaterialCount(line, &declared) == 1) {
         std::free(records->materials);  // a later Material chunk replaces the earlier one
         int count = boundedCount(stream, declared, 1);
-        records->materials = static_cast<MaterialEntry*>(allocateList(&count, sizeof(MaterialEntry)));
+        records->materials =
+            static_cast<MaterialEntry*>(allocateList(&count, sizeof(MaterialEntry)));
         records->materialCount = count;
         mqoReadMaterialChunk(stream, records->materials, count);
     }

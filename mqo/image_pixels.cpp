@@ -48,7 +48,8 @@ void readAlphaPixels(FILE* file, unsigned char* block, unsigned char* row, int w
         unsigned char* pixel = block + static_cast<size_t>(width - 1 - y) * rowBytes;
         int pixels = readRow(file, row, width, bytesPerPixel);
         const unsigned char* in = row + bytesPerPixel - 1;
-        for (int x = 0; x < pixels; ++x, pixel += 4, in += bytesPerPixel) pixel[3] = lowered(*in, alpha);
+        for (int x = 0; x < pixels; ++x, pixel += 4, in += bytesPerPixel)
+            pixel[3] = lowered(*in, alpha);
         if (pixels < width) return;
     }
 }

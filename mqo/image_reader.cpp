@@ -23,7 +23,8 @@ const size_t BLOCK_PER_FILE_BYTE = 16;
 FileType typeByName(char* name) {
     char* ext = name + std::strlen(name) - 3;
     char lower[4];
-    for (int i = 0; i < 3; ++i) lower[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(ext[i])));
+    for (int i = 0; i < 3; ++i)
+        lower[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(ext[i])));
     lower[3] = '\0';
     if (!std::strcmp(lower, "tga")) return TYPE_TGA;
     if (!std::strcmp(lower, "png")) return TYPE_PNG;
@@ -152,7 +153,8 @@ unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size
         if (isAlpha && !((depth == 8 && imageType == 3) || (depth == 32 && imageType == 2))) break;
 
         if (block == nullptr) {
-            size_t bytes = static_cast<size_t>(w) * static_cast<size_t>(w) * 4;  // w <= 32767: no overflow
+            size_t bytes =
+                static_cast<size_t>(w) * static_cast<size_t>(w) * 4;  // w <= 32767: no overflow
             if (bytes > BLOCK_SLACK &&
                 (bytes - BLOCK_SLACK) / BLOCK_PER_FILE_BYTE > static_cast<size_t>(length)) {
                 error = true;
@@ -171,7 +173,8 @@ unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size
         }
         if (std::fseek(file, dataOffset, SEEK_SET) == 0) {
             bool read = isAlpha ? mqoReadAlphaPixels(file, block, w, depth, alpha)
-                                : mqoReadColourPixels(file, block, w, type == TYPE_TGA && depth == 32, alpha);
+                                : mqoReadColourPixels(file, block, w,
+                                                      type == TYPE_TGA && depth == 32, alpha);
             if (!read) {
                 error = true;
                 break;

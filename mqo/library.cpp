@@ -71,8 +71,9 @@ MeshModel* mqoAllocModels(int n) {
 }
 
 bool mqoBuffersUsable() {
-    return vboSupported != 0 && mqo::glGenBuffersARB != nullptr && mqo::glBindBufferARB != nullptr &&
-           mqo::glBufferDataARB != nullptr && mqo::glDeleteBuffersARB != nullptr;
+    return vboSupported != 0 && mqo::glGenBuffersARB != nullptr &&
+           mqo::glBindBufferARB != nullptr && mqo::glBufferDataARB != nullptr &&
+           mqo::glDeleteBuffersARB != nullptr;
 }
 
 void mqoReleaseObject(MeshObject* object) {

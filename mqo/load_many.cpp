@@ -76,7 +76,8 @@ int mqoLoadModels(const char* const* paths, int count, double scale, MeshModel**
     if (jobs == nullptr) {
         // Without room to hold parsed documents, one after another still works.
         int loaded = 0;
-        for (int i = 0; i < count; ++i) loaded += (models[i] = mqoLoadModel(paths[i], scale)) != nullptr;
+        for (int i = 0; i < count; ++i)
+            loaded += (models[i] = mqoLoadModel(paths[i], scale)) != nullptr;
         return loaded;
     }
     for (int i = 0; i < count; ++i) jobs[i].path = paths[i];

@@ -25,7 +25,8 @@ const char* findColourAttribute(const char* line) {
         const char* close = std::strchr(p + 1, '"');
         if (close != nullptr) from = close + 1;
     }
-    for (const char* at = std::strstr(from, "col("); at != nullptr; at = std::strstr(at + 1, "col(")) {
+    for (const char* at = std::strstr(from, "col("); at != nullptr;
+         at = std::strstr(at + 1, "col(")) {
         if (at == line) return at;
         char before = at[-1];
         if (before == ' ' || before == '\t' || before == '"' || before == ')') return at;

@@ -168,7 +168,8 @@ void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCo
             faceNormals = faceNormalsFor(&space, object);
             mqoSmoothNormals(object, normalMaterials, normals, faceNormals);
         }
-        stageObject(object, &staged[i], normals, faceNormals, materials, materialCount, scale, alpha);
+        stageObject(object, &staged[i], normals, faceNormals, materials, materialCount, scale,
+                    alpha);
     }
     std::free(space.vertexNormals);
     std::free(space.faceNormals);

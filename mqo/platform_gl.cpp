@@ -10,6 +10,5 @@ void* mqoLookupGLFunction(const char* name) {
     if (eglGetCurrentContext() != EGL_NO_CONTEXT) {
         return reinterpret_cast<void*>(eglGetProcAddress(name));
     }
-    return reinterpret_cast<void*>(
-        glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
+    return reinterpret_cast<void*>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
 }

@@ -32,23 +32,23 @@ long long mqoStreamRemaining(MqoStream* stream);
 
 // ---- scan patterns (document_patterns.cpp); each returns sscanf's result ----
 
-int mqoScanMaterialCount(const char* line, int* count);        // "Material %d"
-int mqoScanObjectName(const char* line, char name[256]);       // "Object %s"
+int mqoScanMaterialCount(const char* line, int* count);   // "Material %d"
+int mqoScanObjectName(const char* line, char name[256]);  // "Object %s"
 // "col(%f %f %f %f) dif (%f) amb(%f) emi(%f) spc(%f) power(%f)" from at;
 // values: r g b a dif amb emi spc power.
 int mqoScanMaterialValues(const char* at, float values[9]);
-int mqoScanVisible(const char* line, int* visible);            // " visible %d"
-int mqoScanShading(const char* line, int* shading);            // " shading %d"
-int mqoScanFacet(const char* line, float* facet);              // " facet %f"
-int mqoScanVertexCount(const char* line, int* count);          // " vertex %d"
-int mqoScanBVertexCount(const char* line, int* count);         // " BVertex %d"
-int mqoScanFaceCount(const char* line, int* count);            // " face %d"
-int mqoScanVertex(const char* line, float position[3]);        // "%f %f %f"
-int mqoScanVector(const char* at, int* count, int* bytes);     // "Vector %d [%d]"
-int mqoScanFaceCorners(const char* line, int* corners);        // "%d"
+int mqoScanVisible(const char* line, int* visible);         // " visible %d"
+int mqoScanShading(const char* line, int* shading);         // " shading %d"
+int mqoScanFacet(const char* line, float* facet);           // " facet %f"
+int mqoScanVertexCount(const char* line, int* count);       // " vertex %d"
+int mqoScanBVertexCount(const char* line, int* count);      // " BVertex %d"
+int mqoScanFaceCount(const char* line, int* count);         // " face %d"
+int mqoScanVertex(const char* line, float position[3]);     // "%f %f %f"
+int mqoScanVector(const char* at, int* count, int* bytes);  // "Vector %d [%d]"
+int mqoScanFaceCorners(const char* line, int* corners);     // "%d"
 // "V(%d %d %d)" or, for 4 corners, "V(%d %d %d %d)", from at.
 int mqoScanFaceIndices(const char* at, int corners, int vertex[4]);
-int mqoScanFaceMaterial(const char* at, int* material);        // "M(%d)"
+int mqoScanFaceMaterial(const char* at, int* material);  // "M(%d)"
 // "UV(%f %f %f %f %f %f)" or, for 4 corners, eight floats, from at.
 int mqoScanFaceUV(const char* at, int corners, float uv[8]);
 

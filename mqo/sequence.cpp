@@ -118,9 +118,8 @@ ModelSequence mqoLoadSequence(const char* pattern, int fileCount, double scale, 
         if (i < fileCount) named = formatName(name, pattern, info, i);
         if (fade != 0 && i == length - 1) running = fade < 0 ? 0 : fullAlpha;
 
-        const bool loaded =
-            named && mqoLoadModelSlot(sequence.models, i, name, scale,
-                                      static_cast<unsigned char>(running)) == 0;
+        const bool loaded = named && mqoLoadModelSlot(sequence.models, i, name, scale,
+                                                      static_cast<unsigned char>(running)) == 0;
         if (!loaded) {
             // The frame before the failed one goes too. The failed slot is
             // released as well in case the reader left anything in it; slots

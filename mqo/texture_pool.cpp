@@ -25,7 +25,8 @@ int mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char alpha) {
     // A path that cannot be stored whole could never be matched again, so
     // it would take a fresh slot on every request: refuse it up front.
     if (!fitsSlot(texturePath) || !fitsSlot(alphaPath)) {
-        std::printf(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, fitsSlot(texturePath) ? alphaPath : texturePath);
+        std::printf(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME,
+                    fitsSlot(texturePath) ? alphaPath : texturePath);
         return -1;
     }
     for (int32_t i = 0; i < texturePoolCount && i < MQO_TEXTURE_POOL_SIZE; ++i) {

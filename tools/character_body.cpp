@@ -120,9 +120,9 @@ Mesh hairMesh() {
     for (size_t i = 0; i <= rings.size(); ++i) v.push_back(static_cast<double>(i) / rings.size());
     Mesh hair = loft(rings, v, MatHair);
     // A springy tuft on the crown.
-    Mesh tuft = lathe({ring(150, 0, 0), ring(120, 12, 12), ring(60, 26, 22), ring(0, 30, 26),
-                       ring(-20, 0, 0)},
-                      10, MatHair);
+    Mesh tuft = lathe(
+        {ring(150, 0, 0), ring(120, 12, 12), ring(60, 26, 22), ring(0, 30, 26), ring(-20, 0, 0)},
+        10, MatHair);
     transform(tuft, {rotX(-35) * rotZ(-20), kHeadCentre + vec(10, kHeadRadii.y - 10, -30)});
     append(hair, tuft);
     return hair;
@@ -159,8 +159,9 @@ Mesh shoeMesh() {
         double z, w, bottom, top;
     };
     const Section sections[] = {
-        {-112, 38, -74, -12}, {-102, 60, -80, 20}, {kHeel.z, 70, kHeel.y, 40}, {-20, 72, -90, 52},
-        {40, 74, -90, 22},    {100, 78, -90, -2},  {130, 79, -90, -10}, {kBall.z, 80, kBall.y, -18}, {205, 74, -87, -30},
+        {-112, 38, -74, -12}, {-102, 60, -80, 20},         {kHeel.z, 70, kHeel.y, 40},
+        {-20, 72, -90, 52},   {40, 74, -90, 22},           {100, 78, -90, -2},
+        {130, 79, -90, -10},  {kBall.z, 80, kBall.y, -18}, {205, 74, -87, -30},
         {240, 58, -80, -34},  {258, 34, -70, -44},
     };
     std::vector<std::vector<Vec3>> rings;
@@ -250,11 +251,11 @@ std::vector<Part> buildParts() {
     parts.push_back(part("hips", BonePelvis, hips));
     parts.push_back(part("belt", BonePelvis, beltMesh(), 0.5, 0));
 
-    Mesh torso = lathe({ring(550, 0, 0), ring(542, 100, 80), ring(522, 172, 114),
-                        ring(482, 232, 144), ring(415, 256, 160), ring(310, 250, 165),
-                        ring(190, 232, 160), ring(80, 218, 152), ring(-20, 212, 148),
-                        ring(-60, 205, 142), ring(-75, 0, 0)},
-                       20, MatShirt);
+    Mesh torso =
+        lathe({ring(550, 0, 0), ring(542, 100, 80), ring(522, 172, 114), ring(482, 232, 144),
+               ring(415, 256, 160), ring(310, 250, 165), ring(190, 232, 160), ring(80, 218, 152),
+               ring(-20, 212, 148), ring(-60, 205, 142), ring(-75, 0, 0)},
+              20, MatShirt);
     parts.push_back(part("torso", BoneChest, torso));
     parts.push_back(part("neck", BoneChest,
                          lathe({ring(635, 0, 0), ring(630, 62, 58), ring(590, 70, 64),
@@ -264,15 +265,15 @@ std::vector<Part> buildParts() {
     parts.push_back(part("hair", BoneHead, hairMesh(), 0.7));
 
     const char* const names[2][3] = {{"upperarm_L", "forearm_L", "hand_L"},
-                                      {"upperarm_R", "forearm_R", "hand_R"}};
+                                     {"upperarm_R", "forearm_R", "hand_R"}};
     for (int side = 0; side < 2; ++side) {
         int sign = side == 0 ? 1 : -1;
         int bone = side == 0 ? BoneUpperArmL : BoneUpperArmR;
         Mesh upper = capsule(kUpperArm, 68, 58, 12, MatSkin);
-        Mesh sleeve = lathe({ring(95, 0, 0), ring(88, 55, 55), ring(65, 86, 86), ring(20, 98, 96),
-                             ring(-80, 96, 94), ring(-180, 91, 88), ring(-205, 89, 86),
-                             ring(-215, 0, 0)},
-                            14, MatShirt);
+        Mesh sleeve =
+            lathe({ring(95, 0, 0), ring(88, 55, 55), ring(65, 86, 86), ring(20, 98, 96),
+                   ring(-80, 96, 94), ring(-180, 91, 88), ring(-205, 89, 86), ring(-215, 0, 0)},
+                  14, MatShirt);
         remapV(sleeve, 0.1, 0.6);
         append(upper, sleeve);
         parts.push_back(part(names[side][0], bone, upper));

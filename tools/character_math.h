@@ -55,31 +55,43 @@ inline Vec3 operator*(const Mat3& a, Vec3 v) {
 }
 inline Mat3 fromColumns(Vec3 x, Vec3 y, Vec3 z) {
     Mat3 r;
-    r.m[0][0] = x.x; r.m[1][0] = x.y; r.m[2][0] = x.z;
-    r.m[0][1] = y.x; r.m[1][1] = y.y; r.m[2][1] = y.z;
-    r.m[0][2] = z.x; r.m[1][2] = z.y; r.m[2][2] = z.z;
+    r.m[0][0] = x.x;
+    r.m[1][0] = x.y;
+    r.m[2][0] = x.z;
+    r.m[0][1] = y.x;
+    r.m[1][1] = y.y;
+    r.m[2][1] = y.z;
+    r.m[0][2] = z.x;
+    r.m[1][2] = z.y;
+    r.m[2][2] = z.z;
     return r;
 }
 // Right-handed rotations by an angle in degrees.
 inline Mat3 rotX(double deg) {
     double c = std::cos(radians(deg)), s = std::sin(radians(deg));
     Mat3 r;
-    r.m[1][1] = c; r.m[1][2] = -s;
-    r.m[2][1] = s; r.m[2][2] = c;
+    r.m[1][1] = c;
+    r.m[1][2] = -s;
+    r.m[2][1] = s;
+    r.m[2][2] = c;
     return r;
 }
 inline Mat3 rotY(double deg) {
     double c = std::cos(radians(deg)), s = std::sin(radians(deg));
     Mat3 r;
-    r.m[0][0] = c; r.m[0][2] = s;
-    r.m[2][0] = -s; r.m[2][2] = c;
+    r.m[0][0] = c;
+    r.m[0][2] = s;
+    r.m[2][0] = -s;
+    r.m[2][2] = c;
     return r;
 }
 inline Mat3 rotZ(double deg) {
     double c = std::cos(radians(deg)), s = std::sin(radians(deg));
     Mat3 r;
-    r.m[0][0] = c; r.m[0][1] = -s;
-    r.m[1][0] = s; r.m[1][1] = c;
+    r.m[0][0] = c;
+    r.m[0][1] = -s;
+    r.m[1][0] = s;
+    r.m[1][1] = c;
     return r;
 }
 

@@ -44,8 +44,8 @@ Vec3 centroid(const std::vector<Vec3>& points) {
 
 }  // namespace
 
-Mesh loft(const std::vector<std::vector<Vec3>>& rings, const std::vector<double>& v,
-          int material, bool loop) {
+Mesh loft(const std::vector<std::vector<Vec3>>& rings, const std::vector<double>& v, int material,
+          bool loop) {
     Mesh mesh;
     std::vector<int> first;  // index of each ring's first vertex
     size_t k = 1;
@@ -169,7 +169,8 @@ Mesh box(Vec3 h, int material) {
     std::vector<std::vector<Vec3>> rings;
     for (int end = 0; end < 2; ++end) {
         double z = end == 0 ? -h.z : h.z;
-        rings.push_back({vec(-h.x, -h.y, z), vec(h.x, -h.y, z), vec(h.x, h.y, z), vec(-h.x, h.y, z)});
+        rings.push_back(
+            {vec(-h.x, -h.y, z), vec(h.x, -h.y, z), vec(h.x, h.y, z), vec(-h.x, h.y, z)});
     }
     return loft(rings, {0, 1}, material);
 }

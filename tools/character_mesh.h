@@ -47,8 +47,8 @@ inline Ring ring(double y, double rx, double rz, double cz = 0) {
 // An end ring of several points is closed with a fan to its centre. With
 // loop, the last ring joins the first (a torus-like band) and there are no
 // ends. u runs 0..1 around a ring, v is given per ring (one more with loop).
-Mesh loft(const std::vector<std::vector<Vec3>>& rings, const std::vector<double>& v,
-          int material, bool loop = false);
+Mesh loft(const std::vector<std::vector<Vec3>>& rings, const std::vector<double>& v, int material,
+          bool loop = false);
 
 // A surface of revolution from a profile of rings listed from top to bottom,
 // with segments points per ring; the UV seam lies at the back (-z), so u is

@@ -51,15 +51,15 @@ LegPose legWithAnkle(Vec3 ankle, double pitch, double yaw) {
 }
 
 struct Gait {
-    int frames;         // frames per cycle (two steps)
-    double stance;      // share of the cycle a foot is on the ground
-    double strikePitch; // toes up as the heel lands
-    double toeOffPitch; // heel raised as the toes leave
-    double lift;        // swing height of the ankle
-    double kickHeight;  // heel thrown up behind early in the swing
-    double kickBack;    // how far the kick stays behind
-    double reach;       // foot thrown forward late in the swing
-    double ankleBias;   // stance centred this far ahead of the hips
+    int frames;          // frames per cycle (two steps)
+    double stance;       // share of the cycle a foot is on the ground
+    double strikePitch;  // toes up as the heel lands
+    double toeOffPitch;  // heel raised as the toes leave
+    double lift;         // swing height of the ankle
+    double kickHeight;   // heel thrown up behind early in the swing
+    double kickBack;     // how far the kick stays behind
+    double reach;        // foot thrown forward late in the swing
+    double ankleBias;    // stance centred this far ahead of the hips
 };
 
 // The stance of one foot, s from 0 (landing) to 1 (leaving); the flat foot
@@ -329,9 +329,12 @@ Pose akubiPose(int frame) {
 
 Pose motionPose(Motion motion, int frame) {
     switch (motion) {
-        case MotionWalk: return walkPose(frame);
-        case MotionRun: return runPose(frame);
-        default: return akubiPose(frame);
+        case MotionWalk:
+            return walkPose(frame);
+        case MotionRun:
+            return runPose(frame);
+        default:
+            return akubiPose(frame);
     }
 }
 

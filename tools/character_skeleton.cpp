@@ -48,8 +48,8 @@ Skeleton solve(const Pose& p) {
     pelvis.origin = p.pelvis;
     s.bone[BoneChest] =
         child(pelvis, kChestJoint, rotY(p.chestYaw) * rotX(p.chestPitch) * rotZ(p.chestRoll));
-    s.bone[BoneHead] =
-        child(s.bone[BoneChest], kNeckJoint, rotY(p.headYaw) * rotX(p.headPitch) * rotZ(p.headRoll));
+    s.bone[BoneHead] = child(s.bone[BoneChest], kNeckJoint,
+                             rotY(p.headYaw) * rotX(p.headPitch) * rotZ(p.headRoll));
 
     for (int side = 0; side < 2; ++side) {
         double sign = sideSign(side);
@@ -98,15 +98,29 @@ namespace {
 // One list of the pose's numbers, used in both directions.
 template <class P, class F>
 void eachValue(P& p, F f) {
-    f(p.pelvis.x); f(p.pelvis.y); f(p.pelvis.z);
-    f(p.pelvisYaw); f(p.pelvisPitch); f(p.pelvisRoll);
-    f(p.chestYaw); f(p.chestPitch); f(p.chestRoll);
-    f(p.headYaw); f(p.headPitch); f(p.headRoll);
+    f(p.pelvis.x);
+    f(p.pelvis.y);
+    f(p.pelvis.z);
+    f(p.pelvisYaw);
+    f(p.pelvisPitch);
+    f(p.pelvisRoll);
+    f(p.chestYaw);
+    f(p.chestPitch);
+    f(p.chestRoll);
+    f(p.headYaw);
+    f(p.headPitch);
+    f(p.headRoll);
     for (int i = 0; i < 2; ++i) {
-        f(p.arm[i].forward); f(p.arm[i].abduct); f(p.arm[i].twist);
-        f(p.arm[i].elbow); f(p.arm[i].wrist);
-        f(p.leg[i].flat.x); f(p.leg[i].flat.y); f(p.leg[i].flat.z);
-        f(p.leg[i].pitch); f(p.leg[i].yaw);
+        f(p.arm[i].forward);
+        f(p.arm[i].abduct);
+        f(p.arm[i].twist);
+        f(p.arm[i].elbow);
+        f(p.arm[i].wrist);
+        f(p.leg[i].flat.x);
+        f(p.leg[i].flat.y);
+        f(p.leg[i].flat.z);
+        f(p.leg[i].pitch);
+        f(p.leg[i].yaw);
     }
 }
 
@@ -121,7 +135,10 @@ std::vector<double> pack(const Pose& pose) {
 Pose unpack(const std::vector<double>& values) {
     Pose pose;
     size_t i = 0;
-    eachValue(pose, [&](double& v) { v = i < values.size() ? values[i] : 0.0; ++i; });
+    eachValue(pose, [&](double& v) {
+        v = i < values.size() ? values[i] : 0.0;
+        ++i;
+    });
     return pose;
 }
 

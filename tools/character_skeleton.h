@@ -14,15 +14,15 @@
 namespace character {
 
 const double kGroundY = -1450;
-const double kAnkleHeight = 90;   // ankle above the sole
-const double kThigh = 565;        // hip joint to knee
-const double kShin = 560;         // knee to ankle
-const double kUpperArm = 390;     // shoulder to elbow
-const double kForearm = 350;      // elbow to wrist
-const double kRestPelvisY = -175;  // pelvis height standing
-const Vec3 kHipJoint = {135, -70, 0};      // from the pelvis, left side
-const Vec3 kChestJoint = {0, 90, 0};       // waist, from the pelvis
-const Vec3 kNeckJoint = {0, 540, 0};       // head pivot, from the chest
+const double kAnkleHeight = 90;             // ankle above the sole
+const double kThigh = 565;                  // hip joint to knee
+const double kShin = 560;                   // knee to ankle
+const double kUpperArm = 390;               // shoulder to elbow
+const double kForearm = 350;                // elbow to wrist
+const double kRestPelvisY = -175;           // pelvis height standing
+const Vec3 kHipJoint = {135, -70, 0};       // from the pelvis, left side
+const Vec3 kChestJoint = {0, 90, 0};        // waist, from the pelvis
+const Vec3 kNeckJoint = {0, 540, 0};        // head pivot, from the chest
 const Vec3 kShoulderJoint = {265, 470, 0};  // from the chest, left side
 // Sole points under the heel and the ball of the foot, from the ankle.
 const Vec3 kHeel = {0, -90, -75};
@@ -71,7 +71,7 @@ struct Pose {
     double pelvisYaw = 0, pelvisPitch = 0, pelvisRoll = 0;  // pitch > 0 leans forward
     double chestYaw = 0, chestPitch = 0, chestRoll = 0;
     double headYaw = 0, headPitch = 0, headRoll = 0;  // pitch > 0 looks down
-    ArmPose arm[2];  // 0 left (+x), 1 right
+    ArmPose arm[2];                                   // 0 left (+x), 1 right
     LegPose leg[2];
     int face = 0;  // FaceVariant
 };

@@ -91,8 +91,7 @@ Shape ellipse(double cx, double cy, double rx, double ry) {
 
 // A band of the given thickness along an ellipse, between two angles
 // (degrees, counter-clockwise from +x).
-Shape arc(double cx, double cy, double rx, double ry, double thickness, double from,
-          double to) {
+Shape arc(double cx, double cy, double rx, double ry, double thickness, double from, double to) {
     return [=](double x, double y) {
         double dx = (x - cx) / rx, dy = (y - cy) / ry;
         double a = std::atan2(dy, dx) * 180 / kPi;
@@ -131,9 +130,10 @@ void drawOpenEye(Image& img, double cx, double cy, double side) {
     paint(img, ellipse(ix - 0.03, iy - 0.05, 0.014, 0.014), kWhite);
     // Upper lid and a flick of lashes at the outer corner.
     paint(img, arc(cx, cy, rx, ry, 0.05, 15, 165), kLash);
-    paint(img, arc(cx + side * 0.12, cy + 0.13, 0.06, 0.05, 0.03, side > 0 ? 0 : 120,
-                   side > 0 ? 60 : 180),
-          kLash);
+    paint(
+        img,
+        arc(cx + side * 0.12, cy + 0.13, 0.06, 0.05, 0.03, side > 0 ? 0 : 120, side > 0 ? 60 : 180),
+        kLash);
 }
 
 void drawClosedEye(Image& img, double cx, double cy, bool squeezed) {
@@ -150,12 +150,13 @@ Image drawFace(FaceVariant variant) {
     // Cheeks: soft blush fading out.
     for (int side = -1; side <= 1; side += 2) {
         double cx = side * 0.52, cy = -0.27;
-        paintSoft(img,
-                  [=](double x, double y) {
-                      double d = std::sqrt((x - cx) * (x - cx) / 0.02 + (y - cy) * (y - cy) / 0.01);
-                      return 0.45 * (1 - std::fmin(1.0, d)) * (1 - std::fmin(1.0, d));
-                  },
-                  kCheek);
+        paintSoft(
+            img,
+            [=](double x, double y) {
+                double d = std::sqrt((x - cx) * (x - cx) / 0.02 + (y - cy) * (y - cy) / 0.01);
+                return 0.45 * (1 - std::fmin(1.0, d)) * (1 - std::fmin(1.0, d));
+            },
+            kCheek);
     }
     for (int side = -1; side <= 1; side += 2) {
         double cx = side * 0.36, cy = -0.02;
@@ -197,9 +198,13 @@ Image drawShirt() {
         for (int col = 0; col < n; ++col) {
             float* p = &img.rgb[(static_cast<size_t>(row) * n + col) * 3];
             if (v < 0.07) {
-                p[0] = 0.97f; p[1] = 0.96f; p[2] = 0.93f;
+                p[0] = 0.97f;
+                p[1] = 0.96f;
+                p[2] = 0.93f;
             } else if (band < 0.32) {
-                p[0] = 0.86f; p[1] = 0.22f; p[2] = 0.18f;
+                p[0] = 0.86f;
+                p[1] = 0.22f;
+                p[2] = 0.18f;
             }
             double weave = ((row + col) % 4 < 2 ? 0.03 : -0.03) + (noise(col, row, 1) - 0.5) * 0.05;
             for (int c = 0; c < 3; ++c) p[c] = static_cast<float>(p[c] * (1 + weave));
@@ -224,9 +229,13 @@ Image drawJeans() {
             for (int seam = 0; seam < 2; ++seam) {
                 int sc = seam == 0 ? n / 4 : 3 * n / 4;
                 if ((col == sc - 3 || col == sc + 2) && row % 8 < 5) {
-                    p[0] = 0.90f; p[1] = 0.62f; p[2] = 0.25f;
+                    p[0] = 0.90f;
+                    p[1] = 0.62f;
+                    p[2] = 0.25f;
                 } else if (col >= sc - 1 && col <= sc) {
-                    p[0] *= 0.75f; p[1] *= 0.75f; p[2] *= 0.8f;
+                    p[0] *= 0.75f;
+                    p[1] *= 0.75f;
+                    p[2] *= 0.8f;
                 }
             }
         }
@@ -329,7 +338,8 @@ bool writeTga(const std::string& path, const Image& img) {
 bool writeTgaGray(const std::string& path, const GrayImage& img) {
     std::vector<uint8_t> out = tgaHeader(3, img.size, 8);
     for (int row = img.size - 1; row >= 0; --row)
-        for (int col = 0; col < img.size; ++col) out.push_back(toByte(img.value[row * img.size + col]));
+        for (int col = 0; col < img.size; ++col)
+            out.push_back(toByte(img.value[row * img.size + col]));
     return writeFile(path, out);
 }
 

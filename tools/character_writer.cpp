@@ -41,11 +41,16 @@ const MaterialLook kMaterials[MatCount] = {
 
 const char* textureOf(int material, int faceVariant) {
     switch (material) {
-        case MatFace: return kFaceFiles[faceVariant >= 0 && faceVariant < 3 ? faceVariant : 0];
-        case MatShirt: return kShirtFile;
-        case MatJeans: return kJeansFile;
-        case MatShadow: return kShadowFile;
-        default: return nullptr;
+        case MatFace:
+            return kFaceFiles[faceVariant >= 0 && faceVariant < 3 ? faceVariant : 0];
+        case MatShirt:
+            return kShirtFile;
+        case MatJeans:
+            return kJeansFile;
+        case MatShadow:
+            return kShadowFile;
+        default:
+            return nullptr;
     }
 }
 
@@ -92,7 +97,8 @@ void writeObject(std::string& out, const Part& part, bool binaryVertices) {
     } else {
         add(out, "\tvertex %zu {\r\n", n);
         for (const Vec3& p : m.vertices)
-            add(out, "\t\t%.4f %.4f %.4f\r\n", clean(p.x, 1e-4), clean(p.y, 1e-4), clean(p.z, 1e-4));
+            add(out, "\t\t%.4f %.4f %.4f\r\n", clean(p.x, 1e-4), clean(p.y, 1e-4),
+                clean(p.z, 1e-4));
         add(out, "\t}\r\n");
     }
     add(out, "\tface %zu {\r\n", m.faces.size());
@@ -106,7 +112,8 @@ void writeObject(std::string& out, const Part& part, bool binaryVertices) {
             add(out, "\t\t4 V(%d %d %d %d)", f.v[c[0]], f.v[c[1]], f.v[c[2]], f.v[c[3]]);
         add(out, " M(%d) UV(", f.material);
         for (int i = 0; i < f.count; ++i)
-            add(out, "%s%.5f %.5f", i ? " " : "", clean(f.uv[c[i]][0], 1e-5), clean(f.uv[c[i]][1], 1e-5));
+            add(out, "%s%.5f %.5f", i ? " " : "", clean(f.uv[c[i]][0], 1e-5),
+                clean(f.uv[c[i]][1], 1e-5));
         add(out, ")\r\n");
     }
     add(out, "\t}\r\n}\r\n");
@@ -124,7 +131,9 @@ std::string documentText(const std::vector<Part>& parts, int faceVariant, bool b
     add(out, "Material %d {\r\n", static_cast<int>(MatCount));
     for (int i = 0; i < MatCount; ++i) {
         const MaterialLook& s = kMaterials[i];
-        add(out, "\t\"%s\" shader(3) col(%.3f %.3f %.3f %.3f) dif(%.3f) amb(%.3f) emi(%.3f) spc(%.3f) power(%.2f)",
+        add(out,
+            "\t\"%s\" shader(3) col(%.3f %.3f %.3f %.3f) dif(%.3f) amb(%.3f) emi(%.3f) spc(%.3f) "
+            "power(%.2f)",
             s.name, s.r, s.g, s.b, s.a, s.dif, s.amb, s.emi, s.spc, s.power);
         if (const char* tex = textureOf(i, faceVariant)) add(out, " tex(\"%s\")", tex);
         if (s.alpha) add(out, " aplane(\"%s\")", kShadowAlphaFile);
