@@ -19,9 +19,9 @@
 
 #include "commands.h"
 #include "playback.h"
+#include "support/app_glut_stub.h"
 #include "support/fake_gl.h"
 #include "support/temp_dir.h"
-#include "test_app_glut_stub.h"
 #include "viewer.h"
 
 namespace {

@@ -1,5 +1,5 @@
-// Stand-in GLUT calls; see test_app_glut_stub.h.
-#include "test_app_glut_stub.h"
+// Stand-in GLUT calls; see app_glut_stub.h.
+#include "support/app_glut_stub.h"
 
 #include <GL/freeglut.h>
 #include <sys/stat.h>

@@ -1,8 +1,8 @@
 // Stand-in GLUT calls for viewer tests over the fake GL: every call is logged
 // with the number of GL calls recorded before it, so tests can check the
 // order of GLUT and GL calls together.
-#ifndef AMBLETOE_TEST_APP_GLUT_STUB_H
-#define AMBLETOE_TEST_APP_GLUT_STUB_H
+#ifndef MQO_TESTS_SUPPORT_APP_GLUT_STUB_H
+#define MQO_TESTS_SUPPORT_APP_GLUT_STUB_H
 
 #include <cstddef>
 #include <string>
@@ -32,4 +32,4 @@ void reset();
 
 }  // namespace glutstub
 
-#endif  // AMBLETOE_TEST_APP_GLUT_STUB_H
+#endif  // MQO_TESTS_SUPPORT_APP_GLUT_STUB_H
