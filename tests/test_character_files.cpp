@@ -12,7 +12,7 @@
 #include <set>
 #include <string>
 
-#include "test_character_support.h"
+#include "support/character_support.h"
 
 using namespace charactertest;
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "support/character_support.h"
 #include "support/egl_context.h"
-#include "test_character_support.h"
 
 using namespace charactertest;
 

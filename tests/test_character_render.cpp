@@ -9,8 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "support/character_support.h"
 #include "support/egl_context.h"
-#include "test_character_support.h"
 
 using namespace charactertest;
 

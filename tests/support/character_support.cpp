@@ -1,5 +1,5 @@
 // Generator runs, frame loading with captured console output, measurements.
-#include "test_character_support.h"
+#include "support/character_support.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,8 +1,8 @@
 // Shared by the character tests: runs the generator once per test program
 // into a private temporary folder, loads its frames with the library, and
 // measures the models.
-#ifndef TESTS_TEST_CHARACTER_SUPPORT_H
-#define TESTS_TEST_CHARACTER_SUPPORT_H
+#ifndef MQO_TESTS_SUPPORT_CHARACTER_SUPPORT_H
+#define MQO_TESTS_SUPPORT_CHARACTER_SUPPORT_H
 
 #include <string>
 #include <vector>
@@ -50,4 +50,4 @@ void projectToWindow(const float p[3], double* x, double* y);
 
 }  // namespace charactertest
 
-#endif  // TESTS_TEST_CHARACTER_SUPPORT_H
+#endif  // MQO_TESTS_SUPPORT_CHARACTER_SUPPORT_H
