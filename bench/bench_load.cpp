@@ -19,7 +19,7 @@
 
 #include "mqo/internal.h"
 #include "support/egl_context.h"
-#include "test_reader_files.h"
+#include "support/reader_files.h"
 
 namespace fs = std::filesystem;
 

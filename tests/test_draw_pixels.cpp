@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "mqo/MqoModel.h"
+#include "support/draw_files.h"
 #include "support/egl_context.h"
-#include "test_draw_files.h"
 
 namespace {
 

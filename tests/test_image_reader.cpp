@@ -7,7 +7,7 @@
 
 #include "mqo/internal.h"
 #include "support/fake_gl.h"
-#include "test_image_files.h"
+#include "support/image_files.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "mqo/internal.h"
 #include "support/fake_gl.h"
-#include "test_reader_files.h"
+#include "support/reader_files.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "mqo/internal.h"
 #include "mqo/reader_internal.h"
 #include "support/fake_gl.h"
-#include "test_reader_files.h"
-#include "test_reader_fixture.h"
+#include "support/reader_files.h"
+#include "support/reader_fixture.h"
 
 namespace {
 

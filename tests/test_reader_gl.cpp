@@ -11,7 +11,7 @@
 
 #include "mqo/MqoModel.h"
 #include "support/egl_context.h"
-#include "test_reader_files.h"
+#include "support/reader_files.h"
 
 namespace {
 

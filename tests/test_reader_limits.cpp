@@ -11,8 +11,8 @@
 #include "mqo/reader_internal.h"
 #include "support/asan.h"
 #include "support/fake_gl.h"
-#include "test_reader_files.h"
-#include "test_reader_fixture.h"
+#include "support/reader_files.h"
+#include "support/reader_fixture.h"
 
 #ifdef MQO_TESTS_ASAN
 #include <sanitizer/lsan_interface.h>

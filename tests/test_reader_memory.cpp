@@ -10,7 +10,7 @@
 #include "mqo/internal.h"
 #include "support/asan.h"
 #include "support/fake_gl.h"
-#include "test_reader_files.h"
+#include "support/reader_files.h"
 
 #ifdef MQO_TESTS_ASAN
 extern "C" const char* __asan_default_options() {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "mqo/MqoModel.h"
+#include "support/draw_files.h"
 #include "support/fake_gl.h"
-#include "test_draw_files.h"
 
 namespace {
 

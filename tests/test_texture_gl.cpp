@@ -5,7 +5,7 @@
 
 #include "mqo/internal.h"
 #include "support/egl_context.h"
-#include "test_image_files.h"
+#include "support/image_files.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include "fuzz/quiet_stdout.h"
 #include "mqo/internal.h"
 #include "support/fake_gl.h"
+#include "support/reader_files.h"
 #include "support/temp_dir.h"
-#include "test_reader_files.h"
 
 namespace {
 

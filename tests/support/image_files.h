@@ -1,6 +1,6 @@
 // Small BMP and TGA files written by the tests into a temporary folder.
-#ifndef MQO_TESTS_TEST_IMAGE_FILES_H
-#define MQO_TESTS_TEST_IMAGE_FILES_H
+#ifndef MQO_TESTS_SUPPORT_IMAGE_FILES_H
+#define MQO_TESTS_SUPPORT_IMAGE_FILES_H
 
 #include <gtest/gtest.h>
 
@@ -87,4 +87,4 @@ struct PathBuffer {
 
 }  // namespace testimages
 
-#endif  // MQO_TESTS_TEST_IMAGE_FILES_H
+#endif  // MQO_TESTS_SUPPORT_IMAGE_FILES_H

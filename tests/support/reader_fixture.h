@@ -1,7 +1,7 @@
 // The fixture of the reader tests over the recording fake GL: the library
 // started afresh for each test, and a folder for its documents.
-#ifndef MQO_TESTS_TEST_READER_FIXTURE_H
-#define MQO_TESTS_TEST_READER_FIXTURE_H
+#ifndef MQO_TESTS_SUPPORT_READER_FIXTURE_H
+#define MQO_TESTS_SUPPORT_READER_FIXTURE_H
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 
 #include "mqo/internal.h"
 #include "support/fake_gl.h"
-#include "test_reader_files.h"
+#include "support/reader_files.h"
 
 class ReaderFixture : public ::testing::Test {
 protected:
@@ -28,4 +28,4 @@ protected:
     }
 };
 
-#endif  // MQO_TESTS_TEST_READER_FIXTURE_H
+#endif  // MQO_TESTS_SUPPORT_READER_FIXTURE_H

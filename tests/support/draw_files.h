@@ -1,8 +1,8 @@
 // Small files for the drawing and sequence tests, written by the tests into
 // a temporary folder: MQO documents holding one square, BMP textures and
 // grey TGA alpha planes.
-#ifndef MQO_TESTS_TEST_DRAW_FILES_H
-#define MQO_TESTS_TEST_DRAW_FILES_H
+#ifndef MQO_TESTS_SUPPORT_DRAW_FILES_H
+#define MQO_TESTS_SUPPORT_DRAW_FILES_H
 
 #include <cstdint>
 #include <cstdio>
@@ -109,4 +109,4 @@ inline std::string greyTga(int width, const std::vector<uint8_t>& topFirst) {
 
 }  // namespace drawfiles
 
-#endif  // MQO_TESTS_TEST_DRAW_FILES_H
+#endif  // MQO_TESTS_SUPPORT_DRAW_FILES_H

@@ -1,7 +1,7 @@
 // Documents for the reader tests, written by the tests into a temporary
 // folder that is removed afterwards.
-#ifndef MQO_TESTS_TEST_READER_FILES_H
-#define MQO_TESTS_TEST_READER_FILES_H
+#ifndef MQO_TESTS_SUPPORT_READER_FILES_H
+#define MQO_TESTS_SUPPORT_READER_FILES_H
 
 #include <cstring>
 #include <string>
@@ -46,4 +46,4 @@ inline std::string tinyBmp() {
 
 }  // namespace readerfiles
 
-#endif  // MQO_TESTS_TEST_READER_FILES_H
+#endif  // MQO_TESTS_SUPPORT_READER_FILES_H
