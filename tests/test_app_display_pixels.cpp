@@ -2,9 +2,8 @@
 // the fixed eye and light put on screen. GLUT is not used here; its calls are
 // inert stand-ins.
 #include <GL/freeglut.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -37,8 +36,7 @@ struct Rgb {
 };
 
 // Pixel (x, y) with y counted from the top, as on screen.
-Rgb at(const EglContext& gl, const std::vector<unsigned char>& rgb, int x, int y)
-{
+Rgb at(const EglContext& gl, const std::vector<unsigned char>& rgb, int x, int y) {
     size_t i = (static_cast<size_t>(gl.height() - 1 - y) * gl.width() + x) * 3;
     return {rgb[i], rgb[i + 1], rgb[i + 2]};
 }
@@ -61,20 +59,15 @@ const char cube[] =
 
 class DisplayPixels : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(gl.ok());
         mqoInitLibrary();
         playback = initialPlayback;
         for (MeshModel*& m : modelSlots) m = nullptr;
         onReshape(gl.width(), gl.height());
     }
-    void TearDown() override
-    {
-        releaseAll();
-    }
-    void loadCubeInto(int slot)
-    {
+    void TearDown() override { releaseAll(); }
+    void loadCubeInto(int slot) {
         char path[] = "/tmp/app_cube_XXXXXX";
         int fd = mkstemp(path);
         ASSERT_GE(fd, 0);
@@ -87,8 +80,7 @@ protected:
     EglContext gl{640, 480};
 };
 
-TEST_F(DisplayPixels, FirstFrameIsClearedBlackEveryLaterOneDarkBlue)
-{
+TEST_F(DisplayPixels, FirstFrameIsClearedBlackEveryLaterOneDarkBlue) {
     onDisplay();
     std::vector<unsigned char> first = gl.readRgb();
     Rgb p = at(gl, first, 5, 5);
@@ -103,8 +95,7 @@ TEST_F(DisplayPixels, FirstFrameIsClearedBlackEveryLaterOneDarkBlue)
     }
 }
 
-TEST_F(DisplayPixels, TheCharacterStands3000InFrontOfTheEyeAnd100AboveItsAxis)
-{
+TEST_F(DisplayPixels, TheCharacterStands3000InFrontOfTheEyeAnd100AboveItsAxis) {
     loadCubeInto(0);
     playback.motion = 0;
     playback.frame = 0;
@@ -113,15 +104,12 @@ TEST_F(DisplayPixels, TheCharacterStands3000InFrontOfTheEyeAnd100AboveItsAxis)
     std::vector<unsigned char> rgb = gl.readRgb();
     // +-400 at 2600..3400 from the eye spans about 80 px around (320, 220).
     for (auto xy : {std::pair{320, 220}, {270, 220}, {370, 220}, {320, 170}, {320, 270}})
-        EXPECT_TRUE(isRedCube(at(gl, rgb, xy.first, xy.second)))
-            << xy.first << "," << xy.second;
+        EXPECT_TRUE(isRedCube(at(gl, rgb, xy.first, xy.second))) << xy.first << "," << xy.second;
     for (auto xy : {std::pair{320, 70}, {320, 370}, {170, 220}, {470, 220}, {5, 5}})
-        EXPECT_TRUE(isBackground(at(gl, rgb, xy.first, xy.second)))
-            << xy.first << "," << xy.second;
+        EXPECT_TRUE(isBackground(at(gl, rgb, xy.first, xy.second))) << xy.first << "," << xy.second;
 }
 
-TEST_F(DisplayPixels, AStateFarOutsideTheViewDrawsOnlyBackground)
-{
+TEST_F(DisplayPixels, AStateFarOutsideTheViewDrawsOnlyBackground) {
     loadCubeInto(100);
     playback.motion = 1;
     playback.posX = 100000;  // far to the right of the view

@@ -27,21 +27,18 @@ const char demoScript[] = "ttttmmmttmmmttmmmttmmmtttttt";
 
 class Playback : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         commandBuffer.count = 0;
         playback = initialPlayback;
         drawn.clear();
         sleeps.clear();
     }
-    void record(const std::string& letters)
-    {
+    void record(const std::string& letters) {
         for (char c : letters) appendCommand(c);
     }
     // Idle calls until the next step or fetch (the call after which tick is
     // 0); returns how many it took.
-    int idleToNextSlot()
-    {
+    int idleToNextSlot() {
         int calls = 0;
         do {
             onIdle();
@@ -49,14 +46,12 @@ protected:
         } while (playback.tick != 0 && calls < 100000);
         return calls;
     }
-    void slots(int n)
-    {
+    void slots(int n) {
         for (int i = 0; i < n; ++i) idleToNextSlot();
     }
 };
 
-TEST_F(Playback, FirstIdleCallFetchesTheDemoScriptsFirstTurnAndRedraws)
-{
+TEST_F(Playback, FirstIdleCallFetchesTheDemoScriptsFirstTurnAndRedraws) {
     record(demoScript);
     record("w");
     onIdle();
@@ -72,8 +67,7 @@ TEST_F(Playback, FirstIdleCallFetchesTheDemoScriptsFirstTurnAndRedraws)
     EXPECT_EQ(drawn[0].heading, 1);
 }
 
-TEST_F(Playback, EveryIdleCallRedrawsAndStepsComeEvery51stCall)
-{
+TEST_F(Playback, EveryIdleCallRedrawsAndStepsComeEvery51stCall) {
     record("mm");
     EXPECT_EQ(idleToNextSlot(), 1);  // the fetch
     for (int i = 0; i < 19; ++i) {
@@ -87,8 +81,7 @@ TEST_F(Playback, EveryIdleCallRedrawsAndStepsComeEvery51stCall)
     EXPECT_TRUE(sleeps.empty());
 }
 
-TEST_F(Playback, WaitStepsComeEvery1001stCallAndEachSleeps40ms)
-{
+TEST_F(Playback, WaitStepsComeEvery1001stCallAndEachSleeps40ms) {
     record("w");
     EXPECT_EQ(idleToNextSlot(), 1);
     EXPECT_EQ(playback.tickLimit, 1000);
@@ -101,8 +94,7 @@ TEST_F(Playback, WaitStepsComeEvery1001stCallAndEachSleeps40ms)
     for (int ms : sleeps) EXPECT_EQ(ms, 40);
 }
 
-TEST_F(Playback, WaitPlaysIdleFrames0To99WithoutMoving)
-{
+TEST_F(Playback, WaitPlaysIdleFrames0To99WithoutMoving) {
     record("w");
     slots(100);
     EXPECT_EQ(playback.frame, 99);
@@ -112,8 +104,7 @@ TEST_F(Playback, WaitPlaysIdleFrames0To99WithoutMoving)
     EXPECT_EQ(playback.posZ, -3000.0);
 }
 
-TEST_F(Playback, WalkAtHeading4EndsAtZMinus3760WithFramesInOrder)
-{
+TEST_F(Playback, WalkAtHeading4EndsAtZMinus3760WithFramesInOrder) {
     record("ttttm");
     slots(4 * 6);
     ASSERT_EQ(playback.heading, 4);
@@ -130,8 +121,7 @@ TEST_F(Playback, WalkAtHeading4EndsAtZMinus3760WithFramesInOrder)
     EXPECT_EQ(playback.posZ, -3760.0);
 }
 
-TEST_F(Playback, DiagonalStepsMove40AlongBothAxes)
-{
+TEST_F(Playback, DiagonalStepsMove40AlongBothAxes) {
     record("tm");
     slots(6 + 1);
     ASSERT_EQ(playback.heading, 1);
@@ -142,8 +132,7 @@ TEST_F(Playback, DiagonalStepsMove40AlongBothAxes)
     }
 }
 
-TEST_F(Playback, RunMoves1160OverFrames0To29)
-{
+TEST_F(Playback, RunMoves1160OverFrames0To29) {
     record("j");
     idleToNextSlot();
     EXPECT_EQ(playback.motion, 2);
@@ -154,8 +143,7 @@ TEST_F(Playback, RunMoves1160OverFrames0To29)
 }
 
 // The yaw drawn at each slot of n consecutive turns from heading 0.
-std::vector<int> turnYaws(int turns)
-{
+std::vector<int> turnYaws(int turns) {
     std::vector<int> yaws;
     for (int i = 0; i < turns * 6; ++i) {
         int calls = 0;
@@ -170,16 +158,14 @@ std::vector<int> turnYaws(int turns)
     return yaws;
 }
 
-TEST_F(Playback, TurnFromHeading0CountsUpInNineDegreeSteps)
-{
+TEST_F(Playback, TurnFromHeading0CountsUpInNineDegreeSteps) {
     record("t");
     EXPECT_EQ(turnYaws(1), (std::vector<int>{0, 0, 9, 18, 27, 36}));
     EXPECT_EQ(playback.heading, 1);
     EXPECT_EQ(playback.step, 100);
 }
 
-TEST_F(Playback, TurnFromHeading7WrapsToMinus45ThenClimbsToMinus9)
-{
+TEST_F(Playback, TurnFromHeading7WrapsToMinus45ThenClimbsToMinus9) {
     record("tttttttt");
     std::vector<int> yaws = turnYaws(8);
     std::vector<int> last(yaws.end() - 6, yaws.end());
@@ -187,8 +173,7 @@ TEST_F(Playback, TurnFromHeading7WrapsToMinus45ThenClimbsToMinus9)
     EXPECT_EQ(playback.heading, 0);
 }
 
-TEST_F(Playback, DragYawSurvivesWalksAndWaitsUntilTheNextTurnButTiltStays)
-{
+TEST_F(Playback, DragYawSurvivesWalksAndWaitsUntilTheNextTurnButTiltStays) {
     record("tmwt");
     slots(6 + 1);  // the turn, then the walk's fetch
     ASSERT_EQ(playback.yawDeg, 36);
@@ -202,8 +187,7 @@ TEST_F(Playback, DragYawSurvivesWalksAndWaitsUntilTheNextTurnButTiltStays)
     EXPECT_EQ(playback.tiltDeg, -5);
 }
 
-TEST_F(Playback, DemoScriptWalksAClosedSquareAndEndsAtHeading0Yaw9Short)
-{
+TEST_F(Playback, DemoScriptWalksAClosedSquareAndEndsAtHeading0Yaw9Short) {
     record(demoScript);
     record("w");
     double minX = 0, maxX = 0, minZ = -3000, maxZ = -3000;
@@ -229,8 +213,7 @@ TEST_F(Playback, DemoScriptWalksAClosedSquareAndEndsAtHeading0Yaw9Short)
     EXPECT_EQ(maxZ, -3000.0);
 }
 
-TEST_F(Playback, ALastWalkRepeatsForEverWithoutFetching)
-{
+TEST_F(Playback, ALastWalkRepeatsForEverWithoutFetching) {
     record("m");
     slots(20);
     EXPECT_EQ(playback.posZ, -3000.0 + 760.0);
@@ -241,17 +224,15 @@ TEST_F(Playback, ALastWalkRepeatsForEverWithoutFetching)
     EXPECT_EQ(playback.frame, 19);
 }
 
-TEST_F(Playback, ALastTurnRepeatsItsStepsWithoutTurningFurther)
-{
+TEST_F(Playback, ALastTurnRepeatsItsStepsWithoutTurningFurther) {
     record("t");
     std::vector<int> yaws = turnYaws(3);
-    EXPECT_EQ(yaws, (std::vector<int>{0, 0, 9, 18, 27, 36, 36, 0, 9, 18, 27, 36, 36, 0, 9,
-                                      18, 27, 36}));
+    EXPECT_EQ(yaws,
+              (std::vector<int>{0, 0, 9, 18, 27, 36, 36, 0, 9, 18, 27, 36, 36, 0, 9, 18, 27, 36}));
     EXPECT_EQ(playback.heading, 1);
 }
 
-TEST_F(Playback, AFinalWaitKeepsPlayingIdleFramesInPlace)
-{
+TEST_F(Playback, AFinalWaitKeepsPlayingIdleFramesInPlace) {
     record("mw");
     slots(20 + 100);
     EXPECT_EQ(playback.frame, 99);
@@ -264,8 +245,7 @@ TEST_F(Playback, AFinalWaitKeepsPlayingIdleFramesInPlace)
     EXPECT_EQ(playback.posZ, -3000.0 + 760.0);
 }
 
-TEST_F(Playback, AnEmptyScriptStandsStillWithoutReadingTheBuffer)
-{
+TEST_F(Playback, AnEmptyScriptStandsStillWithoutReadingTheBuffer) {
     slots(5);
     EXPECT_EQ(playback.scriptPos, -1);
     EXPECT_EQ(playback.motion, 1);

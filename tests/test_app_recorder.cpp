@@ -1,10 +1,9 @@
 // The command recorder: the buffer in process, and the registration of the
 // exit-time viewer through small script programs run as child processes.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
@@ -31,8 +30,7 @@ struct ChildResult {
 
 // Runs a program with its standard streams in files; withoutDisplay removes
 // DISPLAY so that a window, if one were opened, could not be.
-ChildResult runChild(std::vector<std::string> args, bool withoutDisplay = false)
-{
+ChildResult runChild(std::vector<std::string> args, bool withoutDisplay = false) {
     testsupport::TempDir dir("app_recorder");
     if (dir.path().empty()) return {};
     std::string outPath = dir.file("out"), errPath = dir.file("err");
@@ -63,15 +61,13 @@ protected:
     void SetUp() override { commandBuffer.count = 0; }
 };
 
-TEST_F(Recorder, StoresLettersInCallOrder)
-{
+TEST_F(Recorder, StoresLettersInCallOrder) {
     for (char c : std::string("mjtw")) appendCommand(c);
     ASSERT_EQ(commandBuffer.count, 4);
     EXPECT_EQ(std::string(commandBuffer.codes, 4), "mjtw");
 }
 
-TEST_F(Recorder, TenThousandFitSilentlyAndTheNextIsDroppedWithOneMessage)
-{
+TEST_F(Recorder, TenThousandFitSilentlyAndTheNextIsDroppedWithOneMessage) {
     ::testing::internal::CaptureStderr();
     for (int i = 0; i < COMMAND_CAPACITY - 1; ++i) appendCommand('m');
     appendCommand('t');
@@ -92,8 +88,7 @@ TEST_F(Recorder, TenThousandFitSilentlyAndTheNextIsDroppedWithOneMessage)
     EXPECT_EQ(commandBuffer.count, 10000);
 }
 
-TEST(RecorderProgram, DemoScriptRecords28LettersAndTheViewerAppendsAWait)
-{
+TEST(RecorderProgram, DemoScriptRecords28LettersAndTheViewerAppendsAWait) {
     ChildResult r = runChild({APP_DEMO_PROBE});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out,
@@ -102,8 +97,7 @@ TEST(RecorderProgram, DemoScriptRecords28LettersAndTheViewerAppendsAWait)
     EXPECT_EQ(r.err, "");
 }
 
-TEST(RecorderProgram, EachCommandRecordsItsLetterAndTheViewerRunsOnceAfterMain)
-{
+TEST(RecorderProgram, EachCommandRecordsItsLetterAndTheViewerRunsOnceAfterMain) {
     ChildResult r = runChild({APP_SCRIPT_PROBE, "each"});
     EXPECT_EQ(r.status, 0);
     // One run only: neither the later calls nor the viewer's own wait
@@ -114,8 +108,7 @@ TEST(RecorderProgram, EachCommandRecordsItsLetterAndTheViewerRunsOnceAfterMain)
     EXPECT_EQ(r.err, "main returns\n");
 }
 
-TEST(RecorderProgram, AFullBufferDropsTheViewersFinalWait)
-{
+TEST(RecorderProgram, AFullBufferDropsTheViewersFinalWait) {
     ChildResult r = runChild({APP_SCRIPT_PROBE, "walk", "10000"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out,
@@ -124,8 +117,7 @@ TEST(RecorderProgram, AFullBufferDropsTheViewersFinalWait)
     EXPECT_EQ(r.err, "main returns\nToo many codes\n");
 }
 
-TEST(RecorderProgram, The10001stCommandPrintsOnceAndTheScriptGoesOn)
-{
+TEST(RecorderProgram, The10001stCommandPrintsOnceAndTheScriptGoesOn) {
     ChildResult r = runChild({APP_SCRIPT_PROBE, "walk", "10001"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out,
@@ -134,8 +126,7 @@ TEST(RecorderProgram, The10001stCommandPrintsOnceAndTheScriptGoesOn)
     EXPECT_EQ(r.err, "Too many codes\nmain returns\nToo many codes\n");
 }
 
-TEST(RecorderProgram, OneSlotLeftTakesTheViewersWait)
-{
+TEST(RecorderProgram, OneSlotLeftTakesTheViewersWait) {
     ChildResult r = runChild({APP_SCRIPT_PROBE, "walk", "9999"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out,
@@ -144,16 +135,14 @@ TEST(RecorderProgram, OneSlotLeftTakesTheViewersWait)
     EXPECT_EQ(r.err, "main returns\n");
 }
 
-TEST(RecorderProgram, AScriptWithoutCommandsRegistersNoViewer)
-{
+TEST(RecorderProgram, AScriptWithoutCommandsRegistersNoViewer) {
     ChildResult r = runChild({APP_SCRIPT_PROBE});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "main returns\n");
 }
 
-TEST(RecorderProgram, AScriptWithoutCommandsOpensNoWindowWithTheRealViewer)
-{
+TEST(RecorderProgram, AScriptWithoutCommandsOpensNoWindowWithTheRealViewer) {
     // Without a display the real viewer could only fail ("failed to open
     // display", status 1); a clean status 0 and silence mean it never ran.
     ChildResult r = runChild({APP_NO_COMMANDS}, true);

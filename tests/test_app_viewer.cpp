@@ -1,9 +1,9 @@
 // The viewer over the recording fake GL and stand-in GLUT calls: drawing
 // order, projection, input handlers, the set-up sequence and the ways out.
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -14,8 +14,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <GL/freeglut.h>
 
 #include "commands.h"
 #include "playback.h"
@@ -30,8 +28,7 @@ using Calls = std::vector<std::string>;
 
 class Viewer : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         fakegl::reset();
         glutstub::reset();
         playback = initialPlayback;
@@ -39,15 +36,13 @@ protected:
         lastMouseX = lastMouseY = 0;
         for (MeshModel*& m : modelSlots) m = nullptr;
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         for (MeshModel* m : handMade) freeHandMade(m);
         for (MeshModel*& m : modelSlots) m = nullptr;
     }
     // A one-object model whose only batch draws `vertices` plain vertices,
     // made here so the slot tests need nothing but the drawing code.
-    MeshModel* handMadeModel(int vertices)
-    {
+    MeshModel* handMadeModel(int vertices) {
         MeshModel* m = static_cast<MeshModel*>(calloc(1, sizeof(MeshModel)));
         m->alpha = 255;
         m->objectCount = 1;
@@ -60,8 +55,7 @@ protected:
         handMade.push_back(m);
         return m;
     }
-    static void freeHandMade(MeshModel* m)
-    {
+    static void freeHandMade(MeshModel* m) {
         free(m->objects[0].batches[0].plainVertices);
         free(m->objects[0].batches);
         free(m);
@@ -70,8 +64,7 @@ protected:
 };
 
 const Calls frameCalls(const std::string& translate, const std::string& tilt,
-                       const std::string& yaw)
-{
+                       const std::string& yaw) {
     return {"glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT)",
             "glClearColor(0, 0, 0.2, 1)",
             "glMatrixMode(GL_MODELVIEW)",
@@ -92,8 +85,7 @@ const Calls frameCalls(const std::string& translate, const std::string& tilt,
             "glDisable(GL_DEPTH_TEST)"};
 }
 
-TEST_F(Viewer, DisplayClearsThenSetsTheClearColourLightsPlacesAndSwaps)
-{
+TEST_F(Viewer, DisplayClearsThenSetsTheClearColourLightsPlacesAndSwaps) {
     playback.posX = 12.5;
     playback.posZ = -3040;
     playback.tiltDeg = -5;
@@ -106,8 +98,7 @@ TEST_F(Viewer, DisplayClearsThenSetsTheClearColourLightsPlacesAndSwaps)
     EXPECT_EQ(glutstub::log[0].glCallsBefore, fakegl::calls().size());
 }
 
-TEST_F(Viewer, LightIsAWhitePointLightAtTheEye)
-{
+TEST_F(Viewer, LightIsAWhitePointLightAtTheEye) {
     onDisplay();
     EXPECT_EQ(fakegl::callValues(4), (std::vector<float>{0.9f, 0.9f, 0.9f, 1.0f}));
     EXPECT_EQ(fakegl::callValues(5), (std::vector<float>{1.0f, 1.0f, 1.0f, 1.0f}));
@@ -115,8 +106,7 @@ TEST_F(Viewer, LightIsAWhitePointLightAtTheEye)
     EXPECT_EQ(fakegl::callValues(7), (std::vector<float>{0.0f, 0.0f, 0.0f, 1.0f}));
 }
 
-TEST_F(Viewer, DisplayDrawsTheSlotOfMotionAndFrameInsideTheTransform)
-{
+TEST_F(Viewer, DisplayDrawsTheSlotOfMotionAndFrameInsideTheTransform) {
     modelSlots[29] = handMadeModel(3);
     modelSlots[129] = handMadeModel(9);
     modelSlots[229] = handMadeModel(6);
@@ -140,8 +130,7 @@ TEST_F(Viewer, DisplayDrawsTheSlotOfMotionAndFrameInsideTheTransform)
     EXPECT_LT(draw, pop);
 }
 
-TEST_F(Viewer, AnEmptySlotOrAStateOutsideTheTableDrawsOnlyTheBackground)
-{
+TEST_F(Viewer, AnEmptySlotOrAStateOutsideTheTableDrawsOnlyTheBackground) {
     modelSlots[99] = handMadeModel(3);
     playback.motion = 0;
     playback.frame = 100;  // slot 100: empty
@@ -156,15 +145,14 @@ TEST_F(Viewer, AnEmptySlotOrAStateOutsideTheTableDrawsOnlyTheBackground)
     EXPECT_EQ(fakegl::callsNamed({"glClear"}).size(), 3u);
 }
 
-TEST_F(Viewer, ReshapeSetsViewportAndPerspectiveAndLeavesProjectionMode)
-{
+TEST_F(Viewer, ReshapeSetsViewportAndPerspectiveAndLeavesProjectionMode) {
     onReshape(640, 480);
-    EXPECT_EQ(fakegl::calls(), (Calls{"glViewport(0, 0, 640, 480)", "glMatrixMode(GL_PROJECTION)",
-                                      "glLoadIdentity()", "gluPerspective(50, 1.33333, 10, 10000)"}));
+    EXPECT_EQ(fakegl::calls(),
+              (Calls{"glViewport(0, 0, 640, 480)", "glMatrixMode(GL_PROJECTION)",
+                     "glLoadIdentity()", "gluPerspective(50, 1.33333, 10, 10000)"}));
 }
 
-TEST_F(Viewer, ReshapeToNoHeightOrWidthUsesASquareAspect)
-{
+TEST_F(Viewer, ReshapeToNoHeightOrWidthUsesASquareAspect) {
     onReshape(640, 0);
     onReshape(0, 0);
     onReshape(0, 480);
@@ -174,8 +162,7 @@ TEST_F(Viewer, ReshapeToNoHeightOrWidthUsesASquareAspect)
                      "glViewport(0, 0, 0, 480)", "gluPerspective(50, 1, 10, 10000)"}));
 }
 
-TEST_F(Viewer, DragFrom10x10To30x5AddsYaw20AndTiltMinus5)
-{
+TEST_F(Viewer, DragFrom10x10To30x5AddsYaw20AndTiltMinus5) {
     playback.yawDeg = 36;
     onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 10, 10);
     onMotion(20, 8);
@@ -186,8 +173,7 @@ TEST_F(Viewer, DragFrom10x10To30x5AddsYaw20AndTiltMinus5)
     EXPECT_EQ(lastMouseY, 5);
 }
 
-TEST_F(Viewer, AnyButtonsPressAnchorsTheDragAndReleasesDoNot)
-{
+TEST_F(Viewer, AnyButtonsPressAnchorsTheDragAndReleasesDoNot) {
     onMouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 100, 200);
     EXPECT_EQ(lastMouseX, 100);
     EXPECT_EQ(lastMouseY, 200);
@@ -200,8 +186,7 @@ TEST_F(Viewer, AnyButtonsPressAnchorsTheDragAndReleasesDoNot)
     EXPECT_EQ(playback.tiltDeg, 30);
 }
 
-TEST_F(Viewer, EndlessDraggingFoldsWholeTurnsAwayInsteadOfOverflowing)
-{
+TEST_F(Viewer, EndlessDraggingFoldsWholeTurnsAwayInsteadOfOverflowing) {
     onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
     for (int i = 0; i < 3000; ++i) {
         onMotion(2000000, 0);  // far beyond any screen, 2e6 degrees a time
@@ -211,8 +196,7 @@ TEST_F(Viewer, EndlessDraggingFoldsWholeTurnsAwayInsteadOfOverflowing)
     EXPECT_EQ(((playback.yawDeg % 360) + 360) % 360, (3000LL * 2000000 % 360));
 }
 
-void pressWithPendingOutput(unsigned char key)
-{
+void pressWithPendingOutput(unsigned char key) {
     // Both streams fully buffered and pointing at the captured stderr, so the
     // text shows only if the key's way out flushes them.
     static char outBuffer[256], errBuffer[256];
@@ -227,8 +211,7 @@ void pressWithPendingOutput(unsigned char key)
     abort();
 }
 
-TEST_F(Viewer, EscapeQAndqFlushAndEndWithStatus0)
-{
+TEST_F(Viewer, EscapeQAndqFlushAndEndWithStatus0) {
     for (unsigned char key : {'\x1b', 'Q', 'q'}) {
         SCOPED_TRACE(key);
         EXPECT_EXIT(pressWithPendingOutput(key), ::testing::ExitedWithCode(0),
@@ -236,8 +219,7 @@ TEST_F(Viewer, EscapeQAndqFlushAndEndWithStatus0)
     }
 }
 
-TEST_F(Viewer, EveryOtherKeyIsIgnored)
-{
+TEST_F(Viewer, EveryOtherKeyIsIgnored) {
     for (int key = 0; key < 256; ++key) {
         if (key == 27 || key == 'Q' || key == 'q') continue;
         onKeyboard(static_cast<unsigned char>(key), 10, 10);
@@ -251,8 +233,7 @@ TEST_F(Viewer, EveryOtherKeyIsIgnored)
 std::string setUpDir;  // the child's working folder
 
 // A cube with corners at +-800 in one red material.
-std::string cubeDocument()
-{
+std::string cubeDocument() {
     return "Metasequoia Document\n"
            "Format Text Ver 1.0\n"
            "\n"
@@ -277,8 +258,7 @@ std::string cubeDocument()
 }
 
 // What the stand-in main loop saw, written for the parent to read.
-void reportFromMainLoop(void)
-{
+void reportFromMainLoop(void) {
     std::ofstream out(setUpDir + "/report.txt");
     for (const glutstub::Entry& e : glutstub::log)
         out << "glut " << e.glCallsBefore << " " << e.stdoutBytes << " " << e.call << "\n";
@@ -303,8 +283,7 @@ void reportFromMainLoop(void)
         << (commandBuffer.count ? commandBuffer.codes[commandBuffer.count - 1] : '-') << "\n";
 }
 
-void runViewerMain()
-{
+void runViewerMain() {
     if (chdir(setUpDir.c_str()) != 0) abort();
     if (!freopen("stdout.txt", "w", stdout)) abort();
     glutstub::mainLoop = reportFromMainLoop;
@@ -313,8 +292,7 @@ void runViewerMain()
     abort();  // viewerMain never returns
 }
 
-std::vector<std::string> linesStartingWith(const std::string& text, const std::string& prefix)
-{
+std::vector<std::string> linesStartingWith(const std::string& text, const std::string& prefix) {
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);)
@@ -322,17 +300,14 @@ std::vector<std::string> linesStartingWith(const std::string& text, const std::s
     return lines;
 }
 
-TEST_F(Viewer, ViewerMainSetsUpLoads150FilesAndEndsWhenTheMainLoopReturns)
-{
+TEST_F(Viewer, ViewerMainSetsUpLoads150FilesAndEndsWhenTheMainLoopReturns) {
     char dir[] = "/tmp/app_viewer_XXXXXX";
     ASSERT_TRUE(mkdtemp(dir));
     setUpDir = dir;
     ASSERT_EQ(mkdir((setUpDir + "/vindle").c_str(), 0700), 0);
-    const char* present[] = {"akubi_00000", "akubi_00099", "walk_00019", "run_00000",
-                             "run_00029",
+    const char* present[] = {"akubi_00000", "akubi_00099", "walk_00019", "run_00000", "run_00029",
                              // names the viewer must not ask for
-                             "akubi_00100", "walk_00020", "run_00030", "akubi_0001",
-                             "walk_20"};
+                             "akubi_00100", "walk_00020", "run_00030", "akubi_0001", "walk_20"};
     for (const char* name : present)
         testsupport::writeFile(setUpDir + "/vindle/" + name + ".mqo", cubeDocument());
 
@@ -389,8 +364,7 @@ TEST_F(Viewer, ViewerMainSetsUpLoads150FilesAndEndsWhenTheMainLoopReturns)
     EXPECT_EQ(system(cleanup.c_str()), 0);
 }
 
-TEST_F(Viewer, ReleaseAllFreesTheThreeMotionsSlotsAndEmptiesThePool)
-{
+TEST_F(Viewer, ReleaseAllFreesTheThreeMotionsSlotsAndEmptiesThePool) {
     for (int slot : {0, 99, 100, 119, 200, 229}) modelSlots[slot] = mqoAllocModels(1);
     MeshModel* outside = mqoAllocModels(1);
     modelSlots[150] = outside;  // not a frame of any motion

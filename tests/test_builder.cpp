@@ -127,7 +127,7 @@ TEST(SafeAcos, IsZeroAtAndBeyondBothEnds) {
 
 TEST(VertexNormals, FlatQuadGivesTheFaceNormalAtEveryCorner) {
     Object quad({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}, {{4, 0, {0, 1, 2, 3}, {}}});
-    float (*n)[3] = mqoVertexNormals(&quad.entry, 1);
+    float(*n)[3] = mqoVertexNormals(&quad.entry, 1);
     ASSERT_NE(n, nullptr);
     for (int i = 0; i < 4; ++i) expectVec(n[i], 0, 0, -1);
     std::free(n);
@@ -138,7 +138,7 @@ TEST(VertexNormals, AreUnweightedSumsIncludingFacesWithoutMaterial) {
     // vertices; the unshared one keeps its own face's normal.
     Object o = fold(0);
     o.faces[1].material = -1;
-    float (*n)[3] = mqoVertexNormals(&o.entry, 1);
+    float(*n)[3] = mqoVertexNormals(&o.entry, 1);
     ASSERT_NE(n, nullptr);
     const float h = static_cast<float>(1 / std::sqrt(2.0));
     expectVec(n[0], 0, h, -h);
@@ -151,7 +151,7 @@ TEST(VertexNormals, AreUnweightedSumsIncludingFacesWithoutMaterial) {
 TEST(VertexNormals, SkipFacesNamingMissingVerticesOrMaterials) {
     Object o = fold(0);
     o.faces[1].material = 1;  // only one material: out of range
-    float (*n)[3] = mqoVertexNormals(&o.entry, 1);
+    float(*n)[3] = mqoVertexNormals(&o.entry, 1);
     ASSERT_NE(n, nullptr);
     expectVec(n[0], 0, 0, -1);
     expectVec(n[3], 0, 0, 0, 0);
@@ -191,8 +191,10 @@ TEST_F(Builder, QuadEmitsCornersZeroOneTwoZeroTwoThreeWithTheirUvAndHalfNormals)
     float first[3], second[3];
     mqoFaceNormal(&quad.positions[0], &quad.positions[3], &quad.positions[6], first);
     mqoFaceNormal(&quad.positions[0], &quad.positions[6], &quad.positions[9], second);
-    for (int j = 0; j < 3; ++j) expectVec(b.texturedVertices[j].normal, first[0], first[1], first[2]);
-    for (int j = 3; j < 6; ++j) expectVec(b.texturedVertices[j].normal, second[0], second[1], second[2]);
+    for (int j = 0; j < 3; ++j)
+        expectVec(b.texturedVertices[j].normal, first[0], first[1], first[2]);
+    for (int j = 3; j < 6; ++j)
+        expectVec(b.texturedVertices[j].normal, second[0], second[1], second[2]);
 }
 
 TEST_F(Builder, FacetIsAnAngleInRadians) {
@@ -229,9 +231,10 @@ TEST_F(Builder, FacetIsAnAngleInRadians) {
 }
 
 TEST_F(Builder, BatchesFollowMaterialIndicesWithEmptyOnesInBetween) {
-    Object o({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0},
-             {{3, 2, {0, 1, 2}, {}}, {4, 0, {0, 1, 3, 2}, {}}, {3, -1, {0, 1, 2}, {}},
-              {2, 2, {0, 1}, {}}});
+    Object o({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0}, {{3, 2, {0, 1, 2}, {}},
+                                                    {4, 0, {0, 1, 3, 2}, {}},
+                                                    {3, -1, {0, 1, 2}, {}},
+                                                    {2, 2, {0, 1}, {}}});
     std::vector<MaterialEntry> mats = {material(1, 0, 0, 1), material(0, 1, 0, 1),
                                        material(0, 0, 1, 0.5f)};
     build(o, &mats);
@@ -258,9 +261,11 @@ TEST_F(Builder, BatchesFollowMaterialIndicesWithEmptyOnesInBetween) {
 }
 
 TEST_F(Builder, FacesNamingMissingVerticesOrMaterialsJoinNoBatch) {
-    Object o({0, 0, 0, 1, 0, 0, 0, 1, 0},
-             {{3, 0, {0, 1, 2}, {}}, {3, 0, {0, 1, 3}, {}}, {4, 0, {0, 1, 2, -7}, {}},
-              {3, 5, {0, 1, 2}, {}}, {3, 1, {0, 1, 2}, {}}});
+    Object o({0, 0, 0, 1, 0, 0, 0, 1, 0}, {{3, 0, {0, 1, 2}, {}},
+                                           {3, 0, {0, 1, 3}, {}},
+                                           {4, 0, {0, 1, 2, -7}, {}},
+                                           {3, 5, {0, 1, 2}, {}},
+                                           {3, 1, {0, 1, 2}, {}}});
     std::vector<MaterialEntry> mats = {material(1, 1, 1, 1), material(1, 0, 0, 1)};
     build(o, &mats);
     ASSERT_EQ(last().batchCount, 2);  // material 5 of 2 counts for nothing
@@ -329,9 +334,11 @@ TEST_F(Builder, EachNonEmptyBatchGetsAStaticBufferHoldingItsArray) {
                                        material(1, 1, 1, 1, 1, 4)};
     build(o, &mats);
     std::vector<std::string> expected = {
-        "glGenBuffersARB(1, ptr)", "glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)",
+        "glGenBuffersARB(1, ptr)",
+        "glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)",
         "glBufferDataARB(GL_ARRAY_BUFFER_ARB, 72, ptr, GL_STATIC_DRAW_ARB)",
-        "glGenBuffersARB(1, ptr)", "glBindBufferARB(GL_ARRAY_BUFFER_ARB, 2)",
+        "glGenBuffersARB(1, ptr)",
+        "glBindBufferARB(GL_ARRAY_BUFFER_ARB, 2)",
         "glBufferDataARB(GL_ARRAY_BUFFER_ARB, 96, ptr, GL_STATIC_DRAW_ARB)"};
     EXPECT_EQ(fakegl::calls(), expected);
     const MeshObject& obj = last();

@@ -80,7 +80,8 @@ TEST(CharacterFiles, BinaryVertexBlocksHoldTheirCountOfFloatsThenClose) {
     for (int f = 0; f < kMotions[2].frames; ++f) {
         std::string doc = documentOf(2, f);
         int blocks = 0;
-        for (size_t at = doc.find("\tBVertex "); at != std::string::npos; at = doc.find("\tBVertex ", at)) {
+        for (size_t at = doc.find("\tBVertex "); at != std::string::npos;
+             at = doc.find("\tBVertex ", at)) {
             int count = -1, vectors = -2, bytes = -1;
             ASSERT_EQ(std::sscanf(doc.c_str() + at, "\tBVertex %d {\r\n\t\tVector %d [%d]", &count,
                                   &vectors, &bytes),

@@ -28,19 +28,29 @@ struct Expected {
 };
 enum { Skin, Face, Hair, Shirt, Jeans, Shoe, Sole, Belt, Buckle, Shadow, MaterialCount };
 const Expected kObjects[] = {
-    {"\"hips\"", {Jeans}, 0},         {"\"belt\"", {Belt, Buckle}, 1},
-    {"\"torso\"", {Shirt}, 0},        {"\"neck\"", {Skin}, 0},
-    {"\"head\"", {Skin, Face}, 0},    {"\"hair\"", {Hair}, 0},
-    {"\"upperarm_L\"", {Skin, Shirt}, 0}, {"\"forearm_L\"", {Skin}, 0},
-    {"\"hand_L\"", {Skin}, 0},        {"\"upperarm_R\"", {Skin, Shirt}, 0},
-    {"\"forearm_R\"", {Skin}, 0},     {"\"hand_R\"", {Skin}, 0},
-    {"\"thigh_L\"", {Jeans}, 0},      {"\"shin_L\"", {Jeans}, 0},
-    {"\"shoe_L\"", {Shoe, Sole}, 0},  {"\"thigh_R\"", {Jeans}, 0},
-    {"\"shin_R\"", {Jeans}, 0},       {"\"shoe_R\"", {Shoe, Sole}, 0},
+    {"\"hips\"", {Jeans}, 0},
+    {"\"belt\"", {Belt, Buckle}, 1},
+    {"\"torso\"", {Shirt}, 0},
+    {"\"neck\"", {Skin}, 0},
+    {"\"head\"", {Skin, Face}, 0},
+    {"\"hair\"", {Hair}, 0},
+    {"\"upperarm_L\"", {Skin, Shirt}, 0},
+    {"\"forearm_L\"", {Skin}, 0},
+    {"\"hand_L\"", {Skin}, 0},
+    {"\"upperarm_R\"", {Skin, Shirt}, 0},
+    {"\"forearm_R\"", {Skin}, 0},
+    {"\"hand_R\"", {Skin}, 0},
+    {"\"thigh_L\"", {Jeans}, 0},
+    {"\"shin_L\"", {Jeans}, 0},
+    {"\"shoe_L\"", {Shoe, Sole}, 0},
+    {"\"thigh_R\"", {Jeans}, 0},
+    {"\"shin_R\"", {Jeans}, 0},
+    {"\"shoe_R\"", {Shoe, Sole}, 0},
     {"\"shadow\"", {Shadow}, 1},
 };
 const int kObjectCount = sizeof kObjects / sizeof kObjects[0];
-const bool kTextured[MaterialCount] = {false, true, false, true, true, false, false, false, false, true};
+const bool kTextured[MaterialCount] = {false, true,  false, true,  true,
+                                       false, false, false, false, true};
 
 // Document units are halved at load: the ground and a playback step.
 const float kGround = -725.0f;
@@ -158,7 +168,8 @@ TEST_F(CharacterModels, TheFigureFitsTheViewerAndStandsAtItsShareOfTheHeight) {
             EXPECT_GT(s.left, 0.1);
             EXPECT_LT(s.right, 0.9);
             Box box = modelBox(models[m][f], "shadow");
-            EXPECT_NEAR(box.min[1], kGround, f == 0 || m != 2 ? 1.0f : 150.0f) << "feet on the ground";
+            EXPECT_NEAR(box.min[1], kGround, f == 0 || m != 2 ? 1.0f : 150.0f)
+                << "feet on the ground";
         }
         // The first frame of each motion: 35 to 50 percent of the height,
         // roughly centred.
@@ -333,7 +344,8 @@ TEST_F(CharacterModels, PlantedFeetMoveBackOnePlaybackStepPerFrame) {
                 std::vector<float> pb = objectTriangles(*findObject(b, shoe));
                 ASSERT_EQ(pa.size(), pb.size());
                 for (size_t i = 0; i < pa.size(); i += 3) {
-                    if (std::fabs(pa[i + 1] - kGround) > 0.05f || std::fabs(pb[i + 1] - kGround) > 0.05f)
+                    if (std::fabs(pa[i + 1] - kGround) > 0.05f ||
+                        std::fabs(pb[i + 1] - kGround) > 0.05f)
                         continue;
                     ++planted;
                     EXPECT_NEAR(pb[i + 2] - pa[i + 2], -step, 0.05) << shoe << " slides";

@@ -178,7 +178,8 @@ TEST_F(CharacterRender, DISABLED_SavePictures) {
         std::sscanf(item.c_str(), "%d:%d:%d", &motion, &frame, &yaw);
         render(motion, frame, static_cast<float>(yaw));
         char name[128];
-        std::snprintf(name, sizeof name, "%s/%s_%03d_%03d.png", folder, kMotions[motion].name, frame, yaw);
+        std::snprintf(name, sizeof name, "%s/%s_%03d_%03d.png", folder, kMotions[motion].name,
+                      frame, yaw);
         EXPECT_TRUE(context.savePng(name));
     }
 }

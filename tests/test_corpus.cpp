@@ -8,9 +8,8 @@
 // below. It shares only the line model with the library (a line is all up to
 // its line feed, however long) and counts faces of 3 and 4 corners whose
 // material exists and whose indices are in range.
-#include <gtest/gtest.h>
-
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
@@ -31,7 +30,7 @@ namespace {
 
 struct ExpectedObject {
     std::string name;
-    std::vector<float> vertices;    // x y z per vertex
+    std::vector<float> vertices;     // x y z per vertex
     std::map<int, int> perMaterial;  // material -> vertices in its batch
     int batchCount = 0;
 };
@@ -85,8 +84,10 @@ std::vector<long> numbersAfter(const std::string& line, const std::string& key) 
 void skipToClose(Lines& lines, int depth) {
     std::string line;
     while (depth > 0 && lines.next(line)) {
-        if (has(line, "}")) --depth;
-        else if (has(line, "{")) ++depth;
+        if (has(line, "}"))
+            --depth;
+        else if (has(line, "{"))
+            ++depth;
     }
 }
 
@@ -116,7 +117,8 @@ ExpectedObject readObject(Lines& lines, const std::string& header, int materialC
             std::sscanf(line.substr(line.find("Vector")).c_str(), "Vector %ld [%ld]", &n, &size);
             std::string block = lines.take(static_cast<size_t>(size));
             o.vertices.resize(static_cast<size_t>(count) * 3);
-            std::memcpy(o.vertices.data(), block.data(), std::min<size_t>(block.size(), o.vertices.size() * 4));
+            std::memcpy(o.vertices.data(), block.data(),
+                        std::min<size_t>(block.size(), o.vertices.size() * 4));
             skipToClose(lines, 1);
         } else if (w == "face") {
             for (long i = 0; lines.next(line) && !has(line, "}"); ++i) {
@@ -206,10 +208,13 @@ TEST(Corpus, EveryDocumentLoadsWithTheTrianglesItDeclares) {
             for (int k = 0; k < o.batchCount; ++k) {
                 const MaterialBatch& b = o.batches[k];
                 auto it = e.perMaterial.find(k);
-                ASSERT_EQ(b.vertexCount, it == e.perMaterial.end() ? 0 : it->second) << "batch " << k;
+                ASSERT_EQ(b.vertexCount, it == e.perMaterial.end() ? 0 : it->second)
+                    << "batch " << k;
                 for (int j = 0; j < b.vertexCount; ++j) {
-                    const float* p = b.hasTexture ? b.texturedVertices[j].position : b.plainVertices[j].position;
-                    const float* n = b.hasTexture ? b.texturedVertices[j].normal : b.plainVertices[j].normal;
+                    const float* p =
+                        b.hasTexture ? b.texturedVertices[j].position : b.plainVertices[j].position;
+                    const float* n =
+                        b.hasTexture ? b.texturedVertices[j].normal : b.plainVertices[j].normal;
                     for (int c = 0; c < 3; ++c) {
                         ASSERT_GE(p[c], lo[c]);
                         ASSERT_LE(p[c], hi[c]);

@@ -120,7 +120,9 @@ TEST(DrawNull, NullModelMakesNoGlCall) {
 TEST_F(DrawCalls, TexturedBatchWithBufferObjectsRunsInOrderAndRestores) {
     setBatch(addObject(models_, 1, 0, 1), true, 6, 12, true);
     mqoDrawModel(models_);
-    const Calls expected = join({kPrologue, {"glShadeModel(GL_SMOOTH)"}, kMaterial,
+    const Calls expected = join({kPrologue,
+                                 {"glShadeModel(GL_SMOOTH)"},
+                                 kMaterial,
                                  {
                                      "glEnableClientState(GL_VERTEX_ARRAY)",
                                      "glEnableClientState(GL_NORMAL_ARRAY)",
@@ -153,7 +155,9 @@ TEST_F(DrawCalls, TexturedBatchWithBufferObjectsRunsInOrderAndRestores) {
 TEST_F(DrawCalls, PlainFlatBatchWithBufferObjectsLeavesTexturingAlone) {
     setBatch(addObject(models_, 1, 1, 1), false, 3, 4, true);
     mqoDrawModel(models_);
-    const Calls expected = join({kPrologue, {"glShadeModel(GL_FLAT)"}, kMaterial,
+    const Calls expected = join({kPrologue,
+                                 {"glShadeModel(GL_FLAT)"},
+                                 kMaterial,
                                  {
                                      "glEnableClientState(GL_VERTEX_ARRAY)",
                                      "glEnableClientState(GL_NORMAL_ARRAY)",
@@ -302,13 +306,18 @@ TEST_F(DrawCalls, ModelAlphaScalesOnlyTheMaterialsFourthComponent) {
             EXPECT_EQ(values[k][0], sources[k][0]);
             EXPECT_EQ(values[k][1], sources[k][1]);
             EXPECT_EQ(values[k][2], sources[k][2]);
-            const float expected =
-                static_cast<float>(sources[k][3] * (alpha * (1.0 / 255.0)));
+            const float expected = static_cast<float>(sources[k][3] * (alpha * (1.0 / 255.0)));
             EXPECT_EQ(values[k][3], expected);
         }
-        if (alpha == 255) { EXPECT_EQ(values[0][3], 0.5f); }
-        if (alpha == 0) { EXPECT_EQ(values[3][3], 0.0f); }
-        if (alpha == 128) { EXPECT_NEAR(values[3][3], 0.75f * 0.50196f, 1e-5); }
+        if (alpha == 255) {
+            EXPECT_EQ(values[0][3], 0.5f);
+        }
+        if (alpha == 0) {
+            EXPECT_EQ(values[3][3], 0.0f);
+        }
+        if (alpha == 128) {
+            EXPECT_NEAR(values[3][3], 0.75f * 0.50196f, 1e-5);
+        }
         // The glColor4f colour and the batch's own record stay unscaled.
         EXPECT_EQ(fakegl::callsNamed({"glColor4f"}), Calls{"glColor4f(1, 0.5, 0.25, 0.5)"});
         EXPECT_EQ(models_[0].objects[0].batches[0].diffuse[3], 0.5f);
@@ -338,10 +347,10 @@ TEST_F(DrawCalls, BatchWithoutBufferObjectIsDrawnFromMemoryWithNoBufferBound) {
     mqo::glBindBufferARB(GL_ARRAY_BUFFER_ARB, 5);  // as the mesh builder leaves it
     fakegl::clear();
     mqoDrawModel(models_);
-    EXPECT_EQ(fakegl::callsNamed({"glBindBufferARB", "glVertexPointer", "glNormalPointer"}),
-              (Calls{"glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0)",
-                     "glVertexPointer(3, GL_FLOAT, 24, ptr)", "glNormalPointer(GL_FLOAT, 24, ptr)",
-                     "glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0)"}));
+    EXPECT_EQ(
+        fakegl::callsNamed({"glBindBufferARB", "glVertexPointer", "glNormalPointer"}),
+        (Calls{"glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0)", "glVertexPointer(3, GL_FLOAT, 24, ptr)",
+               "glNormalPointer(GL_FLOAT, 24, ptr)", "glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0)"}));
 }
 
 TEST_F(DrawCalls, BatchWithNeitherArrayNorBufferIsSkippedWithoutBufferObjects) {

@@ -2,9 +2,8 @@
 // windowless Mesa context under a fixed orthographic projection, read back
 // with glReadPixels. Every picture is saved as draw_<test>.png next to the
 // test binary so a person can look at it when a check fails.
-#include <gtest/gtest.h>
-
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>

@@ -33,7 +33,8 @@ protected:
         if (tex) t.emplace(*tex);
         if (alphaFile) a.emplace(*alphaFile);
         testing::internal::CaptureStdout();
-        unsigned char* block = mqoReadTextureImage(t ? t->get() : nullptr, a ? a->get() : nullptr, &r.size, alpha);
+        unsigned char* block =
+            mqoReadTextureImage(t ? t->get() : nullptr, a ? a->get() : nullptr, &r.size, alpha);
         r.printed = testing::internal::GetCapturedStdout();
         if (block) {
             r.ok = true;
@@ -112,12 +113,9 @@ TEST_F(ImageReader, PixelsStartWhereTheHeaderSaysTheyDo) {
         Bytes file;
     } cases[] = {
         {"v5.bmp", bmpAt(54 + 84, 84)},  // a 124-byte info header
-        {"plain.bmp", bmpAt(54, 0)},
-        {"inside.bmp", bmpAt(20, 0)},
-        {"beyond.bmp", bmpAt(4000, 0)},
-        {"id.tga", tgaWith(9, 0, 0, 0)},
-        {"map.tga", tgaWith(3, 1, 4, 24)},
-        {"map15.tga", tgaWith(0, 1, 3, 15)},
+        {"plain.bmp", bmpAt(54, 0)},         {"inside.bmp", bmpAt(20, 0)},
+        {"beyond.bmp", bmpAt(4000, 0)},      {"id.tga", tgaWith(9, 0, 0, 0)},
+        {"map.tga", tgaWith(3, 1, 4, 24)},   {"map15.tga", tgaWith(0, 1, 3, 15)},
         {"nomap.tga", tgaWith(0, 0, 5, 24)},  // no map: its fields are ignored
     };
     for (const Case& c : cases) {
@@ -170,8 +168,8 @@ TEST_F(ImageReader, ThirtyTwoBitAlphaPlaneGivesItsFourthBytes) {
 
 TEST_F(ImageReader, AlphaFileAloneMakesAClearedBlock) {
     std::string plane = file("a.tga", testimages::tga(2, 2, 3, 8, Bytes{1, 2, 3, 4}));
-    for (const std::optional<std::string>& tex : {std::optional<std::string>(),
-                                                  std::optional<std::string>(dir.path() + "/gone.bmp")}) {
+    for (const std::optional<std::string>& tex :
+         {std::optional<std::string>(), std::optional<std::string>(dir.path() + "/gone.bmp")}) {
         Result r = read(tex, plane, 255);
         ASSERT_TRUE(r.ok);
         EXPECT_EQ(r.rgba, (Bytes{0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0, 2}));
@@ -282,7 +280,8 @@ TEST_F(ImageReader, FilesShorterThanTheirHeaderAreRejected) {
     Bytes tgaFile = testimages::tga(1, 1, 2, 24, {});
     EXPECT_TRUE(read(file("whole.bmp", bmpFile), std::nullopt).ok);
     EXPECT_FALSE(read(file("cut.bmp", Bytes(bmpFile.begin(), bmpFile.end() - 1)), std::nullopt).ok);
-    EXPECT_FALSE(read(file("cut2.bmp", Bytes(bmpFile.begin(), bmpFile.begin() + 20)), std::nullopt).ok);
+    EXPECT_FALSE(
+        read(file("cut2.bmp", Bytes(bmpFile.begin(), bmpFile.begin() + 20)), std::nullopt).ok);
     EXPECT_FALSE(read(file("cut.tga", Bytes(tgaFile.begin(), tgaFile.end() - 1)), std::nullopt).ok);
     EXPECT_FALSE(read(file("empty.tga", {}), std::nullopt).ok);
 }

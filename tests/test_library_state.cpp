@@ -36,10 +36,10 @@ TEST_F(LibraryState, ExtensionMustBeAWholeToken) {
         const char* name;
         int expected;
     } cases[] = {
-        {"GL_ARB_vertex_buffer_object GL_EXT_a GL_EXT_b", VBO, 1},  // first
-        {"GL_EXT_a GL_ARB_vertex_buffer_object GL_EXT_b", VBO, 1},  // middle
-        {"GL_EXT_a GL_EXT_b GL_ARB_vertex_buffer_object", VBO, 1},  // last
-        {"GL_ARB_vertex_buffer_object", VBO, 1},                    // only
+        {"GL_ARB_vertex_buffer_object GL_EXT_a GL_EXT_b", VBO, 1},      // first
+        {"GL_EXT_a GL_ARB_vertex_buffer_object GL_EXT_b", VBO, 1},      // middle
+        {"GL_EXT_a GL_EXT_b GL_ARB_vertex_buffer_object", VBO, 1},      // last
+        {"GL_ARB_vertex_buffer_object", VBO, 1},                        // only
         {"GL_EXT_a GL_ARB_vertex_buffer_object_ext GL_EXT_b", VBO, 0},  // longer token, its prefix
         {"GL_EXT_a GL_XGL_ARB_vertex_buffer_object", VBO, 0},           // longer token, its suffix
         {"GL_ARB_vertex_buffer_objects GL_ARB_vertex_buffer_object", VBO, 1},  // second occurrence
@@ -50,7 +50,8 @@ TEST_F(LibraryState, ExtensionMustBeAWholeToken) {
     };
     for (const Case& c : cases) {
         fakegl::setExtensions(c.extensions);
-        EXPECT_EQ(mqoHasExtension(c.name), c.expected) << c.name << " in \"" << c.extensions << "\"";
+        EXPECT_EQ(mqoHasExtension(c.name), c.expected)
+            << c.name << " in \"" << c.extensions << "\"";
     }
 }
 
@@ -100,7 +101,8 @@ TEST_F(LibraryState, InitWithoutTheExtensionLooksNothingUp) {
 }
 
 TEST_F(LibraryState, AnyFailedLookupSwitchesBufferObjectsOff) {
-    const char* names[] = {"glGenBuffersARB", "glBindBufferARB", "glBufferDataARB", "glDeleteBuffersARB"};
+    const char* names[] = {"glGenBuffersARB", "glBindBufferARB", "glBufferDataARB",
+                           "glDeleteBuffersARB"};
     for (const char* failing : names) {
         fakegl::reset();
         fakegl::setLookupSucceeds(failing, false);
@@ -170,7 +172,8 @@ MaterialBatch texturedBatch(int vertexCount, GLuint buffer) {
     b.bufferName = buffer;
     b.vertexCount = vertexCount;
     if (vertexCount > 0)
-        b.texturedVertices = static_cast<TexturedVertex*>(std::calloc(vertexCount, sizeof(TexturedVertex)));
+        b.texturedVertices =
+            static_cast<TexturedVertex*>(std::calloc(vertexCount, sizeof(TexturedVertex)));
     return b;
 }
 
@@ -187,7 +190,8 @@ void giveBatches(MeshObject& object, std::vector<MaterialBatch> batches, const c
     std::strcpy(object.name, name);
     object.visible = 1;
     object.batchCount = static_cast<int32_t>(batches.size());
-    object.batches = static_cast<MaterialBatch*>(std::calloc(batches.size(), sizeof(MaterialBatch)));
+    object.batches =
+        static_cast<MaterialBatch*>(std::calloc(batches.size(), sizeof(MaterialBatch)));
     for (size_t k = 0; k < batches.size(); ++k) object.batches[k] = batches[k];
 }
 
@@ -196,7 +200,8 @@ TEST_F(LibraryState, ReleaseDeletesBuffersInOrderAndFreesEachSlotsObjects) {
     ASSERT_NE(models, nullptr);
     ASSERT_EQ(vboSupported, 1);
     models[0].objectCount = 2;
-    giveBatches(models[0].objects[0], {texturedBatch(3, 5), plainBatch(0, 99), plainBatch(6, 7)}, "body");
+    giveBatches(models[0].objects[0], {texturedBatch(3, 5), plainBatch(0, 99), plainBatch(6, 7)},
+                "body");
     giveBatches(models[0].objects[1], {plainBatch(3, 8)}, "head");
     models[1].objectCount = 1;
     giveBatches(models[1].objects[0], {texturedBatch(9, 11)}, "arm");

@@ -18,10 +18,13 @@ TEST(FakeGl, RecordsCallsAsTextInOrder) {
     glVertexPointer(3, GL_FLOAT, 32, nullptr);
     glEnable(0x1234);
     std::vector<std::string> expected = {
-        "glBindTexture(GL_TEXTURE_2D, 7)", "glColor4f(1, 0.5, 0, 1)",
+        "glBindTexture(GL_TEXTURE_2D, 7)",
+        "glColor4f(1, 0.5, 0, 1)",
         "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR)",
-        "glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT)", "glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA)",
-        "glVertexPointer(3, GL_FLOAT, 32, 0)", "glEnable(0x1234)"};
+        "glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT)",
+        "glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA)",
+        "glVertexPointer(3, GL_FLOAT, 32, 0)",
+        "glEnable(0x1234)"};
     EXPECT_EQ(calls(), expected);
     EXPECT_EQ(fakegl::callsNamed({"glColor4f", "glEnable"}),
               (std::vector<std::string>{"glColor4f(1, 0.5, 0, 1)", "glEnable(0x1234)"}));
@@ -29,7 +32,8 @@ TEST(FakeGl, RecordsCallsAsTextInOrder) {
 
 TEST(FakeGl, AnswersQueriesFromConfiguredState) {
     fakegl::reset();
-    EXPECT_STREQ(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), "GL_ARB_vertex_buffer_object");
+    EXPECT_STREQ(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)),
+                 "GL_ARB_vertex_buffer_object");
     fakegl::setExtensions(nullptr);
     EXPECT_EQ(glGetString(GL_EXTENSIONS), nullptr);
     GLint v = -1;
@@ -51,7 +55,8 @@ TEST(FakeGl, LookupHandsOutRecordingBufferFunctions) {
     auto gen = reinterpret_cast<PFNGLGENBUFFERSARBPROC>(mqoLookupGLFunction("glGenBuffersARB"));
     auto bind = reinterpret_cast<PFNGLBINDBUFFERARBPROC>(mqoLookupGLFunction("glBindBufferARB"));
     auto data = reinterpret_cast<PFNGLBUFFERDATAARBPROC>(mqoLookupGLFunction("glBufferDataARB"));
-    auto del = reinterpret_cast<PFNGLDELETEBUFFERSARBPROC>(mqoLookupGLFunction("glDeleteBuffersARB"));
+    auto del =
+        reinterpret_cast<PFNGLDELETEBUFFERSARBPROC>(mqoLookupGLFunction("glDeleteBuffersARB"));
     ASSERT_TRUE(gen && bind && data && del);
     fakegl::clear();
     GLuint name = 0;

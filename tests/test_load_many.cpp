@@ -35,7 +35,8 @@ void appendModel(std::string* out, const MeshModel* m) {
             const void* array = b.hasTexture ? static_cast<const void*>(b.texturedVertices)
                                              : static_cast<const void*>(b.plainVertices);
             size_t stride = b.hasTexture ? sizeof(TexturedVertex) : sizeof(PlainVertex);
-            if (array != nullptr) out->append(static_cast<const char*>(array), stride * b.vertexCount);
+            if (array != nullptr)
+                out->append(static_cast<const char*>(array), stride * b.vertexCount);
         }
     }
 }
@@ -48,7 +49,8 @@ std::vector<std::string> writeDocuments(readerfiles::TempDir& dir) {
         "\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n\tface 2 {\n3 V(0 1 2) M(0) UV(0 0 1 0 0 1)\n"
         "3 V(0 2 1) M(1)\n\t}\n}\n";
     const std::string materials =
-        "Material 2 {\n\"a\" col(1 0 0 1) tex(\"t.bmp\")\n\"b\" col(0 1 0 0.5) tex(\"missing.bmp\")\n}\n";
+        "Material 2 {\n\"a\" col(1 0 0 1) tex(\"t.bmp\")\n\"b\" col(0 1 0 0.5) "
+        "tex(\"missing.bmp\")\n}\n";
     std::string many = materials;
     for (int i = 0; i < 52; ++i) many += "Object \"o" + std::to_string(i) + "\" {\n" + triangle;
     std::vector<std::string> paths;
@@ -69,7 +71,8 @@ Outcome load(const std::vector<const char*>& paths, bool together) {
     std::vector<MeshModel*> models(paths.size(), nullptr);
     testing::internal::CaptureStdout();
     if (together) {
-        int loaded = mqoLoadModels(paths.data(), static_cast<int>(paths.size()), 0.5, models.data());
+        int loaded =
+            mqoLoadModels(paths.data(), static_cast<int>(paths.size()), 0.5, models.data());
         int expected = 0;
         for (MeshModel* m : models) expected += m != nullptr;
         EXPECT_EQ(loaded, expected);

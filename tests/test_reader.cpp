@@ -44,8 +44,10 @@ const char* kCube =
     "Metasequoia Document\n"
     "Format Text Ver 1.0\n"
     "Material 2 {\n"
-    "\t\"red\" col(1.000 0.000 0.000 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.000) power(5.00)\n"
-    "\t\"blue\" col(0.000 0.000 1.000 0.500) dif(0.500) amb(0.250) emi(0.100) spc(1.000) power(30.00)\n"
+    "\t\"red\" col(1.000 0.000 0.000 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.000) "
+    "power(5.00)\n"
+    "\t\"blue\" col(0.000 0.000 1.000 0.500) dif(0.500) amb(0.250) emi(0.100) spc(1.000) "
+    "power(30.00)\n"
     "}\n"
     "Object \"quad\" {\n"
     "\tvisible 15\n"
@@ -105,8 +107,8 @@ TEST_F(Reader, ColourIsReadFromTheAttributeNotFromVcol) {
 }
 
 TEST_F(Reader, NamesWithBlanksAndKeywordsDoNotHideTheColour) {
-    auto m = materials("\t\"my col(0) mat\" col(0.25 0.5 0.75 1) dif(1) amb(1) emi(1) spc(1) power(9)\n}\n",
-                       1);
+    auto m = materials(
+        "\t\"my col(0) mat\" col(0.25 0.5 0.75 1) dif(1) amb(1) emi(1) spc(1) power(9)\n}\n", 1);
     EXPECT_FLOAT_EQ(m[0].color[0], 0.25f);
     EXPECT_FLOAT_EQ(m[0].color[2], 0.75f);
     EXPECT_FLOAT_EQ(m[0].power, 9.0f);
@@ -166,9 +168,10 @@ TEST_F(Reader, LongLinesAreOneEntryAndLongNamesAreCutToTheirRecords) {
         " power(5.00) reflect(0.500) refract(1.000) proj_type(0) proj_pos(0.000 0.000 0.000)"
         " proj_scale(1.000 1.000 1.000) proj_angle(0.000 0.000 0.000)";
     const std::string longName(300, 'n');
-    auto m = materials("\t\"first\"" + attributes + " tex(\"" + longName + ".bmp\")\n" +
-                           "\t\"second\" col(0.1 0.9 0.1 1) dif(1)\n\t\"third\" col(0.1 0.1 0.9 1)\n}\n",
-                       3);
+    auto m =
+        materials("\t\"first\"" + attributes + " tex(\"" + longName + ".bmp\")\n" +
+                      "\t\"second\" col(0.1 0.9 0.1 1) dif(1)\n\t\"third\" col(0.1 0.1 0.9 1)\n}\n",
+                  3);
     EXPECT_FLOAT_EQ(m[0].color[0], 0.9f);
     EXPECT_EQ(std::string(m[0].textureFile), longName.substr(0, 255));
     EXPECT_FLOAT_EQ(m[1].color[1], 0.9f);
@@ -185,7 +188,8 @@ TEST_F(Reader, LongLinesAreOneEntryAndLongNamesAreCutToTheirRecords) {
     EXPECT_EQ(f[2].material, 2);
     EXPECT_EQ(f[2].vertex[0], 2);
 
-    MeshModel* model = load("Object \"" + longName + "\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n"
+    MeshModel* model = load("Object \"" + longName +
+                            "\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n"
                             "\tface 1 {\n3 V(0 1 2) M(0)\n\t}\n}\n");
     ASSERT_NE(model, nullptr);
     ASSERT_EQ(model->objectCount, 1);
@@ -301,7 +305,8 @@ TEST_F(Reader, TextDocumentLoadsIntoBatchesPerMaterial) {
 
 TEST_F(Reader, ObjectLinesAnywhereStartAChunkAndNamesStopAtABlank) {
     MeshModel* m = load(
-        "  Object \"indented\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n\tface 1 {\n3 V(0 1 2)\n\t}\n}\n"
+        "  Object \"indented\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n\tface 1 {\n3 V(0 1 "
+        "2)\n\t}\n}\n"
         "Object \"two words\" {\n}\n"
         "Object \"Material box\" {\n\tshading 0\n}\n");
     ASSERT_NE(m, nullptr);
@@ -348,7 +353,8 @@ TEST_F(Reader, BinaryVertexListWithoutVectorLineReadsNothing) {
 
     // Inside a document the vertices stay zero, and the list's "}" then ends
     // the object (the lines after the first are the object's).
-    MeshModel* m = load("Object \"o\" {\n\tBVertex 3 {\n\t}\n\tface 1 {\n3 V(0 1 2) M(0)\n\t}\n}\n");
+    MeshModel* m =
+        load("Object \"o\" {\n\tBVertex 3 {\n\t}\n\tface 1 {\n3 V(0 1 2) M(0)\n\t}\n}\n");
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(m->objectCount, 1);
     EXPECT_EQ(m->objects[0].batchCount, 0);
@@ -359,7 +365,8 @@ TEST_F(Reader, BinaryVertexCountsBeyondTheListOrBlockAreIgnored) {
     std::vector<float> six = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
     float v[4][3] = {};
     // Vector says 6 vertices but the object has room for 2.
-    std::string path = dir.write("a.txt", "Vector 6 [72]\n" + readerfiles::floatBytes(six) + "\n}\nafter\n");
+    std::string path =
+        dir.write("a.txt", "Vector 6 [72]\n" + readerfiles::floatBytes(six) + "\n}\nafter\n");
     MqoStream* s = mqoOpenStream(path.c_str());
     EXPECT_EQ(mqoReadBinaryVertexChunk(s, v, 2), 6);
     EXPECT_FLOAT_EQ(v[1][2], 6.0f);
@@ -371,7 +378,8 @@ TEST_F(Reader, BinaryVertexCountsBeyondTheListOrBlockAreIgnored) {
 
     // A block of 20 bytes for 4 vertices holds one whole vertex.
     float w[4][3] = {};
-    path = dir.write("b.txt", "Vector 4 [20]\n" + readerfiles::floatBytes(six).substr(0, 20) + "\n}\n");
+    path = dir.write("b.txt",
+                     "Vector 4 [20]\n" + readerfiles::floatBytes(six).substr(0, 20) + "\n}\n");
     s = mqoOpenStream(path.c_str());
     EXPECT_EQ(mqoReadBinaryVertexChunk(s, w, 4), 4);
     EXPECT_FLOAT_EQ(w[0][2], 3.0f);
@@ -406,7 +414,8 @@ TEST_F(Reader, NestedBlocksInsideAnObjectAreSkippedWhole) {
 
     // The same after a binary vertex block.
     std::vector<float> xyz = {0, 0, 0, 1, 0, 0, 0, 1, 0};
-    std::string doc = "Object \"b\" {\n\tBVertex 3 {\n\t\tVector 3 [36]\n" + readerfiles::floatBytes(xyz) +
+    std::string doc = "Object \"b\" {\n\tBVertex 3 {\n\t\tVector 3 [36]\n" +
+                      readerfiles::floatBytes(xyz) +
                       "\n\t\textra {\n\t\t}\n\t}\n\tface 1 {\n3 V(0 1 2) M(0)\n\t}\n}\n";
     m = load(doc);
     ASSERT_NE(m, nullptr);
@@ -423,7 +432,8 @@ TEST_F(Reader, OnlyAMaterialCountLineStartsAMaterialChunk) {
                           "emi(0.325) spc(0.325) power(3.75)\n"
                           "}\n"
                           "MaterialEx2 1 {\n\tmaterial 0 {\n\t\tshadertype \"hlsl\"\n\t}\n}\n") +
-                      "Object \"o\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n\tface 1 {\n3 V(0 1 2) M(0)\n\t}\n}\n";
+                      "Object \"o\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n\tface 1 {\n3 V(0 1 "
+                      "2) M(0)\n\t}\n}\n";
     MeshModel* m = load(doc);
     ASSERT_NE(m, nullptr);
     ASSERT_EQ(m->objects[0].batchCount, 1);
@@ -436,14 +446,17 @@ TEST_F(Reader, ALaterMaterialChunkReplacesTheEarlierOne) {
     MeshModel* m = load(
         "Material 2 {\ncol(1 0 0 1)\ncol(0 1 0 1)\n}\n"
         "Material 1 {\ncol(0 0 1 1)\n}\n"
-        "Object \"o\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n\tface 2 {\n3 V(0 1 2) M(0)\n3 V(0 1 2) M(1)\n\t}\n}\n");
+        "Object \"o\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n\tface 2 {\n3 V(0 1 2) M(0)\n3 "
+        "V(0 1 2) M(1)\n\t}\n}\n");
     ASSERT_NE(m, nullptr);
     ASSERT_EQ(m->objects[0].batchCount, 1);  // M(1) names no material now
     EXPECT_FLOAT_EQ(m->objects[0].batches[0].color[2], 1.0f);
     mqoFreeModel(m);
 
     // A count of 0 is no material list: the default material applies.
-    m = load("Material 0 {\n}\nObject \"o\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n\tface 1 {\n3 V(0 1 2) M(0)\n\t}\n}\n");
+    m = load(
+        "Material 0 {\n}\nObject \"o\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n\tface 1 {\n3 "
+        "V(0 1 2) M(0)\n\t}\n}\n");
     ASSERT_NE(m, nullptr);
     ASSERT_EQ(m->objects[0].batchCount, 1);
     EXPECT_EQ(m->objects[0].batches[0].hasMaterial, 0);
@@ -487,7 +500,8 @@ TEST_F(Reader, TexturePathsAreJoinedToTheDocumentsDirectory) {
     std::string out = captured();
     ASSERT_NE(m, nullptr);
     const std::string base = dir.path() + "/sub/";
-    EXPECT_NE(out.find("MqoModel:テクスチャ読み込みエラー[" + base + "nested\\missing.bmp]"), std::string::npos)
+    EXPECT_NE(out.find("MqoModel:テクスチャ読み込みエラー[" + base + "nested\\missing.bmp]"),
+              std::string::npos)
         << out;
     EXPECT_NE(out.find("[Z:\\abs\\missing.bmp]"), std::string::npos) << out;
     EXPECT_EQ(out.find("wood.bmp]"), std::string::npos) << out;
@@ -500,7 +514,8 @@ TEST_F(Reader, TexturesAreRegisteredBeforeAnyBufferIsMade) {
     dir.write("t.bmp", readerfiles::tinyBmp());
     std::string doc =
         "Material 1 {\n\"a\" col(1 1 1 1) tex(\"t.bmp\")\n}\n"
-        "Object \"o\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n\tface 1 {\n3 V(0 1 2) M(0) UV(0 0 1 0 0 1)\n\t}\n}\n";
+        "Object \"o\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n\tface 1 {\n3 V(0 1 2) M(0) UV(0 "
+        "0 1 0 0 1)\n\t}\n}\n";
     MeshModel* m = load(doc);
     ASSERT_NE(m, nullptr);
     const auto& calls = fakegl::calls();

@@ -2,9 +2,8 @@
 // Scene chunk with nested blocks, CRLF, tab indentation, Shift_JIS names, a
 // textured material), loaded into a Mesa context and drawn: the pixels show
 // both objects in the right places and colours.
-#include <gtest/gtest.h>
-
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -51,11 +50,17 @@ std::string toolDocument() {
         "\t}\n"
         "}\n"
         "Material 2 {\n"
-        "\t\"" + kAka + "\" col(1.000 0.000 0.000 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.000) power(5.00)\n"
-        "\t\"" + kMokume + "\" shader(3) col(1.000 1.000 1.000 1.000) dif(0.800) amb(0.600) emi(0.000) "
+        "\t\"" +
+        kAka +
+        "\" col(1.000 0.000 0.000 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.000) power(5.00)\n"
+        "\t\"" +
+        kMokume +
+        "\" shader(3) col(1.000 1.000 1.000 1.000) dif(0.800) amb(0.600) emi(0.000) "
         "spc(0.000) power(5.00) tex(\"tex\\wood.bmp\")\n"
         "}\n"
-        "Object \"" + kOmote + "\" {\n"
+        "Object \"" +
+        kOmote +
+        "\" {\n"
         "\tdepth 0\n"
         "\tfolding 0\n"
         "\tscale 1.000000 1.000000 1.000000\n"
@@ -82,7 +87,9 @@ std::string toolDocument() {
         "\t\t4 V(0 1 2 3) M(0) UID(1)\n"
         "\t}\n"
         "}\n"
-        "Object \"" + kKi + "\" {\n"
+        "Object \"" +
+        kKi +
+        "\" {\n"
         "\tvisible 15\n"
         "\tshading 0\n"
         "\tfacet 59.5\n"
@@ -93,7 +100,8 @@ std::string toolDocument() {
         "\t\t90.0000 -90.0000 0.0000\n"
         "\t}\n"
         "\tface 1 {\n"
-        "\t\t4 V(0 1 2 3) M(1) UV(0.00000 1.00000 0.00000 0.00000 1.00000 0.00000 1.00000 1.00000)\n"
+        "\t\t4 V(0 1 2 3) M(1) UV(0.00000 1.00000 0.00000 0.00000 1.00000 0.00000 1.00000 "
+        "1.00000)\n"
         "\t}\n"
         "}\n"
         "Eof\n");

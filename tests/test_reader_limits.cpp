@@ -27,7 +27,8 @@ namespace {
 
 class Limits : public ReaderFixture {};
 
-const std::string kTriangle = "\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n\tface 1 {\n3 V(0 1 2) M(0)\n\t}\n";
+const std::string kTriangle =
+    "\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n\tface 1 {\n3 V(0 1 2) M(0)\n\t}\n";
 
 // Every position of every batch lies in the box the document's vertices
 // span: nothing was taken from outside the vertex lists.
@@ -37,7 +38,8 @@ void expectPositionsWithin(const MeshModel* m, float lo, float hi) {
         for (int k = 0; k < o.batchCount; ++k) {
             const MaterialBatch& b = o.batches[k];
             for (int j = 0; j < b.vertexCount; ++j) {
-                const float* p = b.hasTexture ? b.texturedVertices[j].position : b.plainVertices[j].position;
+                const float* p =
+                    b.hasTexture ? b.texturedVertices[j].position : b.plainVertices[j].position;
                 for (int c = 0; c < 3; ++c) {
                     ASSERT_GE(p[c], lo);
                     ASSERT_LE(p[c], hi);
@@ -87,7 +89,8 @@ TEST_F(Limits, EveryTruncationOfADocumentLoadsWhatItHolds) {
         "Object \"text\" {\r\n\tvisible 15\r\n\tshading 1\r\n\tfacet 59.5\r\n"
         "\tvertex 4 {\r\n\t\t0 0 0\r\n\t\t1 0 0\r\n\t\t1 1 0\r\n\t\t0 1 0\r\n\t}\r\n"
         "\tvertexattr {\r\n\t\tweit {\r\n\t\t\t0 1\r\n\t\t}\r\n\t}\r\n"
-        "\tface 2 {\r\n\t\t4 V(0 1 2 3) M(0) UV(0 0 1 0 1 1 0 1)\r\n\t\t3 V(0 2 3) M(1)\r\n\t}\r\n}\r\n"
+        "\tface 2 {\r\n\t\t4 V(0 1 2 3) M(0) UV(0 0 1 0 1 1 0 1)\r\n\t\t3 V(0 2 3) "
+        "M(1)\r\n\t}\r\n}\r\n"
         "Object \"binary\" {\r\n\tBVertex 4 {\r\n\t\tVector 4 [48]\r\n" +
         readerfiles::floatBytes(xyz) +
         "\r\n\t}\r\n\tface 1 {\r\n\t\t4 V(0 1 3 2) M(1)\r\n\t}\r\n}\r\nEof\r\n";
@@ -118,7 +121,8 @@ TEST_F(Limits, LinesBeyondDeclaredCountsAreIgnoredAndTheirFacesSkipped) {
         "Object \"o\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n9 9 9\n9 9 9\n\t}\n"
         "\tface 1 {\n3 V(0 1 2) M(0)\n3 V(0 1 2) M(0)\n3 V(0 1 2) M(0)\n\t}\n}\n"
         "Object \"p\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n"
-        "\tface 4 {\n3 V(0 1 3) M(0)\n3 V(0 1 2) M(1)\n3 V(0 1 2) M(-4)\n4 V(0 1 2 2000000000) M(0)\n\t}\n}\n");
+        "\tface 4 {\n3 V(0 1 3) M(0)\n3 V(0 1 2) M(1)\n3 V(0 1 2) M(-4)\n4 V(0 1 2 2000000000) "
+        "M(0)\n\t}\n}\n");
     ASSERT_NE(m, nullptr);
     ASSERT_EQ(m->objectCount, 2);
     ASSERT_EQ(m->objects[0].batchCount, 1);
@@ -130,8 +134,9 @@ TEST_F(Limits, LinesBeyondDeclaredCountsAreIgnoredAndTheirFacesSkipped) {
 }
 
 TEST_F(Limits, AbsurdDeclaredCountsAllocateNoMoreThanTheFileCouldFill) {
-    std::string doc = "Material 2000000000 {\ncol(0 0 1 1)\n}\nObject \"o\" {\n\tvertex 2000000000 {\n"
-                      "0 0 0\n1 0 0\n0 1 0\n\t}\n\tface 2147483647 {\n3 V(0 1 2) M(0)\n\t}\n}\n";
+    std::string doc =
+        "Material 2000000000 {\ncol(0 0 1 1)\n}\nObject \"o\" {\n\tvertex 2000000000 {\n"
+        "0 0 0\n1 0 0\n0 1 0\n\t}\n\tface 2147483647 {\n3 V(0 1 2) M(0)\n\t}\n}\n";
     ASSERT_LT(doc.size(), 200u);
     MeshModel* m = load(doc);
     ASSERT_NE(m, nullptr);
@@ -142,7 +147,8 @@ TEST_F(Limits, AbsurdDeclaredCountsAllocateNoMoreThanTheFileCouldFill) {
     mqoFreeModel(m);
 
     // The counts the chunk reader keeps are bounded by the bytes that follow.
-    std::string path = dir.write("o.txt", "\tface 2000000000 {\n3 V(0 1 2)\n\t}\n\tvertex 1999999999 {\n\t}\n}\n");
+    std::string path =
+        dir.write("o.txt", "\tface 2000000000 {\n3 V(0 1 2)\n\t}\n\tvertex 1999999999 {\n\t}\n}\n");
     MqoStream* s = mqoOpenStream(path.c_str());
     ObjectEntry o{};
     mqoReadObjectChunk(s, &o);
@@ -178,7 +184,8 @@ TEST_F(Limits, NegativeCountsGiveEmptyLists) {
 
 TEST_F(Limits, MoreThanFiftyObjectChunksKeepFortyNine) {
     std::string doc;
-    for (int i = 0; i < 53; ++i) doc += "Object \"o" + std::to_string(i) + "\" {\n" + kTriangle + "}\n";
+    for (int i = 0; i < 53; ++i)
+        doc += "Object \"o" + std::to_string(i) + "\" {\n" + kTriangle + "}\n";
     testing::internal::CaptureStdout();
     MeshModel* m = load(doc);
     std::fflush(stdout);
@@ -197,7 +204,9 @@ TEST_F(Limits, ListsAndBytesThatBreakTheLineModelDoNotCrash) {
     doc += '\0';
     doc += " 7\n1 0 0\n0 1 0\n\t}\n";
     doc += "\tface 1 {\n3 V(0 1 2) M(0) UV(\n\t}\n}\n";
-    doc += "Object {\n\tvertex 3 {\n\tvertex 1 {\n0 0 0\n}\n\tface 1 {\n\tface 1 {\n3 V(0 0 0)\n}\n}\n";
+    doc +=
+        "Object {\n\tvertex 3 {\n\tvertex 1 {\n0 0 0\n}\n\tface 1 {\n\tface 1 {\n3 V(0 0 "
+        "0)\n}\n}\n";
     doc += "Material 1 {\n\"m\" col(1 1 1 1) tex(\"" + std::string(260, 'x') + "\")\n}\n";
     testing::internal::CaptureStdout();
     MeshModel* m = load(doc);
@@ -217,8 +226,11 @@ TEST_F(Limits, RepeatedLoadsAndFreesLeakNothing) {
     std::string doc =
         "Material 2 {\n\"a\" col(1 1 1 1) tex(\"t.bmp\")\n\"b\" col(1 0 0 1)\n}\n"
         "Material 2 {\n\"a\" col(1 1 1 1) tex(\"t.bmp\")\n\"b\" col(1 0 0 1)\n}\n"
-        "Object \"o\" {\n" + kTriangle + "\tvertexattr {\n\t\tweit {\n\t\t}\n\t}\n}\n"
-        "Object \"b\" {\n\tBVertex 3 {\n\t\tVector 3 [36]\n" + readerfiles::floatBytes(xyz) +
+        "Object \"o\" {\n" +
+        kTriangle +
+        "\tvertexattr {\n\t\tweit {\n\t\t}\n\t}\n}\n"
+        "Object \"b\" {\n\tBVertex 3 {\n\t\tVector 3 [36]\n" +
+        readerfiles::floatBytes(xyz) +
         "\n\t}\n\tface 2 {\n3 V(0 1 2) M(1)\n3 V(0 1 2) M(0) UV(0 0 1 0 0 1)\n\t}\n}\n";
     std::string path = dir.write("leak.mqo", doc);
     for (int i = 0; i < 200; ++i) {

@@ -22,13 +22,17 @@ namespace {
 
 // Written piece by piece: no string in this program may exceed 1 MB either.
 // Unused in a build without the sanitizer, where the test skips.
-[[maybe_unused]] std::string writeQuads(const readerfiles::TempDir& dir, const char* name, int quads) {
+[[maybe_unused]] std::string writeQuads(const readerfiles::TempDir& dir, const char* name,
+                                        int quads) {
     std::string path = dir.write(name, "");
     FILE* f = std::fopen(path.c_str(), "wb");
-    std::fprintf(f, "Object \"big\" {\n\tvertex 4 {\n0 0 0\n1 0 0\n1 1 0\n0 1 0\n\t}\n\tface %d {\n", quads);
+    std::fprintf(
+        f, "Object \"big\" {\n\tvertex 4 {\n0 0 0\n1 0 0\n1 1 0\n0 1 0\n\t}\n\tface %d {\n", quads);
     for (int i = 0; i < quads; ++i) std::fputs("4 V(0 1 2 3) M(0)\n", f);
-    std::fputs("\t}\n}\nObject \"small\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n"
-               "\tface 1 {\n3 V(0 1 2) M(0)\n\t}\n}\n", f);
+    std::fputs(
+        "\t}\n}\nObject \"small\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n"
+        "\tface 1 {\n3 V(0 1 2) M(0)\n\t}\n}\n",
+        f);
     std::fclose(f);
     return path;
 }

@@ -30,7 +30,7 @@ Outcome scanWith(bool reference, const ScanPattern& pattern, const std::string& 
         ints[i] = 777 + i;
         floats[i] = 0.25f + static_cast<float>(i);
         char kind = pattern.kinds[i];
-        list[i] = kind == 'd' ? static_cast<void*>(&ints[i])
+        list[i] = kind == 'd'   ? static_cast<void*>(&ints[i])
                   : kind == 'f' ? static_cast<void*>(&floats[i])
                                 : static_cast<void*>(strings[i].data());
     }
@@ -39,9 +39,12 @@ Outcome scanWith(bool reference, const ScanPattern& pattern, const std::string& 
                            : mqoScan(text.c_str(), pattern.text, list);
     for (int i = 0; i < n; ++i) {
         char kind = pattern.kinds[i];
-        if (kind == 'd') out.fields.emplace_back(reinterpret_cast<char*>(&ints[i]), sizeof(int));
-        else if (kind == 'f') out.fields.emplace_back(reinterpret_cast<char*>(&floats[i]), sizeof(float));
-        else out.fields.emplace_back(strings[i].data(), strings[i].size());
+        if (kind == 'd')
+            out.fields.emplace_back(reinterpret_cast<char*>(&ints[i]), sizeof(int));
+        else if (kind == 'f')
+            out.fields.emplace_back(reinterpret_cast<char*>(&floats[i]), sizeof(float));
+        else
+            out.fields.emplace_back(strings[i].data(), strings[i].size());
     }
     return out;
 }
@@ -70,7 +73,8 @@ TEST(Scan, VertexLinesMatchSscanfIncludingPartialScans) {
 
 TEST(Scan, FaceLinePiecesMatchSscanf) {
     expectSameAsSscanf("%d", {"\t\t4 V(0 1 2 3)", "-7", "+8", "x", "", "  \r\n", "-", "0x10"});
-    expectSameAsSscanf("V(%d %d %d %d)", {"V(0 1 2 3) M(0)", "V(0 1)", "V( 4  5 6 7)", "V(1,2,3,4)"});
+    expectSameAsSscanf("V(%d %d %d %d)",
+                       {"V(0 1 2 3) M(0)", "V(0 1)", "V( 4  5 6 7)", "V(1,2,3,4)"});
     expectSameAsSscanf("M(%d)", {"M(2) UV(0 0)", "M()", "M(-1)", "M( 3 )"});
     expectSameAsSscanf("UV(%f %f %f %f %f %f %f %f)",
                        {"UV(0.00000 0.00000 1.00000 0.00000 1.00000 1.00000 0.00000 1.00000)",
@@ -78,18 +82,20 @@ TEST(Scan, FaceLinePiecesMatchSscanf) {
 }
 
 TEST(Scan, ChunkHeaderLinesMatchSscanf) {
-    expectSameAsSscanf("Material %d", {"Material 3 {\r\n", "MaterialEx2 {", "Material", "Material\r\n",
-                                       " Material 2 {", "Material -4 {"});
-    expectSameAsSscanf("Object %s", {"Object \"body\" {", "Object \"two words\" {", "Object", "\tObject x"});
+    expectSameAsSscanf("Material %d", {"Material 3 {\r\n", "MaterialEx2 {", "Material",
+                                       "Material\r\n", " Material 2 {", "Material -4 {"});
+    expectSameAsSscanf("Object %s",
+                       {"Object \"body\" {", "Object \"two words\" {", "Object", "\tObject x"});
     expectSameAsSscanf(" vertex %d", {"\tvertex 8 {", "vertex", "\tvertexattr {"});
     expectSameAsSscanf("Vector %d [%d]", {"Vector 8 [96]", "Vector 8 96", "Vector 8 [", "Vector"});
     expectSameAsSscanf(" facet %f", {"\tfacet 59.5", "\tfacet 1e1", "facet"});
 }
 
 TEST(Scan, MaterialLineMatchesSscanf) {
-    expectSameAsSscanf("col(%f %f %f %f) dif (%f) amb(%f) emi(%f) spc(%f) power(%f)",
-                       {"col(1.000 0.282 0.000 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.000) power(5.00)",
-                        "col(1 1 1 1) dif (0.5) amb(0.25)", "col(0.5 0.5)", "col(1 1 1 1)dif(1)"});
+    expectSameAsSscanf(
+        "col(%f %f %f %f) dif (%f) amb(%f) emi(%f) spc(%f) power(%f)",
+        {"col(1.000 0.282 0.000 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.000) power(5.00)",
+         "col(1 1 1 1) dif (0.5) amb(0.25)", "col(0.5 0.5)", "col(1 1 1 1)dif(1)"});
 }
 
 // The plain-decimal path converts m / 10^k itself for m up to 2^24 and k up

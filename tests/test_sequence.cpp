@@ -79,7 +79,8 @@ TEST_F(Sequence, FadeGivesEveryFrameItsAlphaFromTheTable) {
     };
     writeFiles(10);
     for (const FadeCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.files << " files, fade " << c.fade << ", A " << c.alpha);
+        SCOPED_TRACE(testing::Message()
+                     << c.files << " files, fade " << c.fade << ", A " << c.alpha);
         ModelSequence s = mqoLoadSequence(pattern().c_str(), c.files, 1.0, c.fade,
                                           static_cast<unsigned char>(c.alpha));
         ASSERT_NE(s.models, nullptr);
@@ -104,8 +105,8 @@ TEST_F(Sequence, FadeLongerThanTheFilesRepeatsTheLastFile) {
     writeFiles(3);
     for (int fade : {5, -5}) {
         ModelSequence s = mqoLoadSequence(pattern().c_str(), 3, 1.0, fade, 255);
-        EXPECT_EQ(sources(s), (std::vector<std::string>{"\"f0\"", "\"f1\"", "\"f2\"", "\"f2\"",
-                                                        "\"f2\""}));
+        EXPECT_EQ(sources(s),
+                  (std::vector<std::string>{"\"f0\"", "\"f1\"", "\"f2\"", "\"f2\"", "\"f2\""}));
         mqoFreeSequence(s);
     }
 }
@@ -196,7 +197,8 @@ TEST_F(Sequence, NoFilesMeansAnEmptySequenceWithoutLoading) {
     struct Case {
         int files, fade;
     };
-    for (Case c : {Case{0, 0}, Case{0, 3}, Case{0, -3}, Case{-2, 0}, Case{-2, 4}, Case{INT_MIN, -1}}) {
+    for (Case c :
+         {Case{0, 0}, Case{0, 3}, Case{0, -3}, Case{-2, 0}, Case{-2, 4}, Case{INT_MIN, -1}}) {
         SCOPED_TRACE(testing::Message() << c.files << " files, fade " << c.fade);
         ModelSequence s = mqoLoadSequence(pattern().c_str(), c.files, 1.0, c.fade, 255);
         EXPECT_EQ(s.models, nullptr);
@@ -244,14 +246,10 @@ TEST_F(Sequence, PatternsWithOneIntConversionAreFormatted) {
         const char* file11;
     };
     const Case cases[] = {
-        {"a%d.mqo", "a0.mqo", "a11.mqo"},
-        {"b%03d.mqo", "b000.mqo", "b011.mqo"},
-        {"c%02x.mqo", "c00.mqo", "c0b.mqo"},
-        {"d%X.mqo", "d0.mqo", "dB.mqo"},
-        {"e%o.mqo", "e0.mqo", "e13.mqo"},
-        {"100%%_%u.mqo", "100%_0.mqo", "100%_11.mqo"},
-        {"g%+.2i%%.mqo", "g+00%.mqo", "g+11%.mqo"},
-        {"h%hd.mqo", "h0.mqo", "h11.mqo"},
+        {"a%d.mqo", "a0.mqo", "a11.mqo"},           {"b%03d.mqo", "b000.mqo", "b011.mqo"},
+        {"c%02x.mqo", "c00.mqo", "c0b.mqo"},        {"d%X.mqo", "d0.mqo", "dB.mqo"},
+        {"e%o.mqo", "e0.mqo", "e13.mqo"},           {"100%%_%u.mqo", "100%_0.mqo", "100%_11.mqo"},
+        {"g%+.2i%%.mqo", "g+00%.mqo", "g+11%.mqo"}, {"h%hd.mqo", "h0.mqo", "h11.mqo"},
         {"i%#-3hhx.mqo", "i0  .mqo", "i0xb.mqo"},
     };
     for (const Case& c : cases) {
@@ -261,8 +259,12 @@ TEST_F(Sequence, PatternsWithOneIntConversionAreFormatted) {
         for (int i = 0; i < 12; ++i) {
             char file[512];
             std::snprintf(file, sizeof file, full.c_str(), i);
-            if (i == 0) { EXPECT_EQ(file, dir_.file(c.file0)); }
-            if (i == 11) { EXPECT_EQ(file, dir_.file(c.file11)); }
+            if (i == 0) {
+                EXPECT_EQ(file, dir_.file(c.file0));
+            }
+            if (i == 11) {
+                EXPECT_EQ(file, dir_.file(c.file11));
+            }
             Square sq;
             sq.objectName = "n" + std::to_string(i);
             expected.push_back("\"n" + std::to_string(i) + "\"");
@@ -295,8 +297,12 @@ TEST_F(Sequence, NamesLongerThan255CharactersFailLikeMissingFiles) {
         char name[600];
         std::snprintf(name, sizeof name, pattern.c_str(), i);
         ASSERT_TRUE(drawfiles::writeFile(name, drawfiles::document(Square())));
-        if (i == 9) { EXPECT_EQ(std::strlen(name), 255u); }
-        if (i == 10) { EXPECT_EQ(std::strlen(name), 256u); }
+        if (i == 9) {
+            EXPECT_EQ(std::strlen(name), 255u);
+        }
+        if (i == 10) {
+            EXPECT_EQ(std::strlen(name), 256u);
+        }
     }
     // Frame 10 fails, frame 9 goes with it.
     ModelSequence s = mqoLoadSequence(pattern.c_str(), 12, 1.0, 0, 255);

@@ -27,8 +27,8 @@ TEST(TextureOnMesa, FirstStoredRowBecomesTheLastRowOfTheTexture) {
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
     glBindTexture(GL_TEXTURE_2D, 0);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    EXPECT_EQ(texels, (Bytes{0, 0, 255, 128, 255, 255, 255, 128,    // texture row 0: blue, white
-                             255, 0, 0, 128, 0, 255, 0, 128}));     // row 1: red, green
+    EXPECT_EQ(texels, (Bytes{0, 0, 255, 128, 255, 255, 255, 128,  // texture row 0: blue, white
+                             255, 0, 0, 128, 0, 255, 0, 128}));   // row 1: red, green
 
     GLint unpack = 0, pack = 0;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);

@@ -26,7 +26,8 @@ protected:
     void TearDown() override { mqoReleaseTexturePool(); }
 
     // Runs a pool request and returns what it printed.
-    std::string request(const std::string& tex, const char* alphaPath, unsigned char alpha, int* result) {
+    std::string request(const std::string& tex, const char* alphaPath, unsigned char alpha,
+                        int* result) {
         PathBuffer t(tex);
         std::optional<PathBuffer> a;
         if (alphaPath) a.emplace(alphaPath);
@@ -34,7 +35,8 @@ protected:
         *result = mqoSetTexturePool(t.get(), a ? a->get() : nullptr, alpha);
         return testing::internal::GetCapturedStdout();
     }
-    int request(const std::string& tex, const char* alphaPath = nullptr, unsigned char alpha = 255) {
+    int request(const std::string& tex, const char* alphaPath = nullptr,
+                unsigned char alpha = 255) {
         int result;
         std::string printed = request(tex, alphaPath, alpha, &result);
         EXPECT_EQ(printed, "");
@@ -48,18 +50,19 @@ protected:
 TEST_F(TexturePool, UploadsWithTheDocumentedCallSequence) {
     int name = request(texture);
     EXPECT_EQ(name, 1);
-    EXPECT_EQ(fakegl::calls(), (std::vector<std::string>{
-                                   "glGetIntegerv(GL_MAX_TEXTURE_SIZE, ptr)",
-                                   "glPixelStorei(GL_UNPACK_ALIGNMENT, 4)",
-                                   "glPixelStorei(GL_PACK_ALIGNMENT, 4)",
-                                   "glGenTextures(1, ptr)",
-                                   "glBindTexture(GL_TEXTURE_2D, 1)",
-                                   "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR)",
-                                   "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR)",
-                                   "glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 2, 2, 0, GL_RGBA, "
-                                   "GL_UNSIGNED_BYTE, ptr)",
-                                   "glBindTexture(GL_TEXTURE_2D, 0)",
-                               }));
+    EXPECT_EQ(fakegl::calls(),
+              (std::vector<std::string>{
+                  "glGetIntegerv(GL_MAX_TEXTURE_SIZE, ptr)",
+                  "glPixelStorei(GL_UNPACK_ALIGNMENT, 4)",
+                  "glPixelStorei(GL_PACK_ALIGNMENT, 4)",
+                  "glGenTextures(1, ptr)",
+                  "glBindTexture(GL_TEXTURE_2D, 1)",
+                  "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR)",
+                  "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR)",
+                  "glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 2, 2, 0, GL_RGBA, "
+                  "GL_UNSIGNED_BYTE, ptr)",
+                  "glBindTexture(GL_TEXTURE_2D, 0)",
+              }));
     EXPECT_EQ(fakegl::lastTextureImage().size(), 16u);
     EXPECT_EQ(texturePoolCount, 1);
     EXPECT_EQ(texturePool[0].textureName, 1u);
@@ -164,7 +167,8 @@ TEST_F(TexturePool, PngAndJpgTexturesPrintTheFormatMessageOnceTheFileOpens) {
     }
     int result;
     std::string absent = dir.path() + "/absent.png";
-    EXPECT_EQ(request(absent, nullptr, 255, &result), "MqoModel:テクスチャ読み込みエラー[" + absent + "]\n");
+    EXPECT_EQ(request(absent, nullptr, 255, &result),
+              "MqoModel:テクスチャ読み込みエラー[" + absent + "]\n");
     EXPECT_EQ(texturePoolCount, 0);
 }
 
@@ -172,8 +176,7 @@ TEST_F(TexturePool, AlphaFileNamedAsBmpIsRefusedWithAMessageAndTheTextureKept) {
     std::string alphaName = dir.path() + "/mask.gif";
     int result;
     std::string printed = request(texture, alphaName.c_str(), 200, &result);
-    EXPECT_EQ(printed, "アルファのファイルに対応できない→" +
-                           dir.path() + "/mask.bmp\n");
+    EXPECT_EQ(printed, "アルファのファイルに対応できない→" + dir.path() + "/mask.bmp\n");
     EXPECT_EQ(result, 1);
     const std::vector<unsigned char>& image = fakegl::lastTextureImage();
     ASSERT_EQ(image.size(), 16u);
@@ -216,7 +219,8 @@ TEST_F(TexturePool, PathsTooLongForASlotAreRefusedBeforeReading) {
     dir.write(tooLong.substr(folder.size()), testimages::bmp(1, 1, Bytes{1, 2, 3}));
     fakegl::clear();
     int result;
-    EXPECT_EQ(request(tooLong, nullptr, 255, &result), "MqoModel:テクスチャ読み込みエラー[" + tooLong + "]\n");
+    EXPECT_EQ(request(tooLong, nullptr, 255, &result),
+              "MqoModel:テクスチャ読み込みエラー[" + tooLong + "]\n");
     EXPECT_EQ(result, -1);
     std::string tooLongAlpha = folder + std::string(400, 'a') + ".tga";
     EXPECT_EQ(request(texture, tooLongAlpha.c_str(), 255, &result),

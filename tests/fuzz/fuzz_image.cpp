@@ -52,15 +52,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         QuietStdout quiet;
         mqoInitLibrary();
-        name = mqoSetTexturePool((flags & 4) ? nullptr : texturePath, (flags & 2) ? alphaPath : nullptr,
-                                 alpha);
+        name = mqoSetTexturePool((flags & 4) ? nullptr : texturePath,
+                                 (flags & 2) ? alphaPath : nullptr, alpha);
     }
     if (name != -1) {
         // What was uploaded must be a whole square block whose alpha never
         // exceeds the alpha byte.
         int w = fakegl::lastTextureWidth();
         const std::vector<unsigned char>& image = fakegl::lastTextureImage();
-        if (w <= 0 || w != fakegl::lastTextureHeight() || image.size() != size_t(w) * w * 4) abort();
+        if (w <= 0 || w != fakegl::lastTextureHeight() || image.size() != size_t(w) * w * 4)
+            abort();
         for (size_t i = 3; i < image.size(); i += 4)
             if (image[i] > alpha) abort();
     }

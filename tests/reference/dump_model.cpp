@@ -132,19 +132,21 @@ int writeSynthetic(int quads, bool binary) {
             float p[3] = {static_cast<float>(x * 10.0 - side * 5.0),
                           static_cast<float>(((x * 7 + z * 13) % 17) * 0.3125),
                           static_cast<float>(z * 10.0 - side * 5.0)};
-            if (binary) bytes(p, sizeof p);  // little-endian, as the format stores it
-            else std::fprintf(out, "\t\t%.4f %.4f %.4f\r\n", p[0], p[1], p[2]);
+            if (binary)
+                bytes(p, sizeof p);  // little-endian, as the format stores it
+            else
+                std::fprintf(out, "\t\t%.4f %.4f %.4f\r\n", p[0], p[1], p[2]);
         }
     if (binary) std::fprintf(out, "\r\n");
     std::fprintf(out, "\t}\r\n\tface %d {\r\n", side * side);
     for (int z = 0; z < side; ++z)
         for (int x = 0; x < side; ++x) {
             int a = z * (side + 1) + x;
-            std::fprintf(out, "\t\t4 V(%d %d %d %d) M(%d) UV(%.5f %.5f %.5f %.5f %.5f %.5f %.5f %.5f)\r\n",
-                         a, a + 1, a + side + 2, a + side + 1, (x + z) % 4, x / double(side),
-                         z / double(side), (x + 1) / double(side), z / double(side),
-                         (x + 1) / double(side), (z + 1) / double(side), x / double(side),
-                         (z + 1) / double(side));
+            std::fprintf(
+                out, "\t\t4 V(%d %d %d %d) M(%d) UV(%.5f %.5f %.5f %.5f %.5f %.5f %.5f %.5f)\r\n",
+                a, a + 1, a + side + 2, a + side + 1, (x + z) % 4, x / double(side),
+                z / double(side), (x + 1) / double(side), z / double(side), (x + 1) / double(side),
+                (z + 1) / double(side), x / double(side), (z + 1) / double(side));
         }
     std::fprintf(out, "\t}\r\n}\r\nEof\r\n");
     return 0;
@@ -190,7 +192,8 @@ void writeLineLengths(const std::string& path, uint32_t& state) {
             std::fputc('\n', f);
         }
         std::fprintf(f, "\t}\n\tface 233 {\n");
-        for (int i = 0; i < 233; ++i) std::fprintf(f, "\t\t3 V(%d %d %d) M(0)\n", 3 * i, 3 * i + 1, 3 * i + 2);
+        for (int i = 0; i < 233; ++i)
+            std::fprintf(f, "\t\t3 V(%d %d %d) M(0)\n", 3 * i, 3 * i + 1, 3 * i + 2);
         std::fprintf(f, "\t}\n}\nObject \"b%d\" {\n\tBVertex 5 {\n\t\tVector 5 [60]\n", object);
         for (int i = 0; i < 60; ++i) std::fputc(static_cast<int>(nextRandom(state) & 0xff), f);
         std::fprintf(f, "\n\t}\n\tface 2 {\n\t\t3 V(0 1 2) M(0)\n\t\t3 V(2 3 4) M(0)\n\t}\n}\n");
@@ -208,7 +211,8 @@ int writeFixtures(const char* dir) {
         bmp[0] = 'B';
         bmp[1] = 'M';
         for (int i = 0; i < 4; ++i) bmp[18 + i] = static_cast<unsigned char>(w >> (8 * i));
-        for (size_t i = 54; i < bmp.size(); ++i) bmp[i] = static_cast<unsigned char>(nextRandom(state));
+        for (size_t i = 54; i < bmp.size(); ++i)
+            bmp[i] = static_cast<unsigned char>(nextRandom(state));
         writeImageSet(dir, "colour_" + ws, "bmp", bmp, 54);
         // TGA true colour at 24 and 32 bits, and grey alpha planes at 8.
         for (int depth : {24, 32, 8}) {
@@ -217,7 +221,8 @@ int writeFixtures(const char* dir) {
             tga[12] = static_cast<unsigned char>(w);
             tga[14] = static_cast<unsigned char>(w);
             tga[16] = static_cast<unsigned char>(depth);
-            for (size_t i = 18; i < tga.size(); ++i) tga[i] = static_cast<unsigned char>(nextRandom(state));
+            for (size_t i = 18; i < tga.size(); ++i)
+                tga[i] = static_cast<unsigned char>(nextRandom(state));
             writeImageSet(dir, "tga" + std::to_string(depth) + "_" + ws, "tga", tga, 18);
         }
     }
@@ -229,15 +234,16 @@ int writeFixtures(const char* dir) {
 int main(int argc, char** argv) {
     fakegl::reset();
     std::string mode = argc > 1 ? argv[1] : "";
-    const char* outPath = mode == "model" && argc == 4   ? argv[3]
-                          : mode == "images" && argc == 4 ? argv[3]
+    const char* outPath = mode == "model" && argc == 4       ? argv[3]
+                          : mode == "images" && argc == 4    ? argv[3]
                           : mode == "synthetic" && argc >= 4 ? argv[2]
                           : mode == "fixtures" && argc == 3  ? "/dev/null"
                                                              : nullptr;
     if (outPath == nullptr) {
-        std::fprintf(stderr,
-                     "usage: dump_model model DOC OUT | images LIST OUT | synthetic OUT QUADS [binary] | "
-                     "fixtures DIR\n");
+        std::fprintf(
+            stderr,
+            "usage: dump_model model DOC OUT | images LIST OUT | synthetic OUT QUADS [binary] | "
+            "fixtures DIR\n");
         return 2;
     }
     out = std::fopen(outPath, "wb");
@@ -245,6 +251,6 @@ int main(int argc, char** argv) {
     int status = mode == "fixtures" ? writeFixtures(argv[2])
                  : mode == "model"  ? dumpModel(argv[2])
                  : mode == "images" ? dumpImages(argv[2])
-                                   : writeSynthetic(std::atoi(argv[3]), argc > 4);
+                                    : writeSynthetic(std::atoi(argv[3]), argc > 4);
     return std::fclose(out) == 0 ? status : 2;
 }

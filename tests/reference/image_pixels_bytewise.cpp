@@ -12,7 +12,8 @@ unsigned char lowered(int value, unsigned char alpha) {
 
 // The file stores its rows bottom-up, B G R (A), back to back. Reading stops
 // where the file ends: pixels it does not supply keep the block's zeros.
-void readColourBytes(FILE* file, unsigned char* block, int width, bool fileAlpha, unsigned char alpha) {
+void readColourBytes(FILE* file, unsigned char* block, int width, bool fileAlpha,
+                     unsigned char alpha) {
     size_t rowBytes = static_cast<size_t>(width) * 4;
     for (int y = 0; y < width; ++y) {
         unsigned char* pixel = block + static_cast<size_t>(width - 1 - y) * rowBytes;

@@ -43,7 +43,6 @@ void addTo(float sum[3], const float n[3]) {
     sum[2] += n[2];
 }
 
-
 struct Corner {
     const float* position;
     const float* smoothed;
@@ -106,7 +105,7 @@ float (*mqoVertexNormals(const ObjectEntry* object, int materialCount))[3] {
         std::calloc(static_cast<size_t>(object->vertexCount), sizeof(float[3])));
     if (normals == nullptr) return nullptr;
 
-    float (*v)[3] = object->vertices;
+    float(*v)[3] = object->vertices;
     for (int i = 0; object->faces != nullptr && i < object->faceCount; ++i) {
         const FaceEntry& face = object->faces[i];
         if (cornersOf(face) == 0 || !faceUsable(face, object->vertexCount, materialCount)) {
@@ -129,9 +128,9 @@ float (*mqoVertexNormals(const ObjectEntry* object, int materialCount))[3] {
     for (int i = 0; i < object->vertexCount; ++i) {
         float* n = normals[i];
         if (n[0] == 0.0f && n[1] == 0.0f && n[2] == 0.0f) continue;
-        double length = std::sqrt(static_cast<double>(n[0]) * n[0] +
-                                  static_cast<double>(n[1]) * n[1] +
-                                  static_cast<double>(n[2]) * n[2]);
+        double length =
+            std::sqrt(static_cast<double>(n[0]) * n[0] + static_cast<double>(n[1]) * n[1] +
+                      static_cast<double>(n[2]) * n[2]);
         if (length == 0.0) continue;
         for (int k = 0; k < 3; ++k) n[k] = static_cast<float>(n[k] / length);
     }
@@ -139,8 +138,8 @@ float (*mqoVertexNormals(const ObjectEntry* object, int materialCount))[3] {
 }
 
 void mqoFillBatch(MaterialBatch* batch, int k, FaceEntry* faces, int faceCount,
-                  float (*vertices)[3], int vertexCount, float (*vertexNormals)[3],
-                  double facet, const float colorSource[4], double scale, unsigned char alpha) {
+                  float (*vertices)[3], int vertexCount, float (*vertexNormals)[3], double facet,
+                  const float colorSource[4], double scale, unsigned char alpha) {
     if (batch == nullptr || colorSource == nullptr) return;
     for (int i = 0; i < 4; ++i) batch->color[i] = colorSource[i];
     if (!batch->hasTexture && alpha != 255) {
@@ -196,8 +195,8 @@ bool countBatches(const ObjectEntry* object, int materialCount, MeshObject* targ
     if (batchCount == 0) return true;
     // batchCount is at most the material count, which the reader bounds by
     // the document's size.
-    auto* batches =
-        static_cast<MaterialBatch*>(std::calloc(static_cast<size_t>(batchCount), sizeof(MaterialBatch)));
+    auto* batches = static_cast<MaterialBatch*>(
+        std::calloc(static_cast<size_t>(batchCount), sizeof(MaterialBatch)));
     if (batches == nullptr) return false;
     for (int i = 0; i < object->faceCount; ++i) {
         const FaceEntry& face = object->faces[i];
@@ -213,7 +212,6 @@ bool countBatches(const ObjectEntry* object, int materialCount, MeshObject* targ
     target->batchCount = batchCount;
     return true;
 }
-
 
 }  // namespace
 
@@ -248,7 +246,8 @@ void mqoStageObject(ObjectEntry* object, MqoStagedObject* staged, float (*vertex
             batch->texturedVertices =
                 static_cast<TexturedVertex*>(std::calloc(count, sizeof(TexturedVertex)));
         } else {
-            batch->plainVertices = static_cast<PlainVertex*>(std::calloc(count, sizeof(PlainVertex)));
+            batch->plainVertices =
+                static_cast<PlainVertex*>(std::calloc(count, sizeof(PlainVertex)));
         }
         if (batch->texturedVertices == nullptr && batch->plainVertices == nullptr) {
             // Out of memory: the batch stays empty, drawn and released as none.
@@ -277,7 +276,7 @@ void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCo
                      unsigned char alpha) {
     int normalMaterials = materials != nullptr ? materialCount : 1;
     for (int i = 0; i < objectCount; ++i) {
-        float (*normals)[3] = mqoVertexNormals(&objects[i], normalMaterials);
+        float(*normals)[3] = mqoVertexNormals(&objects[i], normalMaterials);
         mqoStageObject(&objects[i], &staged[i], normals, materials, materialCount, scale, alpha);
         std::free(normals);
     }

@@ -20,8 +20,7 @@ void (*mouse)(int, int, int, int);
 void (*motion)(int, int);
 void (*mainLoop)(void);
 
-void reset()
-{
+void reset() {
     log.clear();
     display = nullptr;
     idle = nullptr;
@@ -32,8 +31,7 @@ void reset()
     mainLoop = nullptr;
 }
 
-static void add(const char* format, ...)
-{
+static void add(const char* format, ...) {
     char text[256];
     va_list args;
     va_start(args, format);
@@ -48,14 +46,13 @@ static void add(const char* format, ...)
 
 using glutstub::add;
 
-void glutInit(int* argc, char** argv)
-{
+void glutInit(int* argc, char** argv) {
     std::string args;
     for (int i = 0; argv && i < *argc; ++i) args += std::string(i ? " " : "") + argv[i];
-    add("glutInit(%d, %s, %s)", *argc, args.c_str(), argv && !argv[*argc] ? "null" : "unterminated");
+    add("glutInit(%d, %s, %s)", *argc, args.c_str(),
+        argv && !argv[*argc] ? "null" : "unterminated");
 }
-void glutSetOption(GLenum what, int value)
-{
+void glutSetOption(GLenum what, int value) {
     if (what == GLUT_ACTION_ON_WINDOW_CLOSE && value == GLUT_ACTION_GLUTMAINLOOP_RETURNS)
         add("glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS)");
     else
@@ -64,43 +61,35 @@ void glutSetOption(GLenum what, int value)
 void glutInitWindowPosition(int x, int y) { add("glutInitWindowPosition(%d, %d)", x, y); }
 void glutInitWindowSize(int w, int h) { add("glutInitWindowSize(%d, %d)", w, h); }
 void glutInitDisplayMode(unsigned int mode) { add("glutInitDisplayMode(%u)", mode); }
-int glutCreateWindow(const char* title)
-{
+int glutCreateWindow(const char* title) {
     add("glutCreateWindow(%s)", title);
     return 1;
 }
-void glutDisplayFunc(void (*f)(void))
-{
+void glutDisplayFunc(void (*f)(void)) {
     glutstub::display = f;
     add("glutDisplayFunc");
 }
-void glutIdleFunc(void (*f)(void))
-{
+void glutIdleFunc(void (*f)(void)) {
     glutstub::idle = f;
     add("glutIdleFunc");
 }
-void glutReshapeFunc(void (*f)(int, int))
-{
+void glutReshapeFunc(void (*f)(int, int)) {
     glutstub::reshape = f;
     add("glutReshapeFunc");
 }
-void glutKeyboardFunc(void (*f)(unsigned char, int, int))
-{
+void glutKeyboardFunc(void (*f)(unsigned char, int, int)) {
     glutstub::keyboard = f;
     add("glutKeyboardFunc");
 }
-void glutMouseFunc(void (*f)(int, int, int, int))
-{
+void glutMouseFunc(void (*f)(int, int, int, int)) {
     glutstub::mouse = f;
     add("glutMouseFunc");
 }
-void glutMotionFunc(void (*f)(int, int))
-{
+void glutMotionFunc(void (*f)(int, int)) {
     glutstub::motion = f;
     add("glutMotionFunc");
 }
-void glutMainLoop(void)
-{
+void glutMainLoop(void) {
     add("glutMainLoop");
     if (glutstub::mainLoop) glutstub::mainLoop();
 }

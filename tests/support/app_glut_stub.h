@@ -11,9 +11,9 @@
 namespace glutstub {
 
 struct Entry {
-    std::string call;         // e.g. "glutInitWindowSize(640, 480)"
-    size_t glCallsBefore;     // fakegl::calls().size() at the time
-    long stdoutBytes;         // size of the file behind stdout, -1 if none
+    std::string call;      // e.g. "glutInitWindowSize(640, 480)"
+    size_t glCallsBefore;  // fakegl::calls().size() at the time
+    long stdoutBytes;      // size of the file behind stdout, -1 if none
 };
 
 extern std::vector<Entry> log;

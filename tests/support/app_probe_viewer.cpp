@@ -10,8 +10,7 @@
 
 static int viewerRuns;
 
-static void report(const char* when)
-{
+static void report(const char* when) {
     const CommandBuffer& b = commandBuffer;
     printf("%s: run %d count %d", when, viewerRuns, static_cast<int>(b.count));
     if (b.count > 0 && b.count <= 64)
@@ -21,8 +20,7 @@ static void report(const char* when)
     printf("\n");
 }
 
-void viewerMain(void)
-{
+void viewerMain(void) {
     ++viewerRuns;
     report("viewer");
     fflush(stdout);

@@ -7,8 +7,7 @@
 
 #include "commands.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc >= 3 && strcmp(argv[1], "walk") == 0) {
         long n = strtol(argv[2], nullptr, 10);
         for (long i = 0; i < n; ++i) cmdWalk();

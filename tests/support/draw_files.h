@@ -30,7 +30,8 @@ struct Square {
 
 inline std::string document(const Square& s) {
     char line[512];
-    std::string d = "Metasequoia Document\nFormat Text Ver 1.0\n\nScene {\n\tamb 0.250 0.250 0.250\n}\n";
+    std::string d =
+        "Metasequoia Document\nFormat Text Ver 1.0\n\nScene {\n\tamb 0.250 0.250 0.250\n}\n";
     if (s.material) {
         std::snprintf(line, sizeof line,
                       "Material 1 {\n\t\"m\" col(%.3f %.3f %.3f %.3f) dif(1.000) amb(0.000) "

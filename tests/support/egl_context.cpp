@@ -16,7 +16,8 @@ EGLDisplay surfacelessDisplay() {
     auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
         eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (getPlatformDisplay) {
-        EGLDisplay d = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+        EGLDisplay d =
+            getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
         if (d != EGL_NO_DISPLAY) return d;
     }
     return eglGetDisplay(EGL_DEFAULT_DISPLAY);  // works with EGL_PLATFORM=surfaceless
@@ -28,7 +29,8 @@ EglContext::EglContext(int width, int height) : width_(width), height_(height) {
     EGLDisplay display = surfacelessDisplay();
     EGLint major = 0, minor = 0;
     if (display == EGL_NO_DISPLAY || !eglInitialize(display, &major, &minor)) {
-        ADD_FAILURE() << "EGL: no surfaceless display (error 0x" << std::hex << eglGetError() << ")";
+        ADD_FAILURE() << "EGL: no surfaceless display (error 0x" << std::hex << eglGetError()
+                      << ")";
         return;
     }
     display_ = display;
@@ -36,9 +38,19 @@ EglContext::EglContext(int width, int height) : width_(width), height_(height) {
         ADD_FAILURE() << "EGL: desktop OpenGL API not available";
         return;
     }
-    const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RED_SIZE, 8,
-                                       EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_DEPTH_SIZE, 24,
-                                       EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+    const EGLint configAttributes[] = {EGL_SURFACE_TYPE,
+                                       EGL_PBUFFER_BIT,
+                                       EGL_RED_SIZE,
+                                       8,
+                                       EGL_GREEN_SIZE,
+                                       8,
+                                       EGL_BLUE_SIZE,
+                                       8,
+                                       EGL_DEPTH_SIZE,
+                                       24,
+                                       EGL_RENDERABLE_TYPE,
+                                       EGL_OPENGL_BIT,
+                                       EGL_NONE};
     EGLConfig config;
     EGLint configCount = 0;
     if (!eglChooseConfig(display, configAttributes, &config, 1, &configCount) || configCount < 1) {
@@ -100,10 +112,12 @@ uint32_t crc32(const unsigned char* p, size_t n, uint32_t crc = 0) {
 }
 
 void put32(std::vector<unsigned char>& out, uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<unsigned char>(v >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<unsigned char>(v >> shift));
 }
 
-void chunk(std::vector<unsigned char>& png, const char* type, const std::vector<unsigned char>& data) {
+void chunk(std::vector<unsigned char>& png, const char* type,
+           const std::vector<unsigned char>& data) {
     put32(png, static_cast<uint32_t>(data.size()));
     size_t start = png.size();
     png.insert(png.end(), type, type + 4);
@@ -144,7 +158,7 @@ bool EglContext::savePng(const std::string& path) const {
     std::vector<unsigned char> raw;
     raw.reserve((rowBytes + 1) * height_);
     for (int y = height_ - 1; y >= 0; --y) {  // PNG stores the top row first
-        raw.push_back(0);                      // filter: none
+        raw.push_back(0);                     // filter: none
         raw.insert(raw.end(), rgb.begin() + y * rowBytes, rgb.begin() + (y + 1) * rowBytes);
     }
     std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};

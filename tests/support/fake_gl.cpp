@@ -26,33 +26,116 @@ struct EnumName {
 // bits share values with other enums, so they are printed where the call
 // knows what they mean (glBlendFunc, glClear) and not here.
 const EnumName enumNames[] = {
-#define E(x) {x, #x}
-    E(GL_POINTS), E(GL_LINES), E(GL_LINE_LOOP), E(GL_LINE_STRIP), E(GL_TRIANGLES),
-    E(GL_TRIANGLE_STRIP), E(GL_TRIANGLE_FAN), E(GL_QUADS),
-    E(GL_NEVER), E(GL_LESS), E(GL_EQUAL), E(GL_LEQUAL), E(GL_GREATER), E(GL_NOTEQUAL),
-    E(GL_GEQUAL), E(GL_ALWAYS),
-    E(GL_SRC_COLOR), E(GL_ONE_MINUS_SRC_COLOR), E(GL_SRC_ALPHA), E(GL_ONE_MINUS_SRC_ALPHA),
-    E(GL_DST_ALPHA), E(GL_ONE_MINUS_DST_ALPHA), E(GL_DST_COLOR), E(GL_ONE_MINUS_DST_COLOR),
-    E(GL_FRONT), E(GL_BACK), E(GL_FRONT_AND_BACK), E(GL_CW), E(GL_CCW),
-    E(GL_CURRENT_COLOR), E(GL_CULL_FACE), E(GL_FRONT_FACE), E(GL_LIGHTING),
-    E(GL_LIGHT_MODEL_TWO_SIDE), E(GL_LIGHT_MODEL_AMBIENT), E(GL_SHADE_MODEL),
-    E(GL_COLOR_MATERIAL), E(GL_DEPTH_TEST), E(GL_DEPTH_FUNC), E(GL_MATRIX_MODE),
-    E(GL_NORMALIZE), E(GL_VIEWPORT), E(GL_ALPHA_TEST), E(GL_BLEND), E(GL_TEXTURE_2D),
-    E(GL_PERSPECTIVE_CORRECTION_HINT), E(GL_UNPACK_ROW_LENGTH), E(GL_UNPACK_ALIGNMENT),
-    E(GL_PACK_ALIGNMENT), E(GL_MAX_TEXTURE_SIZE), E(GL_DONT_CARE), E(GL_FASTEST),
-    E(GL_NICEST), E(GL_AMBIENT), E(GL_DIFFUSE), E(GL_SPECULAR), E(GL_POSITION),
-    E(GL_SPOT_DIRECTION), E(GL_CONSTANT_ATTENUATION), E(GL_LINEAR_ATTENUATION),
-    E(GL_QUADRATIC_ATTENUATION), E(GL_EMISSION), E(GL_SHININESS), E(GL_AMBIENT_AND_DIFFUSE),
-    E(GL_UNSIGNED_BYTE), E(GL_FLOAT), E(GL_MODELVIEW), E(GL_PROJECTION), E(GL_ALPHA),
-    E(GL_RGB), E(GL_RGBA), E(GL_LUMINANCE), E(GL_FLAT), E(GL_SMOOTH), E(GL_REPLACE),
-    E(GL_VENDOR), E(GL_RENDERER), E(GL_VERSION), E(GL_EXTENSIONS), E(GL_MODULATE),
-    E(GL_TEXTURE_ENV_MODE), E(GL_TEXTURE_ENV), E(GL_NEAREST), E(GL_LINEAR),
-    E(GL_TEXTURE_MAG_FILTER), E(GL_TEXTURE_MIN_FILTER), E(GL_TEXTURE_WRAP_S),
-    E(GL_TEXTURE_WRAP_T), E(GL_CLAMP), E(GL_REPEAT), E(GL_LIGHT0), E(GL_LIGHT1),
-    E(GL_LIGHT2), E(GL_LIGHT3), E(GL_RGB8), E(GL_RGBA8), E(GL_TEXTURE_BINDING_2D),
-    E(GL_VERTEX_ARRAY), E(GL_NORMAL_ARRAY), E(GL_COLOR_ARRAY), E(GL_TEXTURE_COORD_ARRAY),
-    E(GL_BGR), E(GL_BGRA), E(GL_ARRAY_BUFFER_ARB), E(GL_ELEMENT_ARRAY_BUFFER_ARB),
-    E(GL_ARRAY_BUFFER_BINDING_ARB), E(GL_STATIC_DRAW_ARB), E(GL_DYNAMIC_DRAW_ARB),
+#define E(x) \
+    { x, #x }
+    E(GL_POINTS),
+    E(GL_LINES),
+    E(GL_LINE_LOOP),
+    E(GL_LINE_STRIP),
+    E(GL_TRIANGLES),
+    E(GL_TRIANGLE_STRIP),
+    E(GL_TRIANGLE_FAN),
+    E(GL_QUADS),
+    E(GL_NEVER),
+    E(GL_LESS),
+    E(GL_EQUAL),
+    E(GL_LEQUAL),
+    E(GL_GREATER),
+    E(GL_NOTEQUAL),
+    E(GL_GEQUAL),
+    E(GL_ALWAYS),
+    E(GL_SRC_COLOR),
+    E(GL_ONE_MINUS_SRC_COLOR),
+    E(GL_SRC_ALPHA),
+    E(GL_ONE_MINUS_SRC_ALPHA),
+    E(GL_DST_ALPHA),
+    E(GL_ONE_MINUS_DST_ALPHA),
+    E(GL_DST_COLOR),
+    E(GL_ONE_MINUS_DST_COLOR),
+    E(GL_FRONT),
+    E(GL_BACK),
+    E(GL_FRONT_AND_BACK),
+    E(GL_CW),
+    E(GL_CCW),
+    E(GL_CURRENT_COLOR),
+    E(GL_CULL_FACE),
+    E(GL_FRONT_FACE),
+    E(GL_LIGHTING),
+    E(GL_LIGHT_MODEL_TWO_SIDE),
+    E(GL_LIGHT_MODEL_AMBIENT),
+    E(GL_SHADE_MODEL),
+    E(GL_COLOR_MATERIAL),
+    E(GL_DEPTH_TEST),
+    E(GL_DEPTH_FUNC),
+    E(GL_MATRIX_MODE),
+    E(GL_NORMALIZE),
+    E(GL_VIEWPORT),
+    E(GL_ALPHA_TEST),
+    E(GL_BLEND),
+    E(GL_TEXTURE_2D),
+    E(GL_PERSPECTIVE_CORRECTION_HINT),
+    E(GL_UNPACK_ROW_LENGTH),
+    E(GL_UNPACK_ALIGNMENT),
+    E(GL_PACK_ALIGNMENT),
+    E(GL_MAX_TEXTURE_SIZE),
+    E(GL_DONT_CARE),
+    E(GL_FASTEST),
+    E(GL_NICEST),
+    E(GL_AMBIENT),
+    E(GL_DIFFUSE),
+    E(GL_SPECULAR),
+    E(GL_POSITION),
+    E(GL_SPOT_DIRECTION),
+    E(GL_CONSTANT_ATTENUATION),
+    E(GL_LINEAR_ATTENUATION),
+    E(GL_QUADRATIC_ATTENUATION),
+    E(GL_EMISSION),
+    E(GL_SHININESS),
+    E(GL_AMBIENT_AND_DIFFUSE),
+    E(GL_UNSIGNED_BYTE),
+    E(GL_FLOAT),
+    E(GL_MODELVIEW),
+    E(GL_PROJECTION),
+    E(GL_ALPHA),
+    E(GL_RGB),
+    E(GL_RGBA),
+    E(GL_LUMINANCE),
+    E(GL_FLAT),
+    E(GL_SMOOTH),
+    E(GL_REPLACE),
+    E(GL_VENDOR),
+    E(GL_RENDERER),
+    E(GL_VERSION),
+    E(GL_EXTENSIONS),
+    E(GL_MODULATE),
+    E(GL_TEXTURE_ENV_MODE),
+    E(GL_TEXTURE_ENV),
+    E(GL_NEAREST),
+    E(GL_LINEAR),
+    E(GL_TEXTURE_MAG_FILTER),
+    E(GL_TEXTURE_MIN_FILTER),
+    E(GL_TEXTURE_WRAP_S),
+    E(GL_TEXTURE_WRAP_T),
+    E(GL_CLAMP),
+    E(GL_REPEAT),
+    E(GL_LIGHT0),
+    E(GL_LIGHT1),
+    E(GL_LIGHT2),
+    E(GL_LIGHT3),
+    E(GL_RGB8),
+    E(GL_RGBA8),
+    E(GL_TEXTURE_BINDING_2D),
+    E(GL_VERTEX_ARRAY),
+    E(GL_NORMAL_ARRAY),
+    E(GL_COLOR_ARRAY),
+    E(GL_TEXTURE_COORD_ARRAY),
+    E(GL_BGR),
+    E(GL_BGRA),
+    E(GL_ARRAY_BUFFER_ARB),
+    E(GL_ELEMENT_ARRAY_BUFFER_ARB),
+    E(GL_ARRAY_BUFFER_BINDING_ARB),
+    E(GL_STATIC_DRAW_ARB),
+    E(GL_DYNAMIC_DRAW_ARB),
     E(GL_STREAM_DRAW_ARB),
 #undef E
 };
@@ -115,8 +198,12 @@ void record(const std::string& call, std::vector<float> values = {}) {
 // How many floats glLightfv/glMaterialfv read for a parameter.
 size_t floatCount(GLenum pname) {
     switch (pname) {
-        case GL_SHININESS: case GL_CONSTANT_ATTENUATION: case GL_LINEAR_ATTENUATION:
-        case GL_QUADRATIC_ATTENUATION: case GL_SPOT_EXPONENT: case GL_SPOT_CUTOFF:
+        case GL_SHININESS:
+        case GL_CONSTANT_ATTENUATION:
+        case GL_LINEAR_ATTENUATION:
+        case GL_QUADRATIC_ATTENUATION:
+        case GL_SPOT_EXPONENT:
+        case GL_SPOT_CUTOFF:
             return 1;
         case GL_SPOT_DIRECTION:
             return 3;
@@ -132,10 +219,20 @@ std::vector<float> floats(const GLfloat* p, size_t n) {
 size_t bytesPerPixel(GLenum format, GLenum type) {
     size_t components = 4;
     switch (format) {
-        case GL_RGB: case GL_BGR: components = 3; break;
-        case GL_LUMINANCE_ALPHA: components = 2; break;
-        case GL_ALPHA: case GL_LUMINANCE: case GL_RED: components = 1; break;
-        default: break;
+        case GL_RGB:
+        case GL_BGR:
+            components = 3;
+            break;
+        case GL_LUMINANCE_ALPHA:
+            components = 2;
+            break;
+        case GL_ALPHA:
+        case GL_LUMINANCE:
+        case GL_RED:
+            components = 1;
+            break;
+        default:
+            break;
     }
     return components * (type == GL_FLOAT ? 4 : 1);
 }
@@ -156,8 +253,8 @@ void APIENTRY fakeBindBuffer(GLenum target, GLuint name) {
 }
 
 void APIENTRY fakeBufferData(GLenum target, GLsizeiptrARB size, const void* data, GLenum usage) {
-    record(text("glBufferDataARB(%s, %td, %s, %s)", EN(target), size, data ? "ptr" : "0",
-                EN(usage)));
+    record(
+        text("glBufferDataARB(%s, %td, %s, %s)", EN(target), size, data ? "ptr" : "0", EN(usage)));
     if (target != GL_ARRAY_BUFFER_ARB) return;
     std::vector<unsigned char>& bytes = state().buffers[state().boundArrayBuffer];
     bytes.clear();
@@ -181,7 +278,8 @@ void* lookup(const char* api, const char* name) {
     if (!std::strcmp(name, "glGenBuffersARB")) return reinterpret_cast<void*>(&fakeGenBuffers);
     if (!std::strcmp(name, "glBindBufferARB")) return reinterpret_cast<void*>(&fakeBindBuffer);
     if (!std::strcmp(name, "glBufferDataARB")) return reinterpret_cast<void*>(&fakeBufferData);
-    if (!std::strcmp(name, "glDeleteBuffersARB")) return reinterpret_cast<void*>(&fakeDeleteBuffers);
+    if (!std::strcmp(name, "glDeleteBuffersARB"))
+        return reinterpret_cast<void*>(&fakeDeleteBuffers);
     return nullptr;
 }
 
@@ -225,8 +323,10 @@ void setMaxTextureSize(int size) { state().maxTextureSize = size; }
 void setEnabled(GLenum cap, bool enabled) { state().enabled[cap] = enabled; }
 void setInteger(GLenum pname, GLint value) { state().integers[pname] = value; }
 void setLookupSucceeds(const char* name, bool succeeds) {
-    if (succeeds) state().failingLookups.erase(name);
-    else state().failingLookups.insert(name);
+    if (succeeds)
+        state().failingLookups.erase(name);
+    else
+        state().failingLookups.insert(name);
 }
 
 const std::vector<unsigned char>& lastTextureImage() { return state().textureImage; }
@@ -261,8 +361,10 @@ void glGetIntegerv(GLenum pname, GLint* params) {
     record(text("glGetIntegerv(%s, %s)", EN(pname), params ? "ptr" : "0"));
     if (!params) return;
     auto it = state().integers.find(pname);
-    if (pname == GL_MAX_TEXTURE_SIZE) *params = state().maxTextureSize;
-    else *params = it == state().integers.end() ? 0 : it->second;
+    if (pname == GL_MAX_TEXTURE_SIZE)
+        *params = state().maxTextureSize;
+    else
+        *params = it == state().integers.end() ? 0 : it->second;
 }
 
 GLboolean glIsEnabled(GLenum cap) {
@@ -270,8 +372,14 @@ GLboolean glIsEnabled(GLenum cap) {
     return state().enabled[cap] ? GL_TRUE : GL_FALSE;
 }
 
-void glEnable(GLenum cap) { record(text("glEnable(%s)", EN(cap))); state().enabled[cap] = true; }
-void glDisable(GLenum cap) { record(text("glDisable(%s)", EN(cap))); state().enabled[cap] = false; }
+void glEnable(GLenum cap) {
+    record(text("glEnable(%s)", EN(cap)));
+    state().enabled[cap] = true;
+}
+void glDisable(GLenum cap) {
+    record(text("glDisable(%s)", EN(cap)));
+    state().enabled[cap] = false;
+}
 
 void glEnableClientState(GLenum array) {
     record(text("glEnableClientState(%s)", EN(array)));
@@ -294,7 +402,8 @@ void glGenTextures(GLsizei n, GLuint* textures) {
 
 void glBindTexture(GLenum target, GLuint texture) {
     record(text("glBindTexture(%s, %u)", EN(target), texture));
-    if (target == GL_TEXTURE_2D) state().integers[GL_TEXTURE_BINDING_2D] = static_cast<GLint>(texture);
+    if (target == GL_TEXTURE_2D)
+        state().integers[GL_TEXTURE_BINDING_2D] = static_cast<GLint>(texture);
 }
 
 void glDeleteTextures(GLsizei n, const GLuint* textures) {
@@ -303,17 +412,16 @@ void glDeleteTextures(GLsizei n, const GLuint* textures) {
 }
 
 void glTexParameteri(GLenum target, GLenum pname, GLint param) {
-    record(text("glTexParameteri(%s, %s, %s)", EN(target), EN(pname),
-                EN(static_cast<GLenum>(param))));
+    record(
+        text("glTexParameteri(%s, %s, %s)", EN(target), EN(pname), EN(static_cast<GLenum>(param))));
 }
 
 void glTexParameterf(GLenum target, GLenum pname, GLfloat param) {
     record(text("glTexParameterf(%s, %s, %g)", EN(target), EN(pname), param));
 }
 
-void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width,
-                  GLsizei height, GLint border, GLenum format, GLenum type,
-                  const GLvoid* pixels) {
+void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
+                  GLint border, GLenum format, GLenum type, const GLvoid* pixels) {
     record(text("glTexImage2D(%s, %d, %s, %d, %d, %d, %s, %s, %s)", EN(target), level,
                 EN(static_cast<GLenum>(internalFormat)), width, height, border, EN(format),
                 EN(type), pixels ? "ptr" : "0"));
@@ -385,13 +493,16 @@ void glLightModeli(GLenum pname, GLint param) {
 
 void glBlendFunc(GLenum sfactor, GLenum dfactor) {
     auto factor = [](GLenum f) {
-        return f == GL_ZERO ? std::string("GL_ZERO") : f == GL_ONE ? std::string("GL_ONE") : enumText(f);
+        return f == GL_ZERO  ? std::string("GL_ZERO")
+               : f == GL_ONE ? std::string("GL_ONE")
+                             : enumText(f);
     };
     record(text("glBlendFunc(%s, %s)", factor(sfactor).c_str(), factor(dfactor).c_str()));
 }
 
 void glVertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* ptr) {
-    record(text("glVertexPointer(%d, %s, %d, %s)", size, EN(type), stride, pointerText(ptr).c_str()));
+    record(
+        text("glVertexPointer(%d, %s, %d, %s)", size, EN(type), stride, pointerText(ptr).c_str()));
 }
 void glTexCoordPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* ptr) {
     record(text("glTexCoordPointer(%d, %s, %d, %s)", size, EN(type), stride,
@@ -401,15 +512,20 @@ void glNormalPointer(GLenum type, GLsizei stride, const GLvoid* ptr) {
     record(text("glNormalPointer(%s, %d, %s)", EN(type), stride, pointerText(ptr).c_str()));
 }
 void glColorPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* ptr) {
-    record(text("glColorPointer(%d, %s, %d, %s)", size, EN(type), stride, pointerText(ptr).c_str()));
+    record(
+        text("glColorPointer(%d, %s, %d, %s)", size, EN(type), stride, pointerText(ptr).c_str()));
 }
 
 void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
     record(text("glColor4f(%g, %g, %g, %g)", r, g, b, a));
 }
 void glColor3f(GLfloat r, GLfloat g, GLfloat b) { record(text("glColor3f(%g, %g, %g)", r, g, b)); }
-void glNormal3f(GLfloat x, GLfloat y, GLfloat z) { record(text("glNormal3f(%g, %g, %g)", x, y, z)); }
-void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { record(text("glVertex3f(%g, %g, %g)", x, y, z)); }
+void glNormal3f(GLfloat x, GLfloat y, GLfloat z) {
+    record(text("glNormal3f(%g, %g, %g)", x, y, z));
+}
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+    record(text("glVertex3f(%g, %g, %g)", x, y, z));
+}
 void glTexCoord2f(GLfloat s, GLfloat t) { record(text("glTexCoord2f(%g, %g)", s, t)); }
 void glBegin(GLenum mode) { record(text("glBegin(%s)", EN(mode))); }
 void glEnd(void) { record("glEnd()"); }
@@ -449,7 +565,9 @@ void glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdoubl
 void glFrustum(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
     record(text("glFrustum(%g, %g, %g, %g, %g, %g)", l, r, b, t, n, f));
 }
-void glTranslatef(GLfloat x, GLfloat y, GLfloat z) { record(text("glTranslatef(%g, %g, %g)", x, y, z)); }
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+    record(text("glTranslatef(%g, %g, %g)", x, y, z));
+}
 void glTranslated(GLdouble x, GLdouble y, GLdouble z) {
     record(text("glTranslated(%g, %g, %g)", x, y, z));
 }
@@ -475,7 +593,8 @@ void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFa
 }
 void gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, GLdouble cz,
                GLdouble ux, GLdouble uy, GLdouble uz) {
-    record(text("gluLookAt(%g, %g, %g, %g, %g, %g, %g, %g, %g)", ex, ey, ez, cx, cy, cz, ux, uy, uz));
+    record(
+        text("gluLookAt(%g, %g, %g, %g, %g, %g, %g, %g, %g)", ex, ey, ez, cx, cy, cz, ux, uy, uz));
 }
 
 // ---- entry-point lookup (GLX and EGL) ----

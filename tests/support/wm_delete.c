@@ -5,12 +5,10 @@
  *   wm_delete WINDOW_ID      (decimal or 0x hex; DISPLAY from the environment)
  */
 #include <X11/Xlib.h>
-
 #include <stdio.h>
 #include <stdlib.h>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 2) {
         fprintf(stderr, "usage: wm_delete WINDOW_ID\n");
         return 2;

@@ -1,6 +1,5 @@
 /* The installed headers from C: every call and record is reachable. */
 #include <mqo/MqoModel.h>
-
 #include <stdio.h>
 
 int main(void) {
