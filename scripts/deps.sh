@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build needs, only those that are missing.
 #   scripts/deps.sh run    what building and running ambletoe needs
-#   scripts/deps.sh test   that, plus clang, the test libraries and Xvfb tools
+#   scripts/deps.sh test   that, plus clang, clang-format, the test libraries and Xvfb tools
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config libglut-dev libglu1-mesa-dev libgl-dev libegl-dev
@@ -9,7 +9,7 @@ packages=(cmake make g++ pkg-config libglut-dev libglu1-mesa-dev libgl-dev libeg
           # a run without a display plays under a virtual X server and saves pictures
           xvfb xauth xdotool x11-utils imagemagick)
 if [ "${1:-run}" = test ]; then
-    packages+=(clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev)
+    packages+=(clang clang-format libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev)
 fi
 
 missing=()

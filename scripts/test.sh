@@ -8,6 +8,12 @@ build="$root/build/test"
 
 bash "$root/scripts/deps.sh" test
 
+# Every C and C++ source must be as .clang-format writes it.
+(cd "$root" && git ls-files -z '*.c' '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror) || {
+    echo "FAIL: sources not formatted; run: git ls-files '*.c' '*.cpp' '*.h' | xargs clang-format -i" >&2
+    exit 1
+}
+
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DMQO_BUILD_TESTS=ON -DMQO_BUILD_BENCH=ON -DMQO_BUILD_FUZZ=ON -DMQO_SANITIZE=ON \
     -DMQO_WERROR=ON
