@@ -284,12 +284,17 @@ void mqoRealiseObjects(MeshModel* model, MqoStagedObject* staged, int count,
 void mqoDiscardStagedObject(MqoStagedObject* staged);
 
 // The CPU stage of mqoReadDocument: reads and builds the document at path
-// into parsed. Returns 1, or 0 (parsed left empty) when the file cannot be
-// opened. Safe on any thread for different documents at once.
+// into parsed (about 15 KB; the caller's storage).
+// - Returns 1, or 0 (parsed left empty) when the file cannot be opened or
+//   parsed is null. No GL call and no library state: safe on any thread for
+//   different documents at once. Release with mqoRealiseDocument or
+//   mqoReleaseParsedModel.
 int mqoParseDocument(const char* path, double scale, unsigned char alpha, MqoParsedModel* parsed);
 
-// The GL stage: the model alpha, the textures (pool requests in material
-// order), then the objects appended and uploaded. parsed is left empty.
+// The GL stage, on the GL thread: the model alpha, the textures (pool
+// requests in material order), then the objects appended and uploaded, as
+// mqoReadDocument does after reading. parsed is left empty; with a null model
+// it is only released, and a null parsed does nothing.
 void mqoRealiseDocument(MeshModel* model, MqoParsedModel* parsed);
 
 // Frees what parsed still holds, without GL. Null does nothing.

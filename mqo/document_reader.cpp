@@ -267,6 +267,7 @@ void readDocumentLine(MqoStream* stream, const char* line, DocumentRecords* reco
 }  // namespace
 
 int mqoParseDocument(const char* path, double scale, unsigned char alpha, MqoParsedModel* parsed) {
+    if (parsed == nullptr) return 0;
     std::memset(parsed, 0, sizeof *parsed);
     MqoStream* stream = mqoOpenStream(path);
     if (stream == nullptr) return 0;
@@ -296,6 +297,11 @@ int mqoParseDocument(const char* path, double scale, unsigned char alpha, MqoPar
 }
 
 void mqoRealiseDocument(MeshModel* model, MqoParsedModel* parsed) {
+    if (parsed == nullptr) return;
+    if (model == nullptr) {
+        mqoReleaseParsedModel(parsed);
+        return;
+    }
     model->alpha = parsed->alpha;
     mqoResolveTextures(parsed->directory, parsed->directoryFits != 0, parsed->materials,
                        parsed->materialCount, parsed->alpha);
