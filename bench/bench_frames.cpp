@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "app/motions.h"
-#include "mqo/internal.h"
+#include "mqo/MqoModel.h"
 #include "support/egl_context.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "mqo/internal.h"
+#include "mqo/MqoModel.h"
 #include "support/egl_context.h"
 #include "support/reader_files.h"
 

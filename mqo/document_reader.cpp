@@ -274,25 +274,24 @@ int mqoParseDocument(const char* path, double scale, unsigned char alpha, MqoPar
     parsed->alpha = alpha;
 
     // The parse records live only until the objects are built from them.
-    DocumentRecords storage;
-    DocumentRecords* records = &storage;
-    std::memset(records, 0, sizeof storage);
+    DocumentRecords records;
+    std::memset(&records, 0, sizeof records);
     while (const char* read = mqoReadLine(stream)) {
         // The chunks read on, and the Object test still runs on this line.
         char small[256];
         char* held;
-        readDocumentLine(stream, holdLine(read, small, &held), records);
+        readDocumentLine(stream, holdLine(read, small, &held), &records);
         std::free(held);
     }
     mqoCloseStream(stream);
 
     parsed->directoryFits = mqoDirectoryOf(path, parsed->directory);
-    mqoStageObjects(parsed->objects, records->objects, records->objectCount, records->materials,
-                    records->materialCount, scale, alpha);
-    parsed->objectCount = records->objectCount;
-    parsed->materials = records->materials;
-    parsed->materialCount = records->materialCount;
-    for (int i = 0; i < records->objectCount; ++i) freeObjectLists(&records->objects[i]);
+    mqoStageObjects(parsed->objects, records.objects, records.objectCount, records.materials,
+                    records.materialCount, scale, alpha);
+    parsed->objectCount = records.objectCount;
+    parsed->materials = records.materials;
+    parsed->materialCount = records.materialCount;
+    for (int i = 0; i < records.objectCount; ++i) freeObjectLists(&records.objects[i]);
     return 1;
 }
 

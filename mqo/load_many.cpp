@@ -6,7 +6,6 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
-#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
