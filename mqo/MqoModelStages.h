@@ -6,9 +6,6 @@
 #ifndef MQO_MQOMODELSTAGES_H
 #define MQO_MQOMODELSTAGES_H
 
-#include <GL/gl.h>
-#include <GL/glext.h>
-
 #include "mqo/MqoModel.h"
 
 #ifdef __cplusplus
@@ -72,19 +69,6 @@ extern int32_t libraryInitialised;  // set by mqoInitLibrary, never cleared
 extern int32_t vboSupported;        // 1 when buffer objects are used
 extern TexturePoolEntry texturePool[MQO_TEXTURE_POOL_SIZE];
 extern int32_t texturePoolCount;
-
-#ifdef __cplusplus
-}  // extern "C"
-// The GL library exports functions of these names itself, so ours live in a
-// namespace (and are not reachable from C). Null unless vboSupported is 1.
-namespace mqo {
-extern PFNGLGENBUFFERSARBPROC glGenBuffersARB;
-extern PFNGLBINDBUFFERARBPROC glBindBufferARB;
-extern PFNGLBUFFERDATAARBPROC glBufferDataARB;
-extern PFNGLDELETEBUFFERSARBPROC glDeleteBuffersARB;
-}  // namespace mqo
-extern "C" {
-#endif
 
 // ---------------------------------------------------------------------------
 // Library state
@@ -302,6 +286,13 @@ void mqoReleaseParsedModel(MqoParsedModel* parsed);
 
 #ifdef __cplusplus
 }  // extern "C"
+#endif
+
+// The buffer-object entry points the library looked up. A file that defines
+// MQO_NO_GL_HEADERS before including mqo/MqoModel.h leaves them out, and with
+// them every GL header: the parse stage needs none.
+#ifndef MQO_NO_GL_HEADERS
+#include "mqo/MqoModelGL.h"
 #endif
 
 #endif  // MQO_MQOMODELSTAGES_H

@@ -16,11 +16,13 @@
 #define MQO_MSG_READ_ERROR "%s:テクスチャ読み込みエラー[%s]\n"
 #define MQO_MSG_FORMAT "このテクスチャは対応できないフォーマット→%s\n"
 
-// Looks up a GL entry point through whichever window-system binding owns the
-// current context (EGL when one is current, GLX otherwise). May return a
-// non-null stub for names the driver lacks: decide support by the extension
-// string, not by this result.
-void* mqoLookupGLFunction(const char* name);
+// ---- CPU stage (read/, mesh/, image/): no GL header, no library state ----
+
+// mqoReadTextureImage without the driver: widestTexture, when not null, is
+// asked once a header has been read and gives the widest texture the caller
+// can upload (0 or less, or null: no limit but the reader's own).
+unsigned char* mqoDecodeTextureImage(char* texturePath, char* alphaPath, int* size,
+                                     unsigned char alpha, int (*widestTexture)(void));
 
 // Opens a texture or alpha file for reading ("rb"); null when none opens.
 // The name is tried as given first, so whatever opens as written opens so.
@@ -45,6 +47,14 @@ bool mqoReadColourPixels(FILE* file, unsigned char* block, int width, bool fileA
 bool mqoReadAlphaPixels(FILE* file, unsigned char* block, int width, int depth,
                         unsigned char alpha);
 
+// ---- GL stage (gl/) ----
+
+// Looks up a GL entry point through whichever window-system binding owns the
+// current context (EGL when one is current, GLX otherwise). May return a
+// non-null stub for names the driver lacks: decide support by the extension
+// string, not by this result.
+void* mqoLookupGLFunction(const char* name);
+
 // True when buffer objects are in use: the extension was found and all four
 // entry points were looked up.
 bool mqoBuffersUsable();
@@ -52,5 +62,11 @@ bool mqoBuffersUsable();
 // Releases one object's batches: buffer objects (when in use), arrays and the
 // batch array; the object keeps its name and flags with no batches.
 void mqoReleaseObject(MeshObject* object);
+
+// Registers the texture of every textured material with the pool, names
+// joined to directory (as mqoDirectoryOf gives it; directoryFits is its
+// result).
+void mqoResolveTextures(const char* directory, bool directoryFits, MaterialEntry* materials,
+                        int count, unsigned char alpha);
 
 #endif  // MQO_INTERNAL_H

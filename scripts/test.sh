@@ -14,6 +14,9 @@ bash "$root/scripts/deps.sh" test
     exit 1
 }
 
+# The CPU stage of the library includes no GL header.
+CXX=clang++ bash "$root/scripts/check_stages.sh"
+
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DMQO_BUILD_TESTS=ON -DMQO_BUILD_BENCH=ON -DMQO_BUILD_FUZZ=ON -DMQO_SANITIZE=ON \
     -DMQO_WERROR=ON

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "mqo/internal.h"
-#include "mqo/reader_internal.h"
+#include "mqo/read/reader_internal.h"
 #include "support/asan.h"
 #include "support/fake_gl.h"
 #include "support/reader_files.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fuzz/scan_patterns.h"
-#include "mqo/scan.h"
+#include "mqo/read/scan.h"
 
 namespace {
 

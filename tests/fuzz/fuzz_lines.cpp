@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "mqo/reader_internal.h"
+#include "mqo/read/reader_internal.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "mqo/scan.h"
+#include "mqo/read/scan.h"
 #include "scan_patterns.h"
 
 namespace {

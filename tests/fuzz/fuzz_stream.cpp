@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "mqo/reader_internal.h"
+#include "mqo/read/reader_internal.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // characters, so no %s field can exceed its 256-byte destination.
 #include <cstdio>
 
-#include "mqo/reader_internal.h"
+#include "mqo/read/reader_internal.h"
 
 int mqoScanMaterialCount(const char* line, int* count) {
     return std::sscanf(line, "Material %d", count);

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "mqo/reader_internal.h"
+#include "mqo/read/reader_internal.h"
 
 // The limit that stands in for the size of a stream whose size cannot be
 // known (a pipe): what a declared count may allocate is bounded either way.

@@ -54,18 +54,6 @@ void realiseObject(MeshModel* model, MqoStagedObject* staged, const MaterialEntr
 
 }  // namespace
 
-void mqoDiscardStagedObject(MqoStagedObject* staged) {
-    if (staged == nullptr) return;
-    // Never uploaded: releasing it makes no GL call.
-    MaterialBatch* batches = staged->object.batches;
-    for (int k = 0; batches != nullptr && k < staged->object.batchCount; ++k) {
-        std::free(batches[k].texturedVertices);
-        std::free(batches[k].plainVertices);
-    }
-    std::free(batches);
-    std::memset(staged, 0, sizeof *staged);
-}
-
 void mqoRealiseObjects(MeshModel* model, MqoStagedObject* staged, int count,
                        const MaterialEntry* materials) {
     for (int i = 0; i < count; ++i) realiseObject(model, &staged[i], materials);

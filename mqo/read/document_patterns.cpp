@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/reader_internal.h"
-#include "mqo/scan.h"
+#include "mqo/read/reader_internal.h"
+#include "mqo/read/scan.h"
 
 int mqoScanMaterialCount(const char* line, int* count) {
     return mqoScanFields(line, "Material %d", count);

@@ -6,7 +6,7 @@
 // are left out of everything (normals, counting and filling), so the counting
 // pass and the fill always agree and nothing outside the arrays is read.
 // The normals are in mesh_normals.cpp, the fill in mesh_fill.cpp.
-#include "mqo/mesh_builder.h"
+#include "mqo/mesh/mesh_builder.h"
 
 #include <climits>
 #include <cstdio>

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "mqo/internal.h"
-#include "mqo/reader_internal.h"
+#include "mqo/read/reader_internal.h"
 
 namespace {
 
@@ -295,19 +295,6 @@ int mqoParseDocument(const char* path, double scale, unsigned char alpha, MqoPar
     return 1;
 }
 
-void mqoRealiseDocument(MeshModel* model, MqoParsedModel* parsed) {
-    if (parsed == nullptr) return;
-    if (model == nullptr) {
-        mqoReleaseParsedModel(parsed);
-        return;
-    }
-    model->alpha = parsed->alpha;
-    mqoResolveTextures(parsed->directory, parsed->directoryFits != 0, parsed->materials,
-                       parsed->materialCount, parsed->alpha);
-    mqoRealiseObjects(model, parsed->objects, parsed->objectCount, parsed->materials);
-    mqoReleaseParsedModel(parsed);
-}
-
 void mqoReleaseParsedModel(MqoParsedModel* parsed) {
     if (parsed == nullptr) return;
     for (int i = 0; i < parsed->objectCount; ++i) mqoDiscardStagedObject(&parsed->objects[i]);
@@ -315,26 +302,4 @@ void mqoReleaseParsedModel(MqoParsedModel* parsed) {
     parsed->materials = nullptr;
     parsed->materialCount = 0;
     parsed->objectCount = 0;
-}
-
-int mqoReadDocument(MeshModel* model, const char* path, double scale, unsigned char alpha) {
-    if (model == nullptr) return 0;
-    MqoParsedModel parsed;
-    if (mqoParseDocument(path, scale, alpha, &parsed) == 0) return 0;
-    mqoRealiseDocument(model, &parsed);
-    return 1;
-}
-
-int mqoLoadModelSlot(MeshModel* models, int index, const char* path, double scale,
-                     unsigned char alpha) {
-    if (models == nullptr || index < 0) return -1;
-    return mqoReadDocument(&models[index], path, scale, alpha) == 1 ? 0 : -1;
-}
-
-MeshModel* mqoLoadModel(const char* path, double scale) {
-    MeshModel* model = mqoAllocModels(1);
-    if (model == nullptr) return nullptr;
-    if (mqoLoadModelSlot(model, 0, path, scale, 255) >= 0) return model;
-    mqoFreeModels(model, 1);
-    return nullptr;
 }

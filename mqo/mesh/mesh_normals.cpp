@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "mqo/mesh_builder.h"
+#include "mqo/mesh/mesh_builder.h"
 
 namespace {
 

@@ -67,12 +67,4 @@ bool mqoScanFaceLine(const char* line, FaceEntry* face);
 // values, and a face without "M(" gets material -1.
 void mqoReadFaceLine(const char* line, FaceEntry* face);
 
-// ---- materials (material_reader.cpp) ----
-
-// Registers the texture of every textured material with the pool, names
-// joined to directory (as mqoDirectoryOf gives it; directoryFits is its
-// result).
-void mqoResolveTextures(const char* directory, bool directoryFits, MaterialEntry* materials,
-                        int count, unsigned char alpha);
-
 #endif  // MQO_READER_INTERNAL_H

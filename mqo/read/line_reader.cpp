@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/reader_internal.h"
+#include "mqo/read/reader_internal.h"
 
 // The limit that stands in for the size of a stream whose size cannot be
 // known (a pipe): what a declared count may allocate, and how much of one

@@ -10,6 +10,13 @@ int32_t texturePoolCount = 0;
 
 namespace {
 
+// The driver's texture size limit; 0 when no context answers.
+int driverTextureLimit() {
+    GLint limit = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
+    return limit;
+}
+
 // A null request path matches whatever the slot stored.
 bool pathMatches(const char* requested, const char* stored) {
     return requested == nullptr || std::strcmp(requested, stored) == 0;
@@ -71,4 +78,9 @@ void mqoReleaseTexturePool(void) {
     }
     std::memset(texturePool, 0, sizeof texturePool);
     texturePoolCount = 0;
+}
+
+unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size,
+                                   unsigned char alpha) {
+    return mqoDecodeTextureImage(texturePath, alphaPath, size, alpha, driverTextureLimit);
 }

@@ -1,10 +1,9 @@
-// MqoModel: the Material chunk of a document and the texture paths that its
-// materials name.
+// MqoModel: the Material chunk of a document.
 #include <cstdio>
 #include <cstring>
 
 #include "mqo/internal.h"
-#include "mqo/reader_internal.h"
+#include "mqo/read/reader_internal.h"
 
 namespace {
 
@@ -80,21 +79,6 @@ void readMaterialLine(const char* line, MaterialEntry* m) {
     if (aplane != nullptr) cutName(aplane, 8, 9, m->alphaFile);
 }
 
-// Joins directory and name into out (256 bytes); a name with ":" stands
-// alone. False when the result would not fit or the directory is unusable.
-bool joinPath(const char* directory, bool directoryFits, const char* name, char out[256]) {
-    if (std::strchr(name, ':') != nullptr) {
-        std::snprintf(out, 256, "%s", name);
-        return true;
-    }
-    if (!directoryFits) return false;
-    size_t dirLength = std::strlen(directory), nameLength = std::strlen(name);
-    if (nameLength > 255 - dirLength) return false;
-    std::memcpy(out, directory, dirLength);
-    std::memcpy(out + dirLength, name, nameLength + 1);
-    return true;
-}
-
 }  // namespace
 
 void mqoReadMaterialChunk(MqoStream* stream, MaterialEntry* materials, int count) {
@@ -119,28 +103,4 @@ int mqoDirectoryOf(const char* path, char* directory) {
     std::memcpy(directory, path, length);
     directory[length] = '\0';
     return 1;
-}
-
-void mqoResolveTextures(const char* directory, bool directoryFits, MaterialEntry* materials,
-                        int count, unsigned char alpha) {
-    for (int i = 0; materials != nullptr && i < count; ++i) {
-        MaterialEntry& m = materials[i];
-        if (m.useTexture == 0) continue;
-        char texturePath[256], alphaPath[256];
-        const bool hasAlpha = m.alphaFile[0] != '\0';
-        // A path that cannot be written in 256 bytes names no file this
-        // library can open: it fails as a missing texture would.
-        const char* failed = nullptr;
-        if (!joinPath(directory, directoryFits, m.textureFile, texturePath)) {
-            failed = m.textureFile;
-        } else if (hasAlpha && !joinPath(directory, directoryFits, m.alphaFile, alphaPath)) {
-            failed = m.alphaFile;
-        }
-        if (failed != nullptr) {
-            std::printf(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, failed);
-            m.textureId = -1;
-            continue;
-        }
-        m.textureId = mqoSetTexturePool(texturePath, hasAlpha ? alphaPath : nullptr, alpha);
-    }
 }

@@ -2,7 +2,7 @@
 // the C library's formatted input, so it consumes exactly the characters
 // sscanf would; plain decimal numbers are converted on a fast path and
 // anything unusual (exponents, hex, inf, nan, long mantissas) goes to strtof.
-#include "mqo/scan.h"
+#include "mqo/read/scan.h"
 
 #include <climits>
 #include <cstdint>

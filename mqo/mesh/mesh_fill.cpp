@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/mesh_builder.h"
+#include "mqo/mesh/mesh_builder.h"
 
 namespace {
 

@@ -43,14 +43,6 @@ bool readAt(FILE* file, long offset, unsigned char* out, size_t n) {
     return std::fseek(file, offset, SEEK_SET) == 0 && std::fread(out, 1, n, file) == n;
 }
 
-// The widest image that can be made and uploaded: the driver's limit when a
-// context answers, never more than WIDEST_IMAGE.
-int widestImage() {
-    GLint driverLimit = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &driverLimit);
-    return driverLimit > 0 && driverLimit < WIDEST_IMAGE ? driverLimit : WIDEST_IMAGE;
-}
-
 uint32_t little32(const unsigned char* b) {
     return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
            static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
@@ -92,14 +84,14 @@ bool readBmpHeader(FILE* file, long length, ImageHeader* header) {
 
 }  // namespace
 
-unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size,
-                                   unsigned char alpha) {
+unsigned char* mqoDecodeTextureImage(char* texturePath, char* alphaPath, int* size,
+                                     unsigned char alpha, int (*widestTexture)(void)) {
     unsigned char* block = nullptr;
     FILE* file = nullptr;
     bool error = false;
     int width = -1;
     int fileWidth[2] = {-1, -1};
-    int widest = 0;  // asked of the driver once a width needs checking
+    int widest = 0;  // asked once a width needs checking
     char* names[2] = {texturePath, alphaPath};
 
     for (int i = 0; i < 2 && !error; ++i) {
@@ -136,7 +128,10 @@ unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size
                                                            : readBmpHeader(file, length, &header));
         const int w = header.width, depth = header.depth, imageType = header.imageType;
         const long dataOffset = header.dataOffset;
-        if (headerRead && widest == 0) widest = widestImage();
+        if (headerRead && widest == 0) {
+            int limit = widestTexture != nullptr ? widestTexture() : 0;
+            widest = limit > 0 && limit < WIDEST_IMAGE ? limit : WIDEST_IMAGE;
+        }
         // A file shorter than its header, or a width that cannot become a
         // texture, fails the whole read.
         if (!headerRead || w <= 0 || w > widest) {
