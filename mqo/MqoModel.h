@@ -178,6 +178,34 @@ int mqoLoadModelSlot(MeshModel* models, int index, const char* path, double scal
 //   the file cannot be opened (or the model cannot be allocated).
 MeshModel* mqoLoadModel(const char* path, double scale);
 
+// What a load reads beyond the exact subset: MQO_FEATURE_* bits, one per
+// capability; 0 (or null options) reads exactly as mqoLoadModel does.
+#define MQO_FEATURE_PNG_JPEG 0x01u         // PNG and JPEG textures, PNG alpha planes
+#define MQO_FEATURE_IMAGE_LAYOUT 0x02u     // BMP/TGA as their headers say, any size
+#define MQO_FEATURE_UNMATERIALED 0x04u     // faces without M( in the default material
+#define MQO_FEATURE_FORMAT_DEFAULTS 0x08u  // absent object keys defaulted; facet in degrees
+#define MQO_FEATURE_MIRROR 0x10u           // mirror, mirror_axis, mirror_dis
+#define MQO_FEATURE_POLYGONS 0x20u         // faces of 5 or more corners triangulated
+#define MQO_FEATURE_MQOZ 0x40u             // .mqoz packages: document and textures
+#define MQO_FEATURE_UTF8_NAMES 0x80u       // Shift_JIS names converted to UTF-8
+#define MQO_FEATURE_ALL 0xFFu
+
+typedef struct MqoLoadOptions {
+    uint32_t features;  // MQO_FEATURE_* bits; 0 = the exact subset
+} MqoLoadOptions;
+
+// mqoLoadModelSlot, reading what options->features asks for as well.
+// - Null options or features 0 give exactly mqoLoadModelSlot. Unknown bits
+//   are ignored. A texture read under one set of features is never handed to
+//   a request under another whose pixels would differ.
+// - Safe on untrusted files and packages; the limits of each feature are
+//   given where its bit is handled and in README.
+int mqoLoadModelSlotEx(MeshModel* models, int index, const char* path, double scale,
+                       unsigned char alpha, const MqoLoadOptions* options);
+
+// mqoLoadModel with options, as mqoLoadModelSlotEx reads them.
+MeshModel* mqoLoadModelEx(const char* path, double scale, const MqoLoadOptions* options);
+
 // Loads count documents as mqoLoadModel(paths[i], scale) would, into
 // models[i], reading and building them on worker threads while this thread
 // makes every GL call.

@@ -240,6 +240,7 @@ typedef struct MqoStagedObject {
 // A document read and built without GL: what the GL stage needs to finish it.
 typedef struct MqoParsedModel {
     uint8_t alpha;
+    uint32_t features;    // MQO_FEATURE_* bits it was read with
     char directory[256];  // of the document, for its texture names
     int32_t directoryFits;
     MaterialEntry* materials;  // owned; null without a Material chunk
@@ -274,6 +275,11 @@ void mqoDiscardStagedObject(MqoStagedObject* staged);
 //   different documents at once. Release with mqoRealiseDocument or
 //   mqoReleaseParsedModel.
 int mqoParseDocument(const char* path, double scale, unsigned char alpha, MqoParsedModel* parsed);
+
+// mqoParseDocument reading what features (MQO_FEATURE_* bits) asks for as
+// well; 0 gives exactly mqoParseDocument.
+int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha, uint32_t features,
+                       MqoParsedModel* parsed);
 
 // The GL stage, on the GL thread: the model alpha, the textures (pool
 // requests in material order), then the objects appended and uploaded, as

@@ -18,6 +18,31 @@
 
 // ---- CPU stage (read/, mesh/, image/): no GL header, no library state ----
 
+// Where a texture request's files come from and how they are read: the
+// load's MQO_FEATURE_* bits, and the .mqoz package the names lie in (null
+// for the file system).
+struct MqoTextureSource {
+    uint32_t features;
+    const char* package;
+};
+
+// The bits that change what pixels a texture name gives; the pool keeps
+// textures read under different values of these apart.
+#define MQO_IMAGE_FEATURES \
+    (MQO_FEATURE_PNG_JPEG | MQO_FEATURE_IMAGE_LAYOUT | MQO_FEATURE_MQOZ | MQO_FEATURE_UTF8_NAMES)
+
+// Opens a texture or alpha file as source says: from its package when it
+// has one, else from the file system as mqoOpenTextureFile does (and, with
+// MQO_FEATURE_UTF8_NAMES, with the name converted to UTF-8 when that fails).
+// A null source is mqoOpenTextureFile.
+FILE* mqoOpenTextureSource(const char* path, const MqoTextureSource* source);
+
+// mqoDecodeTextureImage reading what source's features ask for; with no
+// image feature set (or a null source) it is mqoDecodeTextureImage.
+unsigned char* mqoDecodeTextureImageEx(char* texturePath, char* alphaPath, int* size,
+                                       unsigned char alpha, int (*widestTexture)(void),
+                                       const MqoTextureSource* source);
+
 // mqoReadTextureImage without the driver: widestTexture, when not null, is
 // asked once a header has been read and gives the widest texture the caller
 // can upload (0 or less, or null: no limit but the reader's own).
@@ -63,10 +88,15 @@ bool mqoBuffersUsable();
 // batch array; the object keeps its name and flags with no batches.
 void mqoReleaseObject(MeshObject* object);
 
+// mqoSetTexturePool for a request read as source says; a null source (or
+// one with no image feature) is mqoSetTexturePool exactly.
+int mqoRequestTexture(char* texturePath, char* alphaPath, unsigned char alpha,
+                      const MqoTextureSource* source);
+
 // Registers the texture of every textured material with the pool, names
 // joined to directory (as mqoDirectoryOf gives it; directoryFits is its
-// result).
+// result), read as source says.
 void mqoResolveTextures(const char* directory, bool directoryFits, MaterialEntry* materials,
-                        int count, unsigned char alpha);
+                        int count, unsigned char alpha, const MqoTextureSource* source);
 
 #endif  // MQO_INTERNAL_H

@@ -9,30 +9,53 @@ void mqoRealiseDocument(MeshModel* model, MqoParsedModel* parsed) {
         return;
     }
     model->alpha = parsed->alpha;
+    MqoTextureSource source = {parsed->features, nullptr};
     mqoResolveTextures(parsed->directory, parsed->directoryFits != 0, parsed->materials,
-                       parsed->materialCount, parsed->alpha);
+                       parsed->materialCount, parsed->alpha, &source);
     mqoRealiseObjects(model, parsed->objects, parsed->objectCount, parsed->materials);
     mqoReleaseParsedModel(parsed);
 }
 
-int mqoReadDocument(MeshModel* model, const char* path, double scale, unsigned char alpha) {
+namespace {
+
+int readDocument(MeshModel* model, const char* path, double scale, unsigned char alpha,
+                 uint32_t features) {
     if (model == nullptr) return 0;
     MqoParsedModel parsed;
-    if (mqoParseDocument(path, scale, alpha, &parsed) == 0) return 0;
+    if (mqoParseDocumentEx(path, scale, alpha, features, &parsed) == 0) return 0;
     mqoRealiseDocument(model, &parsed);
     return 1;
 }
 
+uint32_t featuresOf(const MqoLoadOptions* options) {
+    return options != nullptr ? options->features & MQO_FEATURE_ALL : 0;
+}
+
+}  // namespace
+
+int mqoReadDocument(MeshModel* model, const char* path, double scale, unsigned char alpha) {
+    return readDocument(model, path, scale, alpha, 0);
+}
+
+int mqoLoadModelSlotEx(MeshModel* models, int index, const char* path, double scale,
+                       unsigned char alpha, const MqoLoadOptions* options) {
+    if (models == nullptr || index < 0) return -1;
+    return readDocument(&models[index], path, scale, alpha, featuresOf(options)) == 1 ? 0 : -1;
+}
+
 int mqoLoadModelSlot(MeshModel* models, int index, const char* path, double scale,
                      unsigned char alpha) {
-    if (models == nullptr || index < 0) return -1;
-    return mqoReadDocument(&models[index], path, scale, alpha) == 1 ? 0 : -1;
+    return mqoLoadModelSlotEx(models, index, path, scale, alpha, nullptr);
+}
+
+MeshModel* mqoLoadModelEx(const char* path, double scale, const MqoLoadOptions* options) {
+    MeshModel* model = mqoAllocModels(1);
+    if (model == nullptr) return nullptr;
+    if (mqoLoadModelSlotEx(model, 0, path, scale, 255, options) >= 0) return model;
+    mqoFreeModels(model, 1);
+    return nullptr;
 }
 
 MeshModel* mqoLoadModel(const char* path, double scale) {
-    MeshModel* model = mqoAllocModels(1);
-    if (model == nullptr) return nullptr;
-    if (mqoLoadModelSlot(model, 0, path, scale, 255) >= 0) return model;
-    mqoFreeModels(model, 1);
-    return nullptr;
+    return mqoLoadModelEx(path, scale, nullptr);
 }

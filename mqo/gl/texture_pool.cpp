@@ -9,6 +9,14 @@ TexturePoolEntry texturePool[MQO_TEXTURE_POOL_SIZE];
 int32_t texturePoolCount = 0;
 
 namespace {
+// The image features and package each slot was read under, beside the
+// slots (whose layout callers may rely on): a request matches a slot only
+// when both are the same.
+uint32_t slotFeatures[MQO_TEXTURE_POOL_SIZE];
+char slotPackage[MQO_TEXTURE_POOL_SIZE][MQO_POOL_PATH_SIZE];
+}  // namespace
+
+namespace {
 
 // The driver's texture size limit; 0 when no context answers.
 int driverTextureLimit() {
@@ -29,6 +37,17 @@ bool fitsSlot(const char* path) {
 }  // namespace
 
 int mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char alpha) {
+    return mqoRequestTexture(texturePath, alphaPath, alpha, nullptr);
+}
+
+int mqoRequestTexture(char* texturePath, char* alphaPath, unsigned char alpha,
+                      const MqoTextureSource* source) {
+    const uint32_t features = source != nullptr ? source->features & MQO_IMAGE_FEATURES : 0;
+    const char* package = source != nullptr && source->package != nullptr ? source->package : "";
+    if (std::strlen(package) >= MQO_POOL_PATH_SIZE) {
+        std::printf(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, package);
+        return -1;
+    }
     // A path that cannot be stored whole could never be matched again, so
     // it would take a fresh slot on every request: refuse it up front.
     if (!fitsSlot(texturePath) || !fitsSlot(alphaPath)) {
@@ -39,7 +58,8 @@ int mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char alpha) {
     for (int32_t i = 0; i < texturePoolCount && i < MQO_TEXTURE_POOL_SIZE; ++i) {
         TexturePoolEntry* slot = &texturePool[i];
         if (slot->alpha == alpha && pathMatches(texturePath, slot->texturePath) &&
-            pathMatches(alphaPath, slot->alphaPath)) {
+            pathMatches(alphaPath, slot->alphaPath) && slotFeatures[i] == features &&
+            std::strcmp(slotPackage[i], package) == 0) {
             return static_cast<int>(slot->textureName);
         }
     }
@@ -49,13 +69,18 @@ int mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char alpha) {
     }
 
     TexturePoolEntry* slot = &texturePool[texturePoolCount];
-    unsigned char* image = mqoReadTextureImage(texturePath, alphaPath, &slot->size, alpha);
+    unsigned char* image = features == 0
+                               ? mqoReadTextureImage(texturePath, alphaPath, &slot->size, alpha)
+                               : mqoDecodeTextureImageEx(texturePath, alphaPath, &slot->size, alpha,
+                                                         driverTextureLimit, source);
     if (image == nullptr) return -1;  // the slot stays free for a later try
 
     // Copied after reading, so the slot holds the names as the reader renamed them.
     if (texturePath != nullptr) std::strcpy(slot->texturePath, texturePath);
     if (alphaPath != nullptr) std::strcpy(slot->alphaPath, alphaPath);
     slot->alpha = alpha;
+    slotFeatures[texturePoolCount] = features;
+    std::strcpy(slotPackage[texturePoolCount], package);
 
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -77,6 +102,8 @@ void mqoReleaseTexturePool(void) {
         glDeleteTextures(1, &texturePool[i].textureName);
     }
     std::memset(texturePool, 0, sizeof texturePool);
+    std::memset(slotFeatures, 0, sizeof slotFeatures);
+    std::memset(slotPackage, 0, sizeof slotPackage);
     texturePoolCount = 0;
 }
 

@@ -25,7 +25,7 @@ bool joinPath(const char* directory, bool directoryFits, const char* name, char 
 }  // namespace
 
 void mqoResolveTextures(const char* directory, bool directoryFits, MaterialEntry* materials,
-                        int count, unsigned char alpha) {
+                        int count, unsigned char alpha, const MqoTextureSource* source) {
     for (int i = 0; materials != nullptr && i < count; ++i) {
         MaterialEntry& m = materials[i];
         if (m.useTexture == 0) continue;
@@ -44,6 +44,6 @@ void mqoResolveTextures(const char* directory, bool directoryFits, MaterialEntry
             m.textureId = -1;
             continue;
         }
-        m.textureId = mqoSetTexturePool(texturePath, hasAlpha ? alphaPath : nullptr, alpha);
+        m.textureId = mqoRequestTexture(texturePath, hasAlpha ? alphaPath : nullptr, alpha, source);
     }
 }

@@ -267,11 +267,17 @@ void readDocumentLine(MqoStream* stream, const char* line, DocumentRecords* reco
 }  // namespace
 
 int mqoParseDocument(const char* path, double scale, unsigned char alpha, MqoParsedModel* parsed) {
+    return mqoParseDocumentEx(path, scale, alpha, 0, parsed);
+}
+
+int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha, uint32_t features,
+                       MqoParsedModel* parsed) {
     if (parsed == nullptr) return 0;
     std::memset(parsed, 0, sizeof *parsed);
     MqoStream* stream = mqoOpenStream(path);
     if (stream == nullptr) return 0;
     parsed->alpha = alpha;
+    parsed->features = features & MQO_FEATURE_ALL;
 
     // The parse records live only until the objects are built from them.
     DocumentRecords records;
