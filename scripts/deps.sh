@@ -6,6 +6,8 @@ set -euo pipefail
 
 packages=(cmake make g++ pkg-config libglut-dev libglu1-mesa-dev libgl-dev libegl-dev
           libgl1-mesa-dri libegl-mesa0 libx11-dev
+          # PNG and JPEG textures, .mqoz packages
+          libspng-dev libturbojpeg0-dev libzip-dev
           # a run without a display plays under a virtual X server and saves pictures
           xvfb xauth xdotool x11-utils imagemagick)
 if [ "${1:-run}" = test ]; then
