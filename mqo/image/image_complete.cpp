@@ -1,11 +1,6 @@
 // MqoModel: texture images as the complete reading profile reads them.
 #include "mqo/internal.h"
 
-FILE* mqoOpenTextureSource(const char* path, const MqoTextureSource* source) {
-    (void)source;
-    return mqoOpenTextureFile(path);
-}
-
 unsigned char* mqoDecodeTextureImageEx(char* texturePath, char* alphaPath, int* size,
                                        unsigned char alpha, int (*widestTexture)(void),
                                        const MqoTextureSource* source) {
