@@ -1,0 +1,122 @@
+// mqo2png: MQO documents to PNG pictures, headless. One context serves a
+// whole batch, since making it costs more than drawing a model.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "mqo/MqoModel.h"
+#include "mqo2png/options.h"
+#include "view/document_check.h"
+#include "view/framing.h"
+#include "view/offscreen.h"
+#include "view/png_file.h"
+
+namespace {
+
+const float kTransparent[4] = {0, 0, 0, 0};
+
+void complain(const std::string& path, const std::string& what) {
+    std::fprintf(stderr, "mqo2png: %s: %s\n", path.c_str(), what.c_str());
+}
+
+// Loads, draws and writes one picture; false (having said why) on failure.
+bool render(Offscreen& target, const Options& options, const std::string& input,
+            const std::string& output) {
+    DocumentCheck check = checkDocument(input, !options.exact);
+    if (!check.ok) {
+        complain(input, check.error);
+        return false;
+    }
+    if (!check.warning.empty()) complain(input, "warning: " + check.warning);
+    MqoLoadOptions load = {options.exact ? 0u : MQO_FEATURE_ALL};
+    MeshModel* model = mqoLoadModelEx(input.c_str(), 1.0, &load);
+    if (model == nullptr) {
+        complain(input, "cannot be read as an MQO document");
+        return false;
+    }
+    ModelSummary summary = summariseModel(model);
+    if (summary.empty) complain(input, "warning: nothing visible to draw");
+    Camera camera;
+    camera.yaw = options.yaw;
+    camera.pitch = options.pitch;
+    drawFramed(model, summary, camera, target.size(), target.size(), kTransparent);
+    std::vector<unsigned char> pixels = target.readRgba();
+    mqoFreeModel(model);
+    // Each document's textures go with it: a batch would fill the pool.
+    mqoReleaseTexturePool();
+    std::string error;
+    if (!writePng(output, pixels.data(), target.size(), target.size(), &error)) {
+        complain(output, error);
+        return false;
+    }
+    return true;
+}
+
+std::string pictureName(const std::string& dir, const std::string& input) {
+    size_t slash = input.find_last_of('/');
+    std::string base = slash == std::string::npos ? input : input.substr(slash + 1);
+    size_t dot = base.find_last_of('.');
+    if (dot != std::string::npos && dot > 0) base.resize(dot);
+    return dir + (dir.back() == '/' ? "" : "/") + base + ".png";
+}
+
+void showProgress(bool terminal, size_t done, size_t total, const std::string& name) {
+    if (!terminal) {
+        std::printf("%zu/%zu %s\n", done, total, name.c_str());
+        std::fflush(stdout);
+        return;
+    }
+    const int width = 30;
+    int filled = static_cast<int>(done * width / (total > 0 ? total : 1));
+    std::printf("\r[%.*s%*s] %zu/%zu", filled, "##############################", width - filled, "",
+                done, total);
+    if (done == total) std::printf("\n");
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    std::string error;
+    if (!parseOptions(argc, argv, &options, &error)) {
+        std::fprintf(stderr, "mqo2png: %s\n%s", error.c_str(), kUsage);
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (!options.outDir.empty() && mkdir(options.outDir.c_str(), 0777) != 0 && errno != EEXIST) {
+        complain(options.outDir, std::strerror(errno));
+        return 1;
+    }
+    Offscreen target;
+    if (!target.open(options.size, &error)) {
+        std::fprintf(stderr, "mqo2png: %s\n", error.c_str());
+        return 1;
+    }
+    mqoInitLibrary();
+    int failed = 0;
+    if (options.outDir.empty()) {
+        failed = render(target, options, options.inputs[0], options.output) ? 0 : 1;
+    } else {
+        const bool terminal = isatty(STDOUT_FILENO) == 1;
+        const size_t total = options.inputs.size();
+        for (size_t i = 0; i < total; ++i) {
+            const std::string& input = options.inputs[i];
+            // A complaint gets a clean line; the bar is drawn again below it.
+            if (terminal && i > 0) std::printf("\r\033[K");
+            std::fflush(stdout);
+            if (!render(target, options, input, pictureName(options.outDir, input))) ++failed;
+            showProgress(terminal, i + 1, total, input);
+        }
+        if (failed > 0) std::fprintf(stderr, "mqo2png: %d of %zu failed\n", failed, total);
+    }
+    mqoCleanupLibrary();
+    return failed > 0 ? 1 : 0;
+}

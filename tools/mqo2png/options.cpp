@@ -1,0 +1,83 @@
+#include "mqo2png/options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+const char* const kUsage =
+    "usage: mqo2png [-s SIZE] [--exact] [--yaw DEG] [--pitch DEG] INPUT OUTPUT.png\n"
+    "       mqo2png [-s SIZE] [--exact] [--yaw DEG] [--pitch DEG] --out-dir DIR FILES...\n"
+    "Renders MQO documents (.mqo, .mqoz) to square PNG pictures with a transparent\n"
+    "background, framed to the model, without a display.\n"
+    "  -s, --size SIZE  picture width and height in pixels (16-4096, default 256)\n"
+    "  --exact          read only the exact subset (no PNG/JPEG, mirrors, polygons...)\n"
+    "  --yaw DEG        turn about the vertical axis (default 30)\n"
+    "  --pitch DEG      look down by this angle (default 20)\n"
+    "  --out-dir DIR    write DIR/NAME.png for each FILE\n"
+    "  -h, --help       show this help\n";
+
+namespace {
+
+bool number(const char* text, double low, double high, double* out) {
+    errno = 0;
+    char* end = nullptr;
+    double value = std::strtod(text, &end);
+    if (errno != 0 || end == text || *end != '\0' || !std::isfinite(value)) return false;
+    if (value < low || value > high) return false;
+    *out = value;
+    return true;
+}
+
+}  // namespace
+
+bool parseOptions(int argc, char** argv, Options* options, std::string* error) {
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        const bool takesValue = arg == "-s" || arg == "--size" || arg == "--yaw" ||
+                                arg == "--pitch" || arg == "--out-dir";
+        if (takesValue && i + 1 >= argc) {
+            *error = arg + " needs a value";
+            return false;
+        }
+        double value = 0;
+        if (arg == "-h" || arg == "--help") {
+            options->help = true;
+        } else if (arg == "--exact") {
+            options->exact = true;
+        } else if (arg == "-s" || arg == "--size") {
+            if (!number(argv[++i], 16, 4096, &value) || value != std::floor(value)) {
+                *error = "the size must be a whole number from 16 to 4096";
+                return false;
+            }
+            options->size = static_cast<int>(value);
+        } else if (arg == "--yaw" || arg == "--pitch") {
+            if (!number(argv[++i], -360, 360, &value)) {
+                *error = arg + " must be a number of degrees from -360 to 360";
+                return false;
+            }
+            (arg == "--yaw" ? options->yaw : options->pitch) = static_cast<float>(value);
+        } else if (arg == "--out-dir") {
+            options->outDir = argv[++i];
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            *error = "unknown option " + arg;
+            return false;
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (options->help) return true;
+    if (!options->outDir.empty()) {
+        options->inputs = positional;
+        if (positional.empty()) *error = "no documents given";
+        return !positional.empty();
+    }
+    if (positional.size() != 2) {
+        *error = "give INPUT and OUTPUT.png, or --out-dir DIR and the documents";
+        return false;
+    }
+    options->inputs = {positional[0]};
+    options->output = positional[1];
+    return true;
+}

@@ -1,0 +1,109 @@
+// Framing a model: its bounding sphere fills the view at zoom 1, whatever
+// the angle, so a turn never pushes part of it out of the picture.
+#include "view/framing.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const double kFieldOfView = 30.0;  // degrees, vertical
+
+void include(ModelSummary* s, const float p[3]) {
+    for (int k = 0; k < 3; ++k) {
+        s->min[k] = std::min(s->min[k], p[k]);
+        s->max[k] = std::max(s->max[k], p[k]);
+    }
+}
+
+void summariseBatch(ModelSummary* s, const MaterialBatch& batch) {
+    if (batch.vertexCount <= 0) return;
+    for (int32_t i = 0; i < batch.vertexCount; ++i) {
+        if (batch.hasTexture && batch.texturedVertices != nullptr) {
+            include(s, batch.texturedVertices[i].position);
+        } else if (!batch.hasTexture && batch.plainVertices != nullptr) {
+            include(s, batch.plainVertices[i].position);
+        } else {
+            return;
+        }
+    }
+    s->triangles += batch.vertexCount / 3;
+    s->empty = false;
+}
+
+}  // namespace
+
+ModelSummary summariseModel(const MeshModel* model) {
+    ModelSummary s;
+    for (int k = 0; k < 3; ++k) {
+        s.min[k] = HUGE_VALF;
+        s.max[k] = -HUGE_VALF;
+    }
+    s.empty = true;
+    s.objects = 0;
+    s.triangles = 0;
+    if (model == nullptr) return s;
+    s.objects = model->objectCount;
+    for (int32_t o = 0; o < model->objectCount && o < MQO_MAX_OBJECTS; ++o) {
+        const MeshObject& object = model->objects[o];
+        if (!object.visible || object.batches == nullptr) continue;
+        for (int32_t b = 0; b < object.batchCount; ++b) summariseBatch(&s, object.batches[b]);
+    }
+    return s;
+}
+
+void applyCamera(const ModelSummary& summary, const Camera& camera, double aspect) {
+    double centre[3] = {0, 0, 0};
+    double radius = 1.0;
+    if (!summary.empty) {
+        double squared = 0;
+        for (int k = 0; k < 3; ++k) {
+            centre[k] = (static_cast<double>(summary.min[k]) + summary.max[k]) / 2;
+            double half = (static_cast<double>(summary.max[k]) - summary.min[k]) / 2;
+            squared += half * half;
+        }
+        radius = std::max(std::sqrt(squared), 1e-6);
+    }
+    const double pi = 3.14159265358979323846;
+    const double halfAngle = kFieldOfView / 2 * pi / 180;
+    // The sphere touches the narrower side of the view.
+    double fit = std::tan(halfAngle) * std::min(aspect, 1.0);
+    double distance = radius / std::sin(std::atan(fit)) / std::max(camera.zoom, 0.01f);
+    double nearPlane = std::max(distance - radius * 1.5, distance * 0.01);
+    double farPlane = distance + radius * 1.5;
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    double top = nearPlane * std::tan(halfAngle);
+    glFrustum(-top * aspect, top * aspect, -top, top, nearPlane, farPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    // The light is set in eye space, so it stays at the viewer's side.
+    const GLfloat towardsViewer[4] = {0.3f, 0.4f, 1.0f, 0.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, towardsViewer);
+    double visibleHeight = 2 * distance * std::tan(halfAngle);
+    glTranslated(camera.pan[0] * visibleHeight, camera.pan[1] * visibleHeight, -distance);
+    glRotated(camera.pitch, 1, 0, 0);
+    glRotated(camera.yaw, 0, 1, 0);
+    glTranslated(-centre[0], -centre[1], -centre[2]);
+}
+
+void drawFramed(MeshModel* model, const ModelSummary& summary, const Camera& camera, int width,
+                int height, const float background[4]) {
+    glViewport(0, 0, width, height);
+    glClearColor(background[0], background[1], background[2], background[3]);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_NORMALIZE);
+    // Documents hold faces seen from both sides (open shells, planes).
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
+    const GLfloat ambient[4] = {0.35f, 0.35f, 0.35f, 1.0f};
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+    const GLfloat white[4] = {1, 1, 1, 1};
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, white);
+    applyCamera(summary, camera, height > 0 ? static_cast<double>(width) / height : 1.0);
+    mqoDrawModel(model);
+}

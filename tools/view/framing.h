@@ -1,0 +1,36 @@
+// What the viewer and the renderer share: a model's bounds, a camera that
+// frames them, the lights and one drawn picture.
+#ifndef MQO_TOOLS_FRAMING_H
+#define MQO_TOOLS_FRAMING_H
+
+#include "mqo/MqoModel.h"
+
+struct ModelSummary {
+    float min[3], max[3];  // bounds of every visible triangle corner
+    bool empty;            // no visible triangle at all
+    int objects;           // objects in the model (visible or not)
+    long long triangles;   // visible triangles
+};
+
+// Bounds and counts of a model; null gives an empty summary.
+ModelSummary summariseModel(const MeshModel* model);
+
+// Where the camera looks from: angles in degrees, zoom 1 frames the bounds,
+// pan in fractions of the framed height.
+struct Camera {
+    float yaw = 30.0f;
+    float pitch = 20.0f;
+    float zoom = 1.0f;
+    float pan[2] = {0.0f, 0.0f};
+};
+
+// Sets projection and modelview so the model's bounds fill a viewport of the
+// given aspect (width / height) as the camera says, and places one light at
+// the viewer's side.
+void applyCamera(const ModelSummary& summary, const Camera& camera, double aspect);
+
+// Clears to (r, g, b, a), then draws the model under the camera.
+void drawFramed(MeshModel* model, const ModelSummary& summary, const Camera& camera, int width,
+                int height, const float background[4]);
+
+#endif  // MQO_TOOLS_FRAMING_H

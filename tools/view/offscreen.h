@@ -1,0 +1,33 @@
+// A windowless OpenGL context for rendering pictures: EGL on Mesa's
+// surfaceless platform (no X server) with a framebuffer object to draw in.
+#ifndef MQO_TOOLS_OFFSCREEN_H
+#define MQO_TOOLS_OFFSCREEN_H
+
+#include <string>
+#include <vector>
+
+class Offscreen {
+public:
+    Offscreen() = default;
+    ~Offscreen();
+    Offscreen(const Offscreen&) = delete;
+    Offscreen& operator=(const Offscreen&) = delete;
+
+    // Creates the context and a size x size RGBA target with depth, and makes
+    // them current. False with *error set when the driver cannot.
+    bool open(int size, std::string* error);
+
+    int size() const { return size_; }
+
+    // The target's pixels as RGBA rows, the top row first.
+    std::vector<unsigned char> readRgba() const;
+
+private:
+    void* display_ = nullptr;
+    void* context_ = nullptr;
+    unsigned framebuffer_ = 0;
+    unsigned renderbuffers_[2] = {0, 0};
+    int size_ = 0;
+};
+
+#endif  // MQO_TOOLS_OFFSCREEN_H
