@@ -1,0 +1,124 @@
+// The viewer's document and pictures. Overlays are drawn by drawing the
+// model again in a flat colour: a constant fog coordinate makes fixed-function
+// fog replace (or blend into) whatever colour the model's materials give.
+// Before any GL header: the fog coordinate call is a GL 1.4 prototype.
+#define GL_GLEXT_PROTOTYPES 1
+#include "mqoview/viewer.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstdio>
+#include <utility>
+
+#include "view/document_check.h"
+
+namespace {
+
+const float kBackground[4] = {0.55f, 0.57f, 0.6f, 1.0f};
+
+std::string baseName(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Fog of the given colour over a share (0..1) of every fragment's colour.
+void fogOver(const float colour[4], float share) {
+    glEnable(GL_FOG);
+    glFogi(GL_FOG_MODE, GL_LINEAR);
+    glFogi(GL_FOG_COORD_SRC, GL_FOG_COORD);
+    glFogf(GL_FOG_START, 0.0f);
+    glFogf(GL_FOG_END, 1.0f);
+    glFogfv(GL_FOG_COLOR, colour);
+    glFogCoordf(share);
+}
+
+}  // namespace
+
+Viewer::Viewer(std::vector<std::string> files, bool exact)
+    : files_(std::move(files)), exact_(exact) {}
+
+Viewer::~Viewer() { mqoFreeModel(model_); }
+
+bool Viewer::load(std::string* error) {
+    const bool first = model_ == nullptr;
+    DocumentCheck check = checkDocument(path(), !exact_);
+    MeshModel* model = nullptr;
+    if (check.ok) {
+        MqoLoadOptions options = {exact_ ? 0u : MQO_FEATURE_ALL};
+        model = mqoLoadModelEx(path().c_str(), 1.0, &options);
+        if (model == nullptr) check.error = "cannot be read as an MQO document";
+    }
+    if (model == nullptr) {
+        problem_ = (first ? "" : "reload failed: ") + check.error;
+        if (error != nullptr) *error = check.error;
+        return false;
+    }
+    mqoFreeModel(model_);
+    model_ = model;
+    summary_ = summariseModel(model_);
+    problem_ = check.warning.empty() ? "" : "warning: " + check.warning;
+    return true;
+}
+
+void Viewer::step(int by) {
+    const size_t n = files_.size();
+    current_ = (current_ + n + static_cast<size_t>(by % static_cast<int>(n) + n)) % n;
+    mqoFreeModel(model_);
+    model_ = nullptr;
+    summary_ = summariseModel(nullptr);
+    camera_ = Camera();
+    load(nullptr);
+}
+
+void Viewer::toggleProfile() {
+    exact_ = !exact_;
+    load(nullptr);
+}
+
+std::string Viewer::title() const {
+    char counts[96];
+    std::snprintf(counts, sizeof counts, "%d objects, %lld triangles", summary_.objects,
+                  summary_.triangles);
+    std::string title = baseName(path()) + " - " + counts;
+    title += exact_ ? " - exact subset" : " - complete profile";
+    if (!problem_.empty()) title += " - " + problem_;
+    return title;
+}
+
+void Viewer::draw(int width, int height) {
+    glDisable(GL_FOG);
+    glDisable(GL_CULL_FACE);
+    glDepthFunc(GL_LESS);
+    drawFramed(model_, summary_, camera_, width, height, kBackground);
+    if (backFaces_) drawBackFaces(width, height);
+    if (wireframe_) drawWireframe();
+    glDisable(GL_FOG);
+    glDisable(GL_CULL_FACE);
+    glDepthFunc(GL_LESS);
+}
+
+void Viewer::drawBackFaces(int, int) {
+    // The library's triangles face the side they wind clockwise to.
+    const float red[4] = {0.9f, 0.1f, 0.1f, 1.0f};
+    glEnable(GL_CULL_FACE);
+    glFrontFace(GL_CW);
+    glCullFace(GL_FRONT);
+    glDepthFunc(GL_LEQUAL);
+    fogOver(red, 0.35f);
+    mqoDrawModel(model_);
+    glFrontFace(GL_CCW);
+    glDisable(GL_CULL_FACE);
+}
+
+void Viewer::drawWireframe() {
+    const float ink[4] = {0.05f, 0.05f, 0.08f, 1.0f};
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_POLYGON_OFFSET_LINE);
+    glPolygonOffset(-1.0f, -1.0f);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    fogOver(ink, 1.0f);
+    mqoDrawModel(model_);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glDisable(GL_POLYGON_OFFSET_LINE);
+}

@@ -1,0 +1,50 @@
+// What mqoview shows: the documents given, the one loaded, the camera and
+// the overlays, and the title that says so. GL calls, no window system.
+#ifndef MQO_TOOLS_MQOVIEW_VIEWER_H
+#define MQO_TOOLS_MQOVIEW_VIEWER_H
+
+#include <string>
+#include <vector>
+
+#include "mqo/MqoModel.h"
+#include "view/framing.h"
+
+class Viewer {
+public:
+    Viewer(std::vector<std::string> files, bool exact);
+    ~Viewer();
+    Viewer(const Viewer&) = delete;
+    Viewer& operator=(const Viewer&) = delete;
+
+    // Loads the current document. On failure the last good model stays and
+    // the title says why; the first load's failure is returned as false with
+    // the reason in *error.
+    bool load(std::string* error);
+
+    void step(int by);  // to another of the files given, loading it
+    void toggleProfile();
+    void frame() { camera_ = Camera(); }
+    Camera& camera() { return camera_; }
+    bool& wireframe() { return wireframe_; }
+    bool& backFaces() { return backFaces_; }
+
+    const std::string& path() const { return files_[current_]; }
+    std::string title() const;
+
+    void draw(int width, int height);
+
+private:
+    void drawWireframe();
+    void drawBackFaces(int width, int height);
+
+    std::vector<std::string> files_;
+    size_t current_ = 0;
+    bool exact_;
+    MeshModel* model_ = nullptr;
+    ModelSummary summary_ = summariseModel(nullptr);
+    Camera camera_;
+    bool wireframe_ = false, backFaces_ = false;
+    std::string problem_;  // why the last load failed, shown in the title
+};
+
+#endif  // MQO_TOOLS_MQOVIEW_VIEWER_H
