@@ -11,7 +11,8 @@ packages=(cmake make g++ pkg-config libglut-dev libglu1-mesa-dev libgl-dev libeg
           # a run without a display plays under a virtual X server and saves pictures
           xvfb xauth xdotool x11-utils imagemagick)
 if [ "${1:-run}" = test ]; then
-    packages+=(clang clang-format libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev)
+    packages+=(clang clang-format libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
+               dpkg-dev file)
 fi
 
 missing=()

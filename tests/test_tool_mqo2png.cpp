@@ -1,0 +1,138 @@
+// mqo2png run as a user runs it: pictures read back with a PNG decoder,
+// exit statuses and what the batch form prints.
+#include <gtest/gtest.h>
+#include <spng.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+// Runs mqo2png with args (already quoted), capturing both outputs.
+Outcome mqo2png(const testsupport::TempDir& dir, const std::string& args) {
+    const std::string out = dir.file("stdout"), err = dir.file("stderr");
+    std::string command =
+        "ASAN_OPTIONS=detect_leaks=0 " MQO2PNG " " + args + " >" + out + " 2>" + err;
+    Outcome run;
+    int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = testsupport::readFile(out);
+    run.err = testsupport::readFile(err);
+    return run;
+}
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgba;
+    // Share of pixels that are not fully transparent.
+    double covered() const {
+        size_t n = 0;
+        for (size_t i = 3; i < rgba.size(); i += 4) n += rgba[i] != 0;
+        return rgba.empty() ? 0 : static_cast<double>(n) / (rgba.size() / 4);
+    }
+};
+
+Picture readPng(const std::string& path) {
+    Picture p;
+    std::string bytes = testsupport::readFile(path);
+    spng_ctx* ctx = spng_ctx_new(0);
+    spng_ihdr header;
+    size_t size = 0;
+    if (spng_set_png_buffer(ctx, bytes.data(), bytes.size()) == 0 &&
+        spng_get_ihdr(ctx, &header) == 0 &&
+        spng_decoded_image_size(ctx, SPNG_FMT_RGBA8, &size) == 0) {
+        p.rgba.resize(size);
+        if (spng_decode_image(ctx, p.rgba.data(), size, SPNG_FMT_RGBA8, 0) == 0) {
+            p.width = static_cast<int>(header.width);
+            p.height = static_cast<int>(header.height);
+        } else {
+            p.rgba.clear();
+        }
+    }
+    spng_ctx_free(ctx);
+    return p;
+}
+
+const char* const kTetrahedron =
+    "Metasequoia Document\nFormat Text Ver 1.0\n\n"
+    "Material 1 {\n\t\"m\" col(1 0.5 0.2 1) dif(0.8) amb(0.6) emi(0) spc(0) power(5)\n}\n"
+    "Object \"t\" {\n\tvisible 15\n\tshading 1\n\tfacet 59.5\n\tvertex 4 {\n"
+    "\t\t0 100 0\n\t\t-100 -60 60\n\t\t100 -60 60\n\t\t0 -60 -100\n\t}\n\tface 4 {\n"
+    "\t\t3 V(0 1 2) M(0)\n\t\t3 V(0 2 3) M(0)\n\t\t3 V(0 3 1) M(0)\n\t\t3 V(1 3 2) M(0)\n"
+    "\t}\n}\nEof\n";
+
+std::filesystem::path corpus() {
+    return std::filesystem::path(MQO_SOURCE_DIR) / ".." / "shared" / "corpus";
+}
+
+TEST(Mqo2Png, FramesTheModelOnATransparentSquare) {
+    testsupport::TempDir dir("mqo2png");
+    ASSERT_TRUE(testsupport::writeFile(dir.file("t.mqo"), std::string(kTetrahedron)));
+    Outcome run = mqo2png(dir, "-s 96 " + dir.file("t.mqo") + " " + dir.file("t.png"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    Picture p = readPng(dir.file("t.png"));
+    ASSERT_EQ(p.width, 96);
+    ASSERT_EQ(p.height, 96);
+    EXPECT_EQ(p.rgba[3], 0) << "corner not transparent";
+    EXPECT_GT(p.covered(), 0.08);
+    EXPECT_LT(p.covered(), 0.9);
+}
+
+TEST(Mqo2Png, CorpusDocumentsCoverASensibleShare) {
+    if (!std::filesystem::is_directory(corpus())) GTEST_SKIP() << "no corpus beside the project";
+    testsupport::TempDir dir("mqo2png");
+    const std::string documents[] = {
+        "Planet-Source-Code__vbinterface-simple-3d-metasequoia-model-viewer__1-73159/mug.mqo",
+        "wanwan__mqoparser/hachune/miku01.mqo", "wanwan__mqoparser/medaka/medaka.mqo",
+        "devil-tamachan__MQShrinkWrap/test.mqo"};
+    std::string args = "-s 128 --out-dir " + dir.file("out");
+    for (const std::string& d : documents) args += " '" + (corpus() / d).string() + "'";
+    Outcome run = mqo2png(dir, args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* name : {"mug", "miku01", "medaka", "test"}) {
+        Picture p = readPng(dir.file(std::string("out/") + name + ".png"));
+        ASSERT_EQ(p.width, 128) << name;
+        EXPECT_GT(p.covered(), 0.04) << name;
+        EXPECT_LT(p.covered(), 0.9) << name;
+    }
+}
+
+TEST(Mqo2Png, BatchGoesOnPastBadFilesAndFailsAtTheEnd) {
+    testsupport::TempDir dir("mqo2png");
+    ASSERT_TRUE(testsupport::writeFile(dir.file("good.mqo"), std::string(kTetrahedron)));
+    ASSERT_TRUE(testsupport::writeFile(dir.file("text.mqo"), std::string("hello\n")));
+    Outcome run =
+        mqo2png(dir, "-s 32 --out-dir " + dir.file("out") + " " + dir.file("missing.mqo") + " " +
+                         dir.file("text.mqo") + " " + dir.file("good.mqo"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("missing.mqo: No such file or directory"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("text.mqo: not an MQO document"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("2 of 3 failed"), std::string::npos) << run.err;
+    // Not a terminal: one plain line per file.
+    EXPECT_NE(run.out.find("1/3 "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("3/3 "), std::string::npos) << run.out;
+    EXPECT_EQ(readPng(dir.file("out/good.png")).width, 32);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out/text.png")));
+}
+
+TEST(Mqo2Png, UsageMistakesExitTwoAndHelpExitsZero) {
+    testsupport::TempDir dir("mqo2png");
+    EXPECT_EQ(mqo2png(dir, "").status, 2);
+    EXPECT_EQ(mqo2png(dir, "-s 9 a.mqo b.png").status, 2);
+    EXPECT_EQ(mqo2png(dir, "--yaw x a.mqo b.png").status, 2);
+    Outcome help = mqo2png(dir, "--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("usage: mqo2png"), std::string::npos);
+}
+
+}  // namespace
