@@ -3,7 +3,8 @@
 # Plays ambletoe from BUILD/app (the folder that holds vindle/) under a private
 # virtual X server, saves a PNG of its window every half second for SECONDS
 # (default 60) into BUILD/capture/, ends the program with q and says where
-# the pictures are. Needs Xvfb, xdotool and ImageMagick's import.
+# the pictures are, then assembles them into one animated GIF (walk.gif).
+# Needs Xvfb, xdotool and ImageMagick (import, convert).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 if [ $# -lt 1 ] || [ ! -d "$1" ]; then
@@ -72,4 +73,14 @@ fi
 app_pid=""
 count=$(find "$out" -name 'shot_*.png' | wc -l)
 echo "capture: $count pictures (every 0.5 s) in $out"
+# One animated picture of the walk, at the pace it was captured, half size
+# and with a shared palette so it stays a few megabytes.
+if [ "$count" -gt 0 ]; then
+    if /usr/bin/convert -delay 50 -loop 0 "$out"/shot_*.png -resize 50% -layers Optimize \
+        "$out/walk.gif" 2>"$out/convert.log"; then
+        echo "capture: the whole playback as one animation: $out/walk.gif"
+    else
+        echo "capture.sh: could not assemble $out/walk.gif; see $out/convert.log" >&2
+    fi
+fi
 exit "$status"
