@@ -29,5 +29,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 echo "== frame rate under $DISPLAY"
 (cd "$build/app" && "$build/bench/bench_fps")
+echo "== mqo2png: a batch against one run per document"
+bash "$root/bench/tools.sh" "$build/tools/mqo2png" || true
 echo "== ambletoe started from a shell in its folder, no environment settings, under $DISPLAY"
 (cd "$build/app" && "$build/bench/bench_startup" ./ambletoe 7)
