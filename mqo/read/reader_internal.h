@@ -22,6 +22,12 @@ const char* mqoReadLine(MqoStream* stream);
 // so that tests reach the lines that cross blocks.
 MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize);
 
+// A stream over a document already in memory: it takes bytes (malloc'd,
+// size bytes, freed by mqoCloseStream, or at once when this fails) and
+// reads it as mqoOpenStream reads a file of that size. Null when bytes is
+// null or memory runs out.
+MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size);
+
 // Reads up to n bytes right after the last line into buffer; a null buffer
 // skips them. Returns the number of bytes read or skipped.
 size_t mqoReadBlock(MqoStream* stream, void* buffer, size_t n);
