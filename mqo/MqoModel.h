@@ -187,7 +187,12 @@ MeshModel* mqoLoadModel(const char* path, double scale);
 #define MQO_FEATURE_MIRROR 0x10u           // mirror, mirror_axis, mirror_dis
 #define MQO_FEATURE_POLYGONS 0x20u         // faces of 5 or more corners triangulated
 #define MQO_FEATURE_MQOZ 0x40u             // .mqoz packages: document and textures
-#define MQO_FEATURE_UTF8_NAMES 0x80u       // Shift_JIS names converted to UTF-8
+// A ".mqoz" path (any case) is read as a zip: its ".mqo" entry (the package's base name first),
+// then its textures from inside; at most 65536 entries looked at, 256 MiB read for the document
+// and 64 MiB for a texture. A package without a readable document fails as a missing file would.
+#define MQO_FEATURE_UTF8_NAMES 0x80u  // Shift_JIS names converted to UTF-8
+// Object names not valid UTF-8 are converted from CP932 (cut to 255 bytes at a character
+// boundary, kept as written when they do not convert); texture names are tried as written first.
 #define MQO_FEATURE_ALL 0xFFu
 
 typedef struct MqoLoadOptions {

@@ -247,6 +247,7 @@ typedef struct MqoParsedModel {
     int32_t materialCount;
     int32_t objectCount;
     MqoStagedObject objects[MQO_MAX_OBJECTS];
+    char package[MQO_POOL_PATH_SIZE];  // the .mqoz read from (its textures' source); "" for a file
 } MqoParsedModel;
 
 // Builds objects into staged (objectCount entries), as mqoBuildObjects would

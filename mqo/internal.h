@@ -37,6 +37,24 @@ struct MqoTextureSource {
 // A null source is mqoOpenTextureFile.
 FILE* mqoOpenTextureSource(const char* path, const MqoTextureSource* source);
 
+// Opens the file name (backslashes and "." / ".." resolved within the
+// archive, then in any ASCII case) inside the .mqoz at package, read whole
+// into memory within the texture limit, as a FILE that owns its bytes.
+// Null when the package or the entry cannot be read.
+FILE* mqoOpenPackageEntry(const char* package, const char* name);
+
+// A read-only FILE over size bytes (malloc'd; freed by fclose, or at once
+// when this fails), seekable like a file on disk.
+FILE* mqoOpenMemoryFile(unsigned char* bytes, size_t size);
+
+// True when text is valid UTF-8 (ASCII included).
+bool mqoIsUtf8(const char* text);
+
+// Writes path into out (outSize bytes) with each '/'-separated component
+// that is not UTF-8 converted from Shift_JIS (CP932). False when nothing
+// needed converting, a component does not convert or the result does not fit.
+bool mqoUtf8PathFromCp932(const char* path, char* out, size_t outSize);
+
 // mqoDecodeTextureImage reading what source's features ask for; with no
 // image feature set (or a null source) it is mqoDecodeTextureImage.
 unsigned char* mqoDecodeTextureImageEx(char* texturePath, char* alphaPath, int* size,

@@ -9,7 +9,8 @@ void mqoRealiseDocument(MeshModel* model, MqoParsedModel* parsed) {
         return;
     }
     model->alpha = parsed->alpha;
-    MqoTextureSource source = {parsed->features, nullptr};
+    MqoTextureSource source = {parsed->features,
+                               parsed->package[0] != '\0' ? parsed->package : nullptr};
     mqoResolveTextures(parsed->directory, parsed->directoryFits != 0, parsed->materials,
                        parsed->materialCount, parsed->alpha, &source);
     mqoRealiseObjects(model, parsed->objects, parsed->objectCount, parsed->materials);

@@ -274,7 +274,8 @@ int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha, uint
                        MqoParsedModel* parsed) {
     if (parsed == nullptr) return 0;
     std::memset(parsed, 0, sizeof *parsed);
-    MqoStream* stream = mqoOpenStream(path);
+    const bool packaged = (features & MQO_FEATURE_MQOZ) != 0 && mqoIsPackagePath(path);
+    MqoStream* stream = packaged ? mqoOpenPackageDocument(path, parsed) : mqoOpenStream(path);
     if (stream == nullptr) return 0;
     parsed->alpha = alpha;
     parsed->features = features & MQO_FEATURE_ALL;
@@ -291,10 +292,11 @@ int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha, uint
     }
     mqoCloseStream(stream);
 
-    parsed->directoryFits = mqoDirectoryOf(path, parsed->directory);
+    if (!packaged) parsed->directoryFits = mqoDirectoryOf(path, parsed->directory);
     mqoStageObjects(parsed->objects, records.objects, records.objectCount, records.materials,
                     records.materialCount, scale, alpha);
     parsed->objectCount = records.objectCount;
+    if ((features & MQO_FEATURE_UTF8_NAMES) != 0) mqoConvertObjectNames(parsed);
     parsed->materials = records.materials;
     parsed->materialCount = records.materialCount;
     for (int i = 0; i < records.objectCount; ++i) freeObjectLists(&records.objects[i]);

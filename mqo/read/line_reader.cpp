@@ -77,9 +77,35 @@ MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize) {
 
 MqoStream* mqoOpenStream(const char* path) { return mqoOpenStreamBuffered(path, kBlockSize); }
 
+MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size) {
+    auto* stream = static_cast<MqoStream*>(std::malloc(sizeof(MqoStream)));
+    auto* line = static_cast<char*>(std::malloc(kFirstLineCapacity));
+    if (bytes == nullptr || stream == nullptr || line == nullptr) {
+        std::free(bytes);
+        std::free(stream);
+        std::free(line);
+        return nullptr;
+    }
+    // The whole document is the block, already drained: the readers take
+    // lines and blocks from it and never reach for a file.
+    stream->file = nullptr;
+    stream->size = static_cast<long long>(size);
+    stream->consumed = 0;
+    stream->block = bytes;
+    stream->blockSize = size;
+    stream->start = 0;
+    stream->end = size;
+    stream->drained = true;
+    stream->line = line;
+    stream->line[0] = '\0';
+    stream->lineCapacity = kFirstLineCapacity;
+    stream->lineLimit = size < kFirstLineCapacity ? kFirstLineCapacity - 1 : size;
+    return stream;
+}
+
 void mqoCloseStream(MqoStream* stream) {
     if (stream == nullptr) return;
-    std::fclose(stream->file);
+    if (stream->file != nullptr) std::fclose(stream->file);
     std::free(stream->block);
     std::free(stream->line);
     std::free(stream);

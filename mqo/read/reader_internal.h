@@ -22,6 +22,12 @@ const char* mqoReadLine(MqoStream* stream);
 // so that tests reach the lines that cross blocks.
 MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize);
 
+// A stream over a document already in memory: it takes bytes (malloc'd,
+// size bytes, freed by mqoCloseStream, or at once when this fails) and
+// reads it as mqoOpenStream reads a file of that size. Null when bytes is
+// null or memory runs out.
+MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size);
+
 // Reads up to n bytes right after the last line into buffer; a null buffer
 // skips them. Returns the number of bytes read or skipped.
 size_t mqoReadBlock(MqoStream* stream, void* buffer, size_t n);
@@ -29,6 +35,26 @@ size_t mqoReadBlock(MqoStream* stream, void* buffer, size_t n);
 // Bytes left in the file after the current position: the most entries (of
 // one byte or more each) that the rest of the document could fill.
 long long mqoStreamRemaining(MqoStream* stream);
+
+// ---- packages (package_document.cpp) ----
+
+// True when path ends in ".mqoz" (any case).
+bool mqoIsPackagePath(const char* path);
+
+// Opens the document inside the .mqoz at package: the entry ending in
+// ".mqo" (any case) whose base name is the package's, else the first such,
+// read whole into memory. Sets parsed's package and directory (the
+// document's folder inside the package). Null, parsed untouched, when the
+// package cannot be read, holds no document, its document is beyond the
+// document limit, or the package's path does not fit parsed->package.
+MqoStream* mqoOpenPackageDocument(const char* package, MqoParsedModel* parsed);
+
+// ---- names (name_charset.cpp) ----
+
+// Converts every staged object's name that is not valid UTF-8 from
+// Shift_JIS (CP932) to UTF-8, cut to 255 bytes at a character boundary; a
+// name that does not convert stays as written.
+void mqoConvertObjectNames(MqoParsedModel* parsed);
 
 // ---- scan patterns (document_patterns.cpp); each returns sscanf's result ----
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "mqo/internal.h"
 #include "mqo/read/reader_internal.h"
 
 // The limit that stands in for the size of a stream whose size cannot be
@@ -38,6 +39,20 @@ MqoStream* mqoOpenStream(const char* path) {
     }
     stream->file = file;
     stream->size = size;
+    stream->line[0] = '\0';
+    return stream;
+}
+
+MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size) {
+    FILE* file = mqoOpenMemoryFile(bytes, size);
+    if (file == nullptr) return nullptr;
+    auto* stream = static_cast<MqoStream*>(std::malloc(sizeof(MqoStream)));
+    if (stream == nullptr) {
+        std::fclose(file);
+        return nullptr;
+    }
+    stream->file = file;
+    stream->size = static_cast<long long>(size);
     stream->line[0] = '\0';
     return stream;
 }

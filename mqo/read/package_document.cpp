@@ -1,0 +1,81 @@
+// MqoModel: a .mqoz package's document: which entry it is, read into memory
+// as the stream the document reader reads.
+#include <cstring>
+
+#include "mqo/internal.h"
+#include "mqo/read/package_internal.h"
+#include "mqo/read/reader_internal.h"
+
+namespace {
+
+char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool sameIgnoringCase(const char* a, const char* b, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+    }
+    return true;
+}
+
+bool endsWith(const char* text, size_t length, const char* suffix) {
+    const size_t n = std::strlen(suffix);
+    return length >= n && sameIgnoringCase(text + length - n, suffix, n);
+}
+
+// The part of path after its last folder separator.
+const char* baseName(const char* path) {
+    const char* slash = std::strrchr(path, '/');
+    const char* backslash = std::strrchr(path, '\\');
+    if (backslash != nullptr && (slash == nullptr || backslash > slash)) slash = backslash;
+    return slash != nullptr ? slash + 1 : path;
+}
+
+// The entry holding the document: of the names ending in ".mqo", the one
+// whose base name is the package's ("a.mqoz" holds "a.mqo"), else the first.
+zip_int64_t findDocument(zip_t* archive, const char* package) {
+    const char* stem = baseName(package);
+    const size_t stemLength = std::strlen(stem) - std::strlen(".mqoz");
+    zip_int64_t first = -1;
+    const zip_uint64_t entries = mqoArchiveEntriesToScan(archive);
+    for (zip_uint64_t i = 0; i < entries; ++i) {
+        const char* name = zip_get_name(archive, i, ZIP_FL_ENC_RAW);
+        if (name == nullptr) continue;
+        const size_t length = std::strlen(name);
+        if (!endsWith(name, length, ".mqo")) continue;
+        const char* base = baseName(name);
+        const size_t baseLength = std::strlen(base) - std::strlen(".mqo");
+        if (baseLength == stemLength && sameIgnoringCase(base, stem, stemLength)) {
+            return static_cast<zip_int64_t>(i);
+        }
+        if (first < 0) first = static_cast<zip_int64_t>(i);
+    }
+    return first;
+}
+
+}  // namespace
+
+bool mqoIsPackagePath(const char* path) {
+    return path != nullptr && endsWith(path, std::strlen(path), ".mqoz");
+}
+
+MqoStream* mqoOpenPackageDocument(const char* package, MqoParsedModel* parsed) {
+    // The GL stage keys pooled textures by the package's path in a slot of
+    // this size; a longer path could not name the textures' source.
+    if (std::strlen(package) >= sizeof parsed->package) return nullptr;
+    zip_t* archive = mqoOpenArchive(package);
+    if (archive == nullptr) return nullptr;
+    const zip_int64_t index = findDocument(archive, package);
+    unsigned char* bytes = nullptr;
+    size_t size = 0;
+    const bool read = index >= 0 && mqoReadArchiveEntry(archive, static_cast<zip_uint64_t>(index),
+                                                        MQO_PACKAGE_DOCUMENT_BYTES, &bytes, &size);
+    MqoStream* stream = read ? mqoOpenStreamMemory(bytes, size) : nullptr;
+    if (stream != nullptr) {
+        // Texture names are joined to the document's folder inside the package.
+        const char* name = zip_get_name(archive, static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW);
+        parsed->directoryFits = mqoDirectoryOf(name, parsed->directory);
+        std::strcpy(parsed->package, package);
+    }
+    zip_discard(archive);
+    return stream;
+}
