@@ -180,19 +180,36 @@ MeshModel* mqoLoadModel(const char* path, double scale);
 
 // What a load reads beyond the exact subset: MQO_FEATURE_* bits, one per
 // capability; 0 (or null options) reads exactly as mqoLoadModel does.
-#define MQO_FEATURE_PNG_JPEG 0x01u         // PNG and JPEG textures, PNG alpha planes
-#define MQO_FEATURE_IMAGE_LAYOUT 0x02u     // BMP/TGA as their headers say, any size
-#define MQO_FEATURE_UNMATERIALED 0x04u     // faces without M( in the default material
-#define MQO_FEATURE_FORMAT_DEFAULTS 0x08u  // absent object keys defaulted; facet in degrees
-#define MQO_FEATURE_MIRROR 0x10u           // mirror, mirror_axis, mirror_dis
-#define MQO_FEATURE_POLYGONS 0x20u         // faces of 5 or more corners triangulated
-#define MQO_FEATURE_MQOZ 0x40u             // .mqoz packages: document and textures
-// A ".mqoz" path (any case) is read as a zip: its ".mqo" entry (the package's base name first),
-// then its textures from inside; at most 65536 entries looked at, 256 MiB read for the document
-// and 64 MiB for a texture. A package without a readable document fails as a missing file would.
-#define MQO_FEATURE_UTF8_NAMES 0x80u  // Shift_JIS names converted to UTF-8
-// Object names not valid UTF-8 are converted from CP932 (cut to 255 bytes at a character
-// boundary, kept as written when they do not convert); texture names are tried as written first.
+#define MQO_FEATURE_PNG_JPEG 0x01u      // PNG and JPEG textures, PNG alpha planes
+#define MQO_FEATURE_IMAGE_LAYOUT 0x02u  // BMP/TGA as their headers say, any size
+// Faces without M( (or any face, in a document without materials) take the
+// default material (col 1 1 1 1, dif 0.8, amb 0.6, emi 0, spc 0, power 5),
+// appended after the document's materials only when a face needs it.
+#define MQO_FEATURE_UNMATERIALED 0x04u
+// Absent object keys take the format's values (visible 15, shading 1, facet
+// 59.5), and facet is read in degrees.
+#define MQO_FEATURE_FORMAT_DEFAULTS 0x08u
+// mirror 1 (separate) or 2 (connected), mirror_axis (X 1, Y 2, Z 4; 1 when
+// absent), mirror_dis: one copy per combination of the axes across the local
+// axis planes, wound to face out; connected copies share the vertices within
+// mirror_dis of a plane (exactly on it when absent). Objects whose vertex or
+// face count times the copies would not fit an int are left unmirrored.
+#define MQO_FEATURE_MIRROR 0x10u
+// Faces of 5 or more corners (every corner of the line, up to its count)
+// become n - 2 triangles by ear clipping in their plane, keeping winding,
+// material and UVs; flat, self-crossing or costly ones (past 1024 corner
+// tests per corner) are finished as a fan. The triangles of a list are
+// fewer than its bytes; a total beyond an int leaves the polygons unbuilt.
+#define MQO_FEATURE_POLYGONS 0x20u
+// A ".mqoz" path (any case) is read as a zip: its ".mqo" entry (the
+// package's base name first), then its textures from inside; at most 65536
+// entries looked at, 256 MiB read for the document and 64 MiB for a texture.
+// A package without a readable document fails as a missing file would.
+#define MQO_FEATURE_MQOZ 0x40u
+// Object names not valid UTF-8 are converted from CP932 (cut to 255 bytes at
+// a character boundary, kept as written when they do not convert); texture
+// names are tried as written first, then as UTF-8.
+#define MQO_FEATURE_UTF8_NAMES 0x80u
 #define MQO_FEATURE_ALL 0xFFu
 
 typedef struct MqoLoadOptions {

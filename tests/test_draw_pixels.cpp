@@ -243,4 +243,29 @@ TEST_F(DrawPixels, SamePictureWithAndWithoutBufferObjects) {
     EXPECT_TRUE(withBuffers == withoutBuffers);
 }
 
+TEST_F(DrawPixels, MirroredConcavePolygonIsFilledOnBothSidesAndLitFromTheFront) {
+    // An L of six corners right of the Y plane, clockwise from the front
+    // (+z), mirrored across it.
+    const std::string path = dir_.file("mirrored_l.mqo");
+    ASSERT_TRUE(drawfiles::writeFile(path,
+                                     "Metasequoia Document\nFormat Text Ver 1.0\n"
+                                     "Material 1 {\n\t\"red\" col(1 0 0 1) dif(1)\n}\n"
+                                     "Object \"l\" {\n\tmirror 1\n\tvertex 6 {\n"
+                                     "\t\t0.1 0.35 0\n\t\t0.35 0.35 0\n\t\t0.35 -0.15 0\n"
+                                     "\t\t0.85 -0.15 0\n\t\t0.85 -0.4 0\n\t\t0.1 -0.4 0\n"
+                                     "\t}\n\tface 1 {\n\t\t6 V(0 1 2 3 4 5) M(0)\n\t}\n}\n"));
+    const MqoLoadOptions options = {MQO_FEATURE_ALL & ~MQO_FEATURE_MQOZ};
+    MeshModel* m = mqoLoadModelEx(path.c_str(), 1.0, &options);
+    ASSERT_NE(m, nullptr);
+    begin(true);
+    mqoDrawModel(m);
+    auto rgb = finish("mirrored_l");
+    for (float side : {1.0f, -1.0f}) {
+        expectNear(at(rgb, side * 0.2f, 0.1f), {255, 0, 0}, 2, "upright arm");
+        expectNear(at(rgb, side * 0.7f, -0.3f), {255, 0, 0}, 2, "lying arm");
+        expectNear(at(rgb, side * 0.65f, -0.05f), kBackground, 0, "inside the corner");
+    }
+    mqoFreeModel(m);
+}
+
 }  // namespace

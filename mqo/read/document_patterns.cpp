@@ -46,6 +46,18 @@ int mqoScanShading(const char* line, int* shading) {
 
 int mqoScanFacet(const char* line, float* facet) { return mqoScanFields(line, " facet %f", facet); }
 
+int mqoScanMirror(const char* line, int* mirror) {
+    return mqoScanFields(line, " mirror %d", mirror);
+}
+
+int mqoScanMirrorAxis(const char* line, int* axis) {
+    return mqoScanFields(line, " mirror_axis %d", axis);
+}
+
+int mqoScanMirrorDistance(const char* line, float* dis) {
+    return mqoScanFields(line, " mirror_dis %f", dis);
+}
+
 int mqoScanVertexCount(const char* line, int* count) {
     return mqoScanFields(line, " vertex %d", count);
 }

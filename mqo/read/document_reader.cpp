@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "mqo/internal.h"
+#include "mqo/read/complete_internal.h"
 #include "mqo/read/reader_internal.h"
 
 namespace {
@@ -163,8 +164,11 @@ int mqoReadBinaryVertexChunk(MqoStream* stream, float (*vertices)[3], int count)
     return n;
 }
 
-void mqoReadFaceChunk(MqoStream* stream, FaceEntry* faces, int count) {
-    if (stream == nullptr) return;
+namespace {
+
+// The face list; with a polygon store, lines of five or more corners are
+// read whole into it.
+void readFaceList(MqoStream* stream, FaceEntry* faces, int count, MqoPolygonStore* polygons) {
     int n = 0;
     while (const char* line = mqoReadLine(stream)) {
         if (faces != nullptr && n < count && mqoScanFaceLine(line, &faces[n])) {
@@ -172,17 +176,31 @@ void mqoReadFaceChunk(MqoStream* stream, FaceEntry* faces, int count) {
             continue;
         }
         if (std::strchr(line, '}') != nullptr) return;
-        if (faces != nullptr && n < count) mqoReadFaceLine(line, &faces[n++]);
+        if (faces == nullptr || n >= count) continue;
+        if (polygons != nullptr && mqoReadPolygonLine(line, &faces[n], polygons)) {
+            ++n;
+            continue;
+        }
+        mqoReadFaceLine(line, &faces[n++]);
     }
+}
+
+}  // namespace
+
+void mqoReadFaceChunk(MqoStream* stream, FaceEntry* faces, int count) {
+    if (stream == nullptr) return;
+    readFaceList(stream, faces, count, nullptr);
 }
 
 namespace {
 
 // The tests of one Object chunk line, each that matches acting in turn.
 // False when the line closes the chunk.
-bool readObjectLine(MqoStream* stream, const char* line, ObjectEntry* object) {
+bool readObjectLine(MqoStream* stream, const char* line, ObjectEntry* object,
+                    MqoObjectExtras* extras) {
     if (std::strchr(line, '}') != nullptr) return false;
     bool list = false;
+    if (extras != nullptr) mqoReadObjectKeys(line, extras);
     if (contains(line, "visible ")) mqoScanVisible(line, &object->visible);
     if (contains(line, "shading ")) mqoScanShading(line, &object->shading);
     if (contains(line, "facet ")) mqoScanFacet(line, &object->facet);
@@ -201,7 +219,12 @@ bool readObjectLine(MqoStream* stream, const char* line, ObjectEntry* object) {
         int count = boundedCount(stream, declared, 1);
         object->faces = static_cast<FaceEntry*>(allocateList(&count, sizeof(FaceEntry)));
         object->faceCount = count;
-        mqoReadFaceChunk(stream, object->faces, count);
+        MqoPolygonStore* polygons = nullptr;
+        if (extras != nullptr && (extras->features & MQO_FEATURE_POLYGONS) != 0) {
+            polygons = &extras->polygons;
+            mqoResetPolygons(polygons);
+        }
+        readFaceList(stream, object->faces, count, polygons);
         list = true;
     }
     // A block of another kind (vertexattr, weit, ...) is skipped whole,
@@ -213,6 +236,10 @@ bool readObjectLine(MqoStream* stream, const char* line, ObjectEntry* object) {
 }  // namespace
 
 void mqoReadObjectChunk(MqoStream* stream, ObjectEntry* object) {
+    mqoReadObjectLines(stream, object, nullptr);
+}
+
+void mqoReadObjectLines(MqoStream* stream, ObjectEntry* object, MqoObjectExtras* extras) {
     if (stream == nullptr || object == nullptr) return;
     while (const char* read = mqoReadLine(stream)) {
         // The lists overwrite the stream's line, and every test runs on the
@@ -220,7 +247,7 @@ void mqoReadObjectChunk(MqoStream* stream, ObjectEntry* object) {
         char small[256];
         char* held;
         const char* line = holdLine(read, small, &held);
-        bool more = readObjectLine(stream, line, object);
+        bool more = readObjectLine(stream, line, object, extras);
         std::free(held);
         if (!more) return;
     }
@@ -234,6 +261,7 @@ struct DocumentRecords {
     int objectCount;
     MaterialEntry* materials;
     int materialCount;
+    uint32_t features;
 };
 
 // One line of the document level: it may start a Material chunk and then,
@@ -255,7 +283,7 @@ void readDocumentLine(MqoStream* stream, const char* line, DocumentRecords* reco
         bool fits = records->objectCount < kObjectTableSize;
         ObjectEntry* object = fits ? &records->objects[records->objectCount] : &spare;
         mqoScanObjectName(line, object->name);
-        mqoReadObjectChunk(stream, object);
+        mqoReadObjectChunkEx(stream, object, records->features);
         if (fits) {
             ++records->objectCount;
         } else {
@@ -283,6 +311,7 @@ int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha, uint
     // The parse records live only until the objects are built from them.
     DocumentRecords records;
     std::memset(&records, 0, sizeof records);
+    records.features = parsed->features;
     while (const char* read = mqoReadLine(stream)) {
         // The chunks read on, and the Object test still runs on this line.
         char small[256];
@@ -291,6 +320,10 @@ int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha, uint
         std::free(held);
     }
     mqoCloseStream(stream);
+    if (features & MQO_FEATURE_UNMATERIALED) {
+        mqoAddDefaultMaterial(&records.materials, &records.materialCount, records.objects,
+                              records.objectCount);
+    }
 
     if (!packaged) parsed->directoryFits = mqoDirectoryOf(path, parsed->directory);
     mqoStageObjects(parsed->objects, records.objects, records.objectCount, records.materials,

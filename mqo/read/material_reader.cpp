@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "mqo/internal.h"
+#include "mqo/read/complete_internal.h"
 #include "mqo/read/reader_internal.h"
 
 namespace {
@@ -48,7 +49,9 @@ void cutName(const char* p, int skip, int drop, char out[256]) {
     out[length] = '\0';
 }
 
-void readMaterialLine(const char* line, MaterialEntry* m) {
+}  // namespace
+
+void mqoReadMaterialLine(const char* line, MaterialEntry* m) {
     float v[9];
     std::memcpy(v, kDefaultValues, sizeof v);
     const char* colour = findColourAttribute(line);
@@ -79,14 +82,12 @@ void readMaterialLine(const char* line, MaterialEntry* m) {
     if (aplane != nullptr) cutName(aplane, 8, 9, m->alphaFile);
 }
 
-}  // namespace
-
 void mqoReadMaterialChunk(MqoStream* stream, MaterialEntry* materials, int count) {
     if (stream == nullptr) return;
     int n = 0;
     while (const char* line = mqoReadLine(stream)) {
         if (std::strchr(line, '}') != nullptr) return;
-        if (materials != nullptr && n < count) readMaterialLine(line, &materials[n++]);
+        if (materials != nullptr && n < count) mqoReadMaterialLine(line, &materials[n++]);
     }
 }
 

@@ -29,6 +29,16 @@ int mqoScanShading(const char* line, int* shading) {
 
 int mqoScanFacet(const char* line, float* facet) { return std::sscanf(line, " facet %f", facet); }
 
+int mqoScanMirror(const char* line, int* mirror) { return std::sscanf(line, " mirror %d", mirror); }
+
+int mqoScanMirrorAxis(const char* line, int* axis) {
+    return std::sscanf(line, " mirror_axis %d", axis);
+}
+
+int mqoScanMirrorDistance(const char* line, float* dis) {
+    return std::sscanf(line, " mirror_dis %f", dis);
+}
+
 int mqoScanVertexCount(const char* line, int* count) {
     return std::sscanf(line, " vertex %d", count);
 }

@@ -1,0 +1,58 @@
+// MqoModel: an Object chunk read under the complete profile, and the steps
+// that finish it once its lists are read: polygons into triangles, then the
+// mirror copies (of the triangles too), then the smoothing angle in radians.
+#include <cstring>
+
+#include "mqo/read/complete_internal.h"
+#include "mqo/read/reader_internal.h"
+
+namespace {
+
+// What an object without the keys has in a document the format writes.
+const int kDefaultVisible = 15;
+const int kDefaultShading = 1;
+const float kDefaultFacetDegrees = 59.5f;
+const double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
+
+bool has(const char* line, const char* word) { return std::strstr(line, word) != nullptr; }
+
+void finishObject(ObjectEntry* object, MqoObjectExtras* extras) {
+    const uint32_t features = extras->features;
+    if ((features & MQO_FEATURE_POLYGONS) && extras->polygons.polygonCount > 0) {
+        mqoExpandPolygons(object, &extras->polygons);
+    }
+    const int axes = extras->mirrorAxis & 7;
+    if ((features & MQO_FEATURE_MIRROR) && (extras->mirror == 1 || extras->mirror == 2) &&
+        axes != 0) {
+        mqoMirrorObject(object, axes, extras->mirror == 2, extras->mirrorDistance);
+    }
+    if (features & MQO_FEATURE_FORMAT_DEFAULTS) {
+        object->facet = static_cast<float>(object->facet * kRadiansPerDegree);
+    }
+}
+
+}  // namespace
+
+void mqoReadObjectKeys(const char* line, MqoObjectExtras* extras) {
+    if ((extras->features & MQO_FEATURE_MIRROR) == 0) return;
+    if (has(line, "mirror ")) mqoScanMirror(line, &extras->mirror);
+    if (has(line, "mirror_axis ")) mqoScanMirrorAxis(line, &extras->mirrorAxis);
+    if (has(line, "mirror_dis ")) mqoScanMirrorDistance(line, &extras->mirrorDistance);
+}
+
+void mqoReadObjectChunkEx(MqoStream* stream, ObjectEntry* object, uint32_t features) {
+    if ((features & MQO_OBJECT_FEATURES) == 0) return mqoReadObjectChunk(stream, object);
+    if (stream == nullptr || object == nullptr) return;
+    if (features & MQO_FEATURE_FORMAT_DEFAULTS) {
+        object->visible = kDefaultVisible;
+        object->shading = kDefaultShading;
+        object->facet = kDefaultFacetDegrees;
+    }
+    MqoObjectExtras extras;
+    std::memset(&extras, 0, sizeof extras);
+    extras.features = features;
+    extras.mirrorAxis = 1;  // X, when the key is absent
+    mqoReadObjectLines(stream, object, &extras);
+    finishObject(object, &extras);
+    mqoReleasePolygons(&extras.polygons);
+}

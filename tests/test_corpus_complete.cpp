@@ -1,0 +1,181 @@
+// The real documents of ../shared/corpus (skipped where absent) read under
+// the complete profile, packages aside: every object must hold the
+// triangles a plain count of its face lines gives. That count is written
+// here, apart from the library: a face of n >= 3 corners gives n - 2
+// triangles when its indices lie in the vertex list; faces without a
+// material (or any face, without a Material chunk) take the default one;
+// a mirrored object holds one copy per combination of its axes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "mqo/MqoModel.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Expected {
+    int visible = 15;
+    long triangles = 0;
+    bool usesDefault = false;
+};
+
+struct Document {
+    std::vector<Expected> objects;
+    int materials = 0;
+};
+
+class Lines {
+public:
+    explicit Lines(std::string bytes) : bytes_(std::move(bytes)) {}
+    bool next(std::string& line) {
+        if (pos_ >= bytes_.size()) return false;
+        size_t end = bytes_.find('\n', pos_);
+        end = end == std::string::npos ? bytes_.size() : end + 1;
+        line = bytes_.substr(pos_, end - pos_);
+        line.resize(std::strlen(line.c_str()));  // the library's lines end at a NUL
+        pos_ = end;
+        return true;
+    }
+    void skip(size_t n) { pos_ = std::min(bytes_.size(), pos_ + n); }
+
+private:
+    std::string bytes_;
+    size_t pos_ = 0;
+};
+
+bool has(const std::string& line, const char* s) { return line.find(s) != std::string::npos; }
+
+std::vector<double> numbersAfter(const std::string& line, const std::string& key) {
+    std::vector<double> out;
+    size_t at = line.find(key);
+    if (at == std::string::npos) return out;
+    std::istringstream in(line.substr(at + key.size()));
+    double v;
+    while (in >> v) out.push_back(v);
+    return out;
+}
+
+void skipBlock(Lines& lines) {
+    std::string line;
+    for (int depth = 1; depth > 0 && lines.next(line);)
+        depth += has(line, "}") ? -1 : has(line, "{");
+}
+
+// Triangles of one face line whose corners all lie in the vertex list.
+long faceTriangles(const std::string& face, long vertexCount) {
+    long corners = 0;
+    std::istringstream(face) >> corners;
+    std::vector<double> v = numbersAfter(face, "V(");
+    v.resize(std::min<size_t>(v.size(), static_cast<size_t>(std::max(corners, 0L))));
+    if (corners < 3 || v.size() < 3 || (corners <= 4 && v.size() < static_cast<size_t>(corners))) {
+        return 0;
+    }
+    auto in = [&](size_t k) { return v[k] >= 0 && v[k] < vertexCount; };
+    long n = 0;
+    for (size_t t = 1; t + 1 < v.size(); ++t) n += in(0) && in(t) && in(t + 1);
+    return n;
+}
+
+Expected readObject(Lines& lines, int materials) {
+    Expected o;
+    long vertexCount = 0, mirror = 0, axis = 1;
+    std::vector<std::string> faces;
+    std::string line, word;
+    while (lines.next(line) && !has(line, "}")) {
+        long count = 0;
+        std::istringstream(line) >> word >> count;
+        if (word == "visible") o.visible = static_cast<int>(count);
+        if (word == "mirror") mirror = count;
+        if (word == "mirror_axis") axis = count;
+        if (word == "vertex") {
+            vertexCount = count;
+            skipBlock(lines);
+        } else if (word == "BVertex") {
+            vertexCount = count;
+            lines.next(line);
+            lines.skip(static_cast<size_t>(numbersAfter(line, "[").at(0)));
+            skipBlock(lines);
+        } else if (word == "face") {
+            for (long i = 0; lines.next(line) && !has(line, "}"); ++i) {
+                if (i < count) faces.push_back(line);
+            }
+        } else if (has(line, "{")) {
+            skipBlock(lines);
+        }
+    }
+    for (const std::string& f : faces) {
+        std::vector<double> m = numbersAfter(f, "M(");
+        bool byDefault = materials == 0 || m.empty() || m[0] < 0;
+        if (!byDefault && m[0] >= materials) continue;
+        o.usesDefault = o.usesDefault || byDefault;
+        o.triangles += faceTriangles(f, vertexCount);
+    }
+    int axes = static_cast<int>(axis & 7);
+    if ((mirror == 1 || mirror == 2) && axes != 0) {
+        o.triangles <<= (axes & 1) + (axes >> 1 & 1) + (axes >> 2 & 1);
+    }
+    return o;
+}
+
+Document expectedDocument(const std::string& bytes) {
+    Lines lines(bytes);
+    Document d;
+    std::string line, word;
+    while (lines.next(line)) {
+        std::istringstream(line) >> word;
+        if (word == "Material" && line.rfind("Material", 0) == 0) {
+            std::istringstream(line) >> word >> d.materials;
+            skipBlock(lines);
+        } else if (word == "Object") {
+            d.objects.push_back(readObject(lines, d.materials));
+        }
+    }
+    return d;
+}
+
+}  // namespace
+
+TEST(CorpusComplete, EveryDocumentHoldsTheTrianglesItsFacesMirrorsAndMaterialsGive) {
+    fs::path folder = fs::path(MQO_SOURCE_DIR) / ".." / "shared" / "corpus";
+    if (!fs::is_directory(folder)) GTEST_SKIP() << "no corpus at " << folder;
+    std::vector<fs::path> files;
+    for (const auto& e : fs::recursive_directory_iterator(folder)) {
+        if (e.is_regular_file() && e.path().extension() == ".mqo") files.push_back(e.path());
+    }
+    std::sort(files.begin(), files.end());
+    ASSERT_FALSE(files.empty());
+
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.string());
+        std::ifstream in(file, std::ios::binary);
+        Document expected = expectedDocument(
+            std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+        MqoParsedModel parsed;
+        ASSERT_EQ(mqoParseDocumentEx(file.string().c_str(), 1.0, 255,
+                                     MQO_FEATURE_ALL & ~MQO_FEATURE_MQOZ, &parsed),
+                  1);
+        ASSERT_EQ(parsed.objectCount, static_cast<int>(expected.objects.size()));
+        bool usesDefault = false;
+        for (int i = 0; i < parsed.objectCount; ++i) {
+            SCOPED_TRACE(i);
+            const Expected& e = expected.objects[i];
+            const MeshObject& o = parsed.objects[i].object;
+            long vertices = 0;
+            for (int k = 0; k < o.batchCount; ++k) vertices += o.batches[k].vertexCount;
+            EXPECT_EQ(vertices, 3 * e.triangles);
+            EXPECT_EQ(o.visible, e.visible);
+            usesDefault = usesDefault || e.usesDefault;
+        }
+        EXPECT_EQ(parsed.materialCount, expected.materials + (usesDefault ? 1 : 0));
+        mqoReleaseParsedModel(&parsed);
+    }
+}
