@@ -24,9 +24,10 @@ struct Block {
     int size = -7;
     std::string printed;
     ~Block() { std::free(rgba); }
-    // The pixel x columns from the left, y rows from the picture's bottom.
+    // The pixel x columns from the left, y rows from the picture's bottom
+    // (memory row 0 is its top, the texture's t = 0).
     Bytes at(int x, int y) const {
-        const unsigned char* p = rgba + (static_cast<size_t>(y) * size + x) * 4;
+        const unsigned char* p = rgba + (static_cast<size_t>(size - 1 - y) * size + x) * 4;
         return Bytes(p, p + 4);
     }
     // Bottom-left, bottom-right, top-left, top-right.
@@ -198,6 +199,16 @@ TEST_F(ImageComplete, EachBitChangesOnlyWhatItNames) {
         EXPECT_EQ(b.size, c.size) << c.features << c.path;
         EXPECT_EQ(b.rgba != nullptr, c.size > 0) << c.features << c.path;
     }
+    // Without the layout bit, BMP and TGA blocks are the exact reader's.
+    const std::string plane = file("a.tga", testimages::tga(2, 2, 3, 8, Bytes{10, 250, 30, 90}));
+    PathBuffer t(tall), a(plane);
+    int exactSize = 0;
+    unsigned char* exact = mqoDecodeTextureImage(t.get(), a.get(), &exactSize, 200, nullptr);
+    Block b;
+    decode(&b, tall, plane, 200, MQO_FEATURE_PNG_JPEG);
+    ASSERT_TRUE(exact != nullptr && b.rgba != nullptr && exactSize == 2 && b.size == 2);
+    EXPECT_EQ(Bytes(b.rgba, b.rgba + 16), Bytes(exact, exact + 16));
+    std::free(exact);
 }
 
 TEST_F(ImageComplete, DamagedAndHostileFilesGiveNull) {

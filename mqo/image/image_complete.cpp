@@ -49,7 +49,8 @@ unsigned char* combine(MqoImage* texture, MqoImage* plane, unsigned char alpha, 
                                : static_cast<unsigned char*>(std::calloc(bytes, 1));
     if (block == nullptr) return nullptr;
     // Pixels a short file left out keep A 0, as in the exact reader.
-    for (size_t i = 3; i < bytes; i += 4) block[i] = std::min(block[i], alpha);
+    if (alpha != 255)
+        for (size_t i = 3; i < bytes; i += 4) block[i] = std::min(block[i], alpha);
     if (plane->rgba != nullptr && !applyPlane(block, side, plane, alpha)) {
         std::free(block);
         return nullptr;

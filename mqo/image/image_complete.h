@@ -13,8 +13,9 @@
 // larger than this: a few bytes cannot claim gigabytes. 8192 x 8192 RGBA.
 #define MQO_MAX_IMAGE_BYTES (static_cast<size_t>(256) * 1024 * 1024)
 
-// An RGBA image, memory row 0 its bottom row (as GL takes it). hasAlpha is
-// false when A is 255 throughout because the file had no alpha.
+// An RGBA image, memory row 0 its top row: the texture's t = 0, where a
+// document's V = 0 lies, as the exact reader stores it. hasAlpha is false
+// when the file had no alpha (A is then 255 where pixels were read).
 struct MqoImage {
     int width = 0, height = 0;
     unsigned char* rgba = nullptr;

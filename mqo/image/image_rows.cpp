@@ -24,8 +24,8 @@ bool mqoCopyRows(const unsigned char* bytes, size_t size, const MqoRowLayout& la
     const size_t rowBytes = static_cast<size_t>(layout.width) * 4;
     const size_t storedBytes = static_cast<size_t>(layout.width) * layout.bytesPerPixel;
     for (int r = 0; r < layout.height; ++r) {
-        // Memory row 0 is the picture's bottom row.
-        const int y = layout.topDown ? layout.height - 1 - r : r;
+        // Memory row 0 is the picture's top row.
+        const int y = layout.topDown ? r : layout.height - 1 - r;
         unsigned char* out = image->rgba + static_cast<size_t>(y) * rowBytes;
         // offset and stride come from a header: compare without overflow.
         size_t remaining = size > layout.offset ? size - layout.offset : 0;

@@ -17,11 +17,10 @@ MqoImageStatus decode(tjhandle handle, const unsigned char* bytes, size_t size,
         !limits->fits(static_cast<uint32_t>(width), static_cast<uint32_t>(height)))
         return MQO_IMAGE_DAMAGED;
     if (!mqoAllocateImage(image, width, height)) return MQO_IMAGE_DAMAGED;
-    // Bottom-up, as the block stores rows. A warning (a truncated or
-    // corrupt stream) fails too: damaged files are refused, not patched.
-    // LIMITSCANS refuses progressive files with absurd scan counts, which
-    // would otherwise take minutes of work on a few bytes.
-    const int flags = TJFLAG_BOTTOMUP | TJFLAG_LIMITSCANS | TJFLAG_STOPONWARNING;
+    // A warning (a truncated or corrupt stream) fails too: damaged files
+    // are refused, not patched. LIMITSCANS refuses progressive files with
+    // absurd scan counts, which would take minutes of work on a few bytes.
+    const int flags = TJFLAG_LIMITSCANS | TJFLAG_STOPONWARNING;
     if (tjDecompress2(handle, bytes, static_cast<unsigned long>(size), image->rgba, width,
                       width * 4, height, TJPF_RGBA, flags) != 0)
         return MQO_IMAGE_DAMAGED;

@@ -10,25 +10,6 @@ namespace {
 const size_t PNG_CHUNK_LIMIT = 16 * 1024 * 1024;
 const size_t PNG_CACHE_LIMIT = 64 * 1024 * 1024;
 
-// Decodes the rows, bottom row first in memory. Progressive decoding gives
-// each row's index (deinterlaced), so rows go straight to their place.
-bool decodeRows(spng_ctx* ctx, MqoImage* image) {
-    const size_t rowBytes = static_cast<size_t>(image->width) * 4;
-    if (spng_decode_image(ctx, nullptr, 0, SPNG_FMT_RGBA8,
-                          SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE) != 0)
-        return false;
-    for (;;) {
-        struct spng_row_info info = {};
-        if (spng_get_row_info(ctx, &info) != 0) return false;
-        if (info.row_num >= static_cast<uint32_t>(image->height)) return false;
-        unsigned char* row =
-            image->rgba + static_cast<size_t>(image->height - 1 - info.row_num) * rowBytes;
-        int status = spng_decode_row(ctx, row, rowBytes);
-        if (status == SPNG_EOI) return true;
-        if (status != 0) return false;
-    }
-}
-
 MqoImageStatus decode(spng_ctx* ctx, const unsigned char* bytes, size_t size,
                       MqoImageLimits* limits, MqoImage* image) {
     const uint32_t widest = static_cast<uint32_t>(limits->widest());
@@ -49,7 +30,10 @@ MqoImageStatus decode(spng_ctx* ctx, const unsigned char* bytes, size_t size,
     image->hasAlpha = ihdr.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA ||
                       ihdr.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA ||
                       spng_get_trns(ctx, &trns) == 0;
-    return decodeRows(ctx, image) ? MQO_IMAGE_OK : MQO_IMAGE_DAMAGED;
+    // Top row first, as PNG stores rows and the block keeps them.
+    return spng_decode_image(ctx, image->rgba, decoded, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS) == 0
+               ? MQO_IMAGE_OK
+               : MQO_IMAGE_DAMAGED;
 }
 
 }  // namespace
