@@ -17,6 +17,8 @@ echo "== document loading (Scan: reading and scanning only; Load: the whole mqoL
 "$build/bench/bench_load" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 echo "== the same with the first reader (stdio lines, sscanf patterns)"
 "$build/bench/bench_load_reference" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+echo "== texture decoding, complete profile (Ex) against plain libspng / TurboJPEG"
+"$build/bench/bench_images" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 echo "== the character's 150 frames"
 EGL_PLATFORM=surfaceless "$build/bench/bench_frames" "$build/app/vindle"
 echo "== the same with $hugepages, as scripts/run.sh starts ambletoe"

@@ -211,6 +211,11 @@ MeshModel* mqoLoadModel(const char* path, double scale);
 // names are tried as written first, then as UTF-8.
 #define MQO_FEATURE_UTF8_NAMES 0x80u
 #define MQO_FEATURE_ALL 0xFFu
+// PNG_JPEG: told by the first bytes, else the name; damaged files, a side over the driver's
+//   limit or 32767, or over 256 MiB of pixels (8192 x 8192 square) or file give no texture.
+// IMAGE_LAYOUT: BMP 24/32-bit (BI_RGB, byte-wide BITFIELDS), TGA types 2/3/10/11; other
+//   variants and short files give no texture. Either bit: any size, stretched (bilinear)
+//   to the square of its longer side; an alpha plane of another size to the texture's.
 
 typedef struct MqoLoadOptions {
     uint32_t features;  // MQO_FEATURE_* bits; 0 = the exact subset

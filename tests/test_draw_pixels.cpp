@@ -12,6 +12,7 @@
 #include "mqo/MqoModel.h"
 #include "support/draw_files.h"
 #include "support/egl_context.h"
+#include "support/encoded_images.h"
 
 namespace {
 
@@ -265,6 +266,37 @@ TEST_F(DrawPixels, MirroredConcavePolygonIsFilledOnBothSidesAndLitFromTheFront) 
         expectNear(at(rgb, side * 0.7f, -0.3f), {255, 0, 0}, 2, "lying arm");
         expectNear(at(rgb, side * 0.65f, -0.05f), kBackground, 0, "inside the corner");
     }
+    mqoFreeModel(m);
+}
+
+// Under the complete profile a PNG texture of another shape covers the
+// whole square: an 8 x 4 picture, red and green over blue and white.
+TEST_F(DrawPixels, NonSquarePngTextureCoversTheSquare) {
+    std::vector<uint8_t> rgb;
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const bool top = y < 2, left = x < 4;
+            const Rgb c = top ? (left ? Rgb{255, 0, 0} : Rgb{0, 255, 0})
+                              : (left ? Rgb{0, 0, 255} : Rgb{255, 255, 255});
+            rgb.insert(rgb.end(), {static_cast<uint8_t>(c.r), static_cast<uint8_t>(c.g),
+                                   static_cast<uint8_t>(c.b)});
+        }
+    ASSERT_TRUE(drawfiles::writeFile(dir_.file("quads.png"),
+                                     testimages::png(8, 4, SPNG_COLOR_TYPE_TRUECOLOR, rgb)));
+    Square s;
+    s.color[0] = s.color[1] = s.color[2] = 1.0f;
+    s.texture = "quads.png";
+    s.half = 1.0f;
+    const MqoLoadOptions options = {MQO_FEATURE_PNG_JPEG};
+    MeshModel* m = mqoLoadModelEx(write("png.mqo", s).c_str(), 1.0, &options);
+    ASSERT_NE(m, nullptr);
+    begin(false);
+    mqoDrawModel(m);
+    auto picture = finish("png_texture");
+    expectNear(at(picture, -0.7f, 0.7f), {255, 0, 0}, 2, "top left");
+    expectNear(at(picture, 0.7f, 0.7f), {0, 255, 0}, 2, "top right");
+    expectNear(at(picture, -0.7f, -0.7f), {0, 0, 255}, 2, "bottom left");
+    expectNear(at(picture, 0.7f, -0.7f), {255, 255, 255}, 2, "bottom right");
     mqoFreeModel(m);
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "mqo/internal.h"
+#include "support/encoded_images.h"
 #include "support/fake_gl.h"
 #include "support/image_files.h"
 
@@ -243,6 +244,34 @@ TEST_F(TexturePool, ReleaseDeletesEverySlotsTextureAndEmptiesThePool) {
     fakegl::clear();
     mqoReleaseTexturePool();
     EXPECT_TRUE(fakegl::calls().empty());
+}
+
+// A slot read under one profile is not handed to a request under another:
+// the same tall BMP gives the exact 2 x 2 texture and then, asked complete,
+// a second one of 5 x 5; a PNG is read only when asked complete.
+TEST_F(TexturePool, ProfilesGetTexturesOfTheirOwn) {
+    const MqoTextureSource complete = {MQO_FEATURE_PNG_JPEG | MQO_FEATURE_IMAGE_LAYOUT, nullptr};
+    PathBuffer tall(dir.write("tall.bmp", testimages::bmp(2, 5, testimages::counting(40))));
+    PathBuffer png(dir.write("t.png", testimages::png(1, 1, SPNG_COLOR_TYPE_GRAYSCALE, {9})));
+    testing::internal::CaptureStdout();
+    const int names[4] = {mqoRequestTexture(tall.get(), nullptr, 255, nullptr),
+                          mqoRequestTexture(tall.get(), nullptr, 255, &complete),
+                          mqoRequestTexture(png.get(), nullptr, 255, nullptr),
+                          mqoRequestTexture(png.get(), nullptr, 255, &complete)};
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "このテクスチャは対応できないフォーマット→" + png.str() + "\n");
+    EXPECT_EQ((std::vector<int>(names, names + 4)), (std::vector<int>{1, 2, -1, 3}));
+    std::vector<std::string> uploads;
+    for (const std::string& call : fakegl::calls())
+        if (call.rfind("glTexImage2D", 0) == 0) uploads.push_back(call);
+    EXPECT_EQ(uploads, (std::vector<std::string>{
+                           "glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 2, 2, 0, GL_RGBA, "
+                           "GL_UNSIGNED_BYTE, ptr)",
+                           "glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 5, 5, 0, GL_RGBA, "
+                           "GL_UNSIGNED_BYTE, ptr)",
+                           "glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, "
+                           "GL_UNSIGNED_BYTE, ptr)"}));
+    EXPECT_EQ(mqoRequestTexture(tall.get(), nullptr, 255, &complete), 2);  // now shared
 }
 
 }  // namespace

@@ -1,0 +1,90 @@
+// The complete reading profile's image pieces: one decoder per format, each
+// giving an RGBA image of its own width and height, and the resampler that
+// turns it into the pool's square block. Not installed.
+#ifndef MQO_IMAGE_IMAGE_COMPLETE_H
+#define MQO_IMAGE_IMAGE_COMPLETE_H
+
+#include <cstddef>
+#include <cstdint>
+
+// Widths from 32768 on would overflow 32-bit byte counts of a block.
+#define MQO_WIDEST_IMAGE 32767
+// No pixel buffer (decoded image or square block) and no image file is
+// larger than this: a few bytes cannot claim gigabytes. 8192 x 8192 RGBA.
+#define MQO_MAX_IMAGE_BYTES (static_cast<size_t>(256) * 1024 * 1024)
+
+// An RGBA image, memory row 0 its top row: the texture's t = 0, where a
+// document's V = 0 lies, as the exact reader stores it. hasAlpha is false
+// when the file had no alpha (A is then 255 where pixels were read).
+struct MqoImage {
+    int width = 0, height = 0;
+    unsigned char* rgba = nullptr;
+    bool hasAlpha = false;
+};
+
+// Frees the pixels and empties the image; accepts null.
+void mqoFreeImage(MqoImage* image);
+
+// The widest side a decoder may accept: asks widestTexture (when not null)
+// once, the first time it is needed.
+class MqoImageLimits {
+public:
+    explicit MqoImageLimits(int (*widestTexture)(void)) : widestTexture_(widestTexture) {}
+    int widest();
+    // True when a width x height image, and the square of its longer side,
+    // may be decoded: both sides in 1..widest() and the square's bytes
+    // within MQO_MAX_IMAGE_BYTES (which bounds the image's too).
+    bool fits(uint32_t width, uint32_t height);
+
+private:
+    int (*widestTexture_)(void);
+    int widest_ = 0;
+};
+
+// Gives image zeroed width x height RGBA pixels; false when out of memory.
+// The caller has checked the size with MqoImageLimits::fits.
+bool mqoAllocateImage(MqoImage* image, int width, int height);
+
+enum MqoImageStatus {
+    MQO_IMAGE_OK,
+    MQO_IMAGE_DAMAGED,      // refused: damaged, truncated or too large
+    MQO_IMAGE_UNSUPPORTED,  // a variant of the format this reader does not read
+    MQO_IMAGE_SKIPPED,      // an alpha plane the exact rules ignore
+};
+
+// The decoders: bytes is the whole file. On anything but MQO_IMAGE_OK the
+// image is left empty.
+MqoImageStatus mqoDecodePng(const unsigned char* bytes, size_t size, MqoImageLimits* limits,
+                            MqoImage* image);
+MqoImageStatus mqoDecodeJpeg(const unsigned char* bytes, size_t size, MqoImageLimits* limits,
+                             MqoImage* image);
+// BMP and TGA as their headers say: both sides, row order, padding, depth.
+MqoImageStatus mqoDecodeBmpLayout(const unsigned char* bytes, size_t size, MqoImageLimits* limits,
+                                  MqoImage* image);
+MqoImageStatus mqoDecodeTgaLayout(const unsigned char* bytes, size_t size, MqoImageLimits* limits,
+                                  MqoImage* image);
+// BMP and TGA as the exact reader reads them: square, the width from the
+// header, rows bottom-up and unpadded, a short file leaving zeros.
+MqoImageStatus mqoDecodeBmpTgaSquare(const unsigned char* bytes, size_t size, bool tga,
+                                     bool isAlpha, MqoImageLimits* limits, MqoImage* image);
+
+// How stored rows are laid out: where they start, their stride and order,
+// and which byte of a pixel gives R, G, B and A (-1: none, A is 255).
+struct MqoRowLayout {
+    size_t offset = 0, stride = 0;
+    int width = 0, height = 0, bytesPerPixel = 0;
+    bool topDown = false;
+    int channel[4] = {2, 1, 0, -1};
+    bool shortFileAllowed = false;  // a file ending early leaves zeros
+};
+
+// Copies the rows into image (already allocated at the layout's size).
+// False when the bytes end early and the layout does not allow it.
+bool mqoCopyRows(const unsigned char* bytes, size_t size, const MqoRowLayout& layout,
+                 MqoImage* image);
+
+// The image scaled to a side x side block (malloc'd), or null when out of
+// memory. side is at most MQO_WIDEST_IMAGE.
+unsigned char* mqoResampleSquare(const MqoImage& image, int side);
+
+#endif  // MQO_IMAGE_IMAGE_COMPLETE_H

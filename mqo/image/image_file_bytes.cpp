@@ -1,0 +1,61 @@
+// MqoModel: a texture file read whole for the complete profile's decoders,
+// and its format told from its first bytes.
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+#include "mqo/image/image_complete_file.h"
+
+namespace {
+
+const size_t FIRST_READ = 64 * 1024;
+
+bool endsWith(const char* name, const char* suffix) {
+    const size_t n = std::strlen(name), s = std::strlen(suffix);
+    if (s > n) return false;
+    for (size_t i = 0; i < s; ++i)
+        if (std::tolower(static_cast<unsigned char>(name[n - s + i])) != suffix[i]) return false;
+    return true;
+}
+
+}  // namespace
+
+void mqoFreeFileBytes(MqoFileBytes* file) {
+    if (file == nullptr) return;
+    std::free(file->data);
+    *file = MqoFileBytes();
+}
+
+bool mqoReadFileBytes(FILE* in, MqoFileBytes* file) {
+    size_t capacity = 0;
+    for (;;) {
+        if (file->size == capacity) {
+            // Doubling up to the bound: capacity never exceeds
+            // MQO_MAX_IMAGE_BYTES + 1, so the sizes below cannot overflow.
+            if (capacity > MQO_MAX_IMAGE_BYTES) break;
+            size_t grown = capacity == 0 ? FIRST_READ : capacity * 2;
+            if (grown > MQO_MAX_IMAGE_BYTES) grown = MQO_MAX_IMAGE_BYTES + 1;
+            auto* data = static_cast<unsigned char*>(std::realloc(file->data, grown));
+            if (data == nullptr) break;
+            file->data = data;
+            capacity = grown;
+        }
+        const size_t got = std::fread(file->data + file->size, 1, capacity - file->size, in);
+        file->size += got;
+        if (got == 0) return !std::ferror(in) && file->size <= MQO_MAX_IMAGE_BYTES;
+    }
+    mqoFreeFileBytes(file);
+    return false;
+}
+
+MqoFileKind mqoFileKind(const MqoFileBytes& file, const char* name) {
+    static const unsigned char png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    static const unsigned char jpeg[3] = {0xFF, 0xD8, 0xFF};
+    if (file.size >= 8 && std::memcmp(file.data, png, 8) == 0) return MQO_FILE_PNG;
+    if (file.size >= 3 && std::memcmp(file.data, jpeg, 3) == 0) return MQO_FILE_JPEG;
+    // Not a PNG or JPEG by content: the name decides, BMP when it says nothing.
+    if (endsWith(name, ".tga")) return MQO_FILE_TGA;
+    if (endsWith(name, ".png")) return MQO_FILE_PNG;
+    if (endsWith(name, ".jpg") || endsWith(name, ".jpeg")) return MQO_FILE_JPEG;
+    return MQO_FILE_BMP;
+}
