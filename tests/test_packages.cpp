@@ -106,9 +106,8 @@ TEST_F(Packages, TextureIsFoundInsideByTheNamesDocumentsWrite) {
     }
 }
 
-// The decoder of the complete profile opens its files through
-// mqoOpenTextureSource once it is finished; until then it reads from disk.
-TEST_F(Packages, DISABLED_TextureInsideIsUploaded) {
+// The texture comes from inside the package, with no other bit set.
+TEST_F(Packages, TextureInsideIsUploaded) {
     MeshModel* model = mqoLoadModelEx(package().c_str(), 1.0, &kPackages);
     ASSERT_NE(model, nullptr);
     EXPECT_EQ(fakegl::callsNamed({"glTexImage2D"}).size(), 1u);

@@ -69,7 +69,9 @@ unsigned char* mqoDecodeTextureImageEx(char* texturePath, char* alphaPath, int* 
                                        unsigned char alpha, int (*widestTexture)(void),
                                        const MqoTextureSource* source) {
     const uint32_t features = source != nullptr ? source->features : 0;
-    if (!(features & (MQO_FEATURE_PNG_JPEG | MQO_FEATURE_IMAGE_LAYOUT)))
+    // Packages and converted names need the files opened through the source;
+    // with neither, nor a decoding bit, the exact reader reads as it always has.
+    if (!(features & MQO_IMAGE_FEATURES))
         return mqoDecodeTextureImage(texturePath, alphaPath, size, alpha, widestTexture);
     MqoImageLimits limits(widestTexture);
     MqoImage texture, plane;
