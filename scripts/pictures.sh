@@ -27,7 +27,7 @@ contact)
     output=$root/docs/corpus_contact_sheet.png
     while read -r d; do
         rel=${d#"$corpus"/}
-        tile "$(echo "$rel" | tr '/' '_')" "$(basename "$rel")" "$d"
+        tile "$(echo "$rel" | tr '/' '_')" "$(basename "$rel" | cut -c1-26)" "$d"
     done < <(find "$corpus" -type f \( -name '*.mqo' -o -name '*.mqoz' \) | sort)
     columns=6 size=160
     ;;
@@ -46,6 +46,6 @@ profiles)
     exit 2
     ;;
 esac
-/usr/bin/montage "${tiles[@]}" -tile "${columns}x" -geometry "${size}x${size}+6+6" \
-    -pointsize 12 -background '#e8e8e8' "$output"
+/usr/bin/montage "${tiles[@]}" -tile "${columns}x" -geometry "${size}x${size}+12+6" \
+    -font DejaVu-Sans -pointsize 12 -background '#e8e8e8' "$output"
 echo "pictures.sh: $((${#tiles[@]} / 3)) pictures in $output"

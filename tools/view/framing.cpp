@@ -97,8 +97,12 @@ void drawFramed(MeshModel* model, const ModelSummary& summary, const Camera& cam
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     glEnable(GL_NORMALIZE);
-    // Documents hold faces seen from both sides (open shells, planes).
-    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
+    // Back faces are hidden, as a modelling tool shows them: models drawn
+    // with an outline shell (a larger inverted copy in black) depend on it.
+    // The library's triangles face the side they wind clockwise to.
+    glEnable(GL_CULL_FACE);
+    glFrontFace(GL_CW);
+    glCullFace(GL_BACK);
     const GLfloat ambient[4] = {0.35f, 0.35f, 0.35f, 1.0f};
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
     const GLfloat white[4] = {1, 1, 1, 1};
