@@ -170,6 +170,43 @@ void BM_LoadRunOf150Small(benchmark::State& state) {
     state.counters["MB"] = static_cast<double>(bytes) / 1e6;
 }
 
+// Every document of the corpus beside the project (textures included: the
+// pool is emptied after each round), read exactly and with every feature.
+void loadCorpus(benchmark::State& state, uint32_t features) {
+    const fs::path corpus = fs::path(MQO_SOURCE_DIR) / ".." / "shared" / "corpus";
+    std::vector<std::string> paths;
+    int64_t bytes = 0;
+    if (fs::is_directory(corpus)) {
+        for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
+            const std::string ext = entry.path().extension().string();
+            if (ext != ".mqo" && ext != ".mqoz") continue;
+            paths.push_back(entry.path().string());
+            bytes += static_cast<int64_t>(entry.file_size());
+        }
+    }
+    if (paths.empty()) {
+        state.SkipWithError("no corpus beside the project");
+        return;
+    }
+    const MqoLoadOptions options = {features};
+    for (auto _ : state) {
+        int loaded = 0;
+        for (const std::string& p : paths) {
+            MeshModel* m = mqoLoadModelEx(p.c_str(), 1.0, &options);
+            loaded += m != nullptr;
+            mqoFreeModel(m);
+        }
+        mqoReleaseTexturePool();
+        if (loaded == 0) state.SkipWithError("nothing loaded");
+    }
+    state.SetBytesProcessed(state.iterations() * bytes);
+    state.counters["documents"] = static_cast<double>(paths.size());
+}
+void BM_LoadCorpusExact(benchmark::State& state) { loadCorpus(state, 0); }
+void BM_LoadCorpusComplete(benchmark::State& state) { loadCorpus(state, MQO_FEATURE_ALL); }
+
+BENCHMARK(BM_LoadCorpusExact)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_LoadCorpusComplete)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_ScanLargeText)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 BENCHMARK(BM_ScanLargeBinaryVertices)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 BENCHMARK(BM_LoadLargeText)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
