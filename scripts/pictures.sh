@@ -33,11 +33,11 @@ contact)
     ;;
 profiles)
     output=$root/docs/exact_and_complete.png
-    for d in wanwan__mqoparser/hachune/miku01.mqo wanwan__mqoparser/medaka/medaka.mqo \
-        nutti__blender-mqo/mirrored.mqo devil-tamachan__MQShrinkWrap/test.mqo; do
-        name=$(basename "$d" .mqo)
-        tile "${name}_exact" "$name: exact subset" "$corpus/$d" --exact
-        tile "${name}_complete" "$name: complete profile" "$corpus/$d"
+    for name in miku01 medaka mirrored autocsg_sample; do
+        d=$(find "$corpus" -name "$name.mqo" | sort | head -n 1)
+        [ -n "$d" ] || continue
+        tile "${name}_exact" "$name: exact subset" "$d" --exact
+        tile "${name}_complete" "$name: complete profile" "$d"
     done
     columns=4 size=220
     ;;

@@ -8,6 +8,7 @@
 
 #include "mqo/internal.h"
 #include "mqo/read/package_internal.h"
+#include "support/corpus_files.h"
 #include "support/fake_gl.h"
 #include "support/reader_files.h"
 #include "support/reader_fixture.h"
@@ -175,9 +176,8 @@ TEST_F(Packages, ReadingStopsAtTheLimitWhateverTheHeaderClaims) {
 }
 
 TEST_F(Packages, RealPackageLoads) {
-    const std::filesystem::path file = std::filesystem::path(MQO_SOURCE_DIR) / ".." / "shared" /
-                                       "corpus" / "nutti__blender-mqo" / "single_object.mqoz";
-    if (!std::filesystem::is_regular_file(file)) GTEST_SKIP() << "no corpus package " << file;
+    const std::string file = corpusfiles::find("single_object.mqoz");
+    if (file.empty()) GTEST_SKIP() << "no corpus package beside the project";
     MeshModel* model = mqoLoadModelEx(file.c_str(), 1.0, &kPackages);
     ASSERT_NE(model, nullptr);
     ASSERT_EQ(model->objectCount, 1);

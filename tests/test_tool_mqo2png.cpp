@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/corpus_files.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -71,10 +72,6 @@ const char* const kTetrahedron =
     "\t\t3 V(0 1 2) M(0)\n\t\t3 V(0 2 3) M(0)\n\t\t3 V(0 3 1) M(0)\n\t\t3 V(1 3 2) M(0)\n"
     "\t}\n}\nEof\n";
 
-std::filesystem::path corpus() {
-    return std::filesystem::path(MQO_SOURCE_DIR) / ".." / "shared" / "corpus";
-}
-
 TEST(Mqo2Png, FramesTheModelOnATransparentSquare) {
     testsupport::TempDir dir("mqo2png");
     ASSERT_TRUE(testsupport::writeFile(dir.file("t.mqo"), std::string(kTetrahedron)));
@@ -89,17 +86,17 @@ TEST(Mqo2Png, FramesTheModelOnATransparentSquare) {
 }
 
 TEST(Mqo2Png, CorpusDocumentsCoverASensibleShare) {
-    if (!std::filesystem::is_directory(corpus())) GTEST_SKIP() << "no corpus beside the project";
+    const char* const names[] = {"mug", "miku01", "medaka", "autocsg_sample"};
     testsupport::TempDir dir("mqo2png");
-    const std::string documents[] = {
-        "Planet-Source-Code__vbinterface-simple-3d-metasequoia-model-viewer__1-73159/mug.mqo",
-        "wanwan__mqoparser/hachune/miku01.mqo", "wanwan__mqoparser/medaka/medaka.mqo",
-        "devil-tamachan__MQShrinkWrap/test.mqo"};
     std::string args = "-s 128 --out-dir " + dir.file("out");
-    for (const std::string& d : documents) args += " '" + (corpus() / d).string() + "'";
+    for (const char* name : names) {
+        const std::string path = corpusfiles::find(std::string(name) + ".mqo");
+        if (path.empty()) GTEST_SKIP() << "no " << name << ".mqo in a corpus beside the project";
+        args += " '" + path + "'";
+    }
     Outcome run = mqo2png(dir, args);
     ASSERT_EQ(run.status, 0) << run.err;
-    for (const char* name : {"mug", "miku01", "medaka", "test"}) {
+    for (const char* name : names) {
         Picture p = readPng(dir.file(std::string("out/") + name + ".png"));
         ASSERT_EQ(p.width, 128) << name;
         EXPECT_GT(p.covered(), 0.04) << name;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "mqo/internal.h"
+#include "support/corpus_files.h"
 #include "support/reader_files.h"
 #include "support/zip_files.h"
 
@@ -76,9 +77,9 @@ TEST(Utf8Names, TextureNamedInUtf8IsFoundFromAShiftJisName) {
 }
 
 TEST(Utf8Names, RealShiftJisDocument) {
-    const std::filesystem::path file = std::filesystem::path(MQO_SOURCE_DIR) / ".." / "shared" /
-                                       "corpus" / "devil-tamachan__MQShrinkWrap" / "test.mqo";
-    if (!std::filesystem::is_regular_file(file)) GTEST_SKIP() << "no corpus document " << file;
+    // The corpus's Shift_JIS document says so in its CodePage line.
+    const std::string file = corpusfiles::find("test.mqo", "CodePage 932");
+    if (file.empty()) GTEST_SKIP() << "no Shift_JIS document in a corpus beside the project";
     MqoParsedModel parsed;
     ASSERT_EQ(mqoParseDocumentEx(file.c_str(), 1.0, 255, MQO_FEATURE_UTF8_NAMES, &parsed), 1);
     ASSERT_GT(parsed.objectCount, 0);
