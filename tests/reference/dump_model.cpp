@@ -58,7 +58,10 @@ void dumpBatch(const MaterialBatch& b) {
 
 int dumpModel(const char* path) {
     mqoInitLibrary();
-    MeshModel* model = mqoLoadModel(path, 0.5);
+    // Options with no feature bit: the comparison then shows that they read
+    // exactly what the first reader read (null options are mqoLoadModel).
+    const MqoLoadOptions exact = {0};
+    MeshModel* model = mqoLoadModelEx(path, 0.5, &exact);
     value(model != nullptr);
     if (model != nullptr) {
         value(model->alpha);
