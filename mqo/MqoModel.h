@@ -180,42 +180,33 @@ MeshModel* mqoLoadModel(const char* path, double scale);
 
 // What a load reads beyond the exact subset: MQO_FEATURE_* bits, one per
 // capability; 0 (or null options) reads exactly as mqoLoadModel does.
-#define MQO_FEATURE_PNG_JPEG 0x01u      // PNG and JPEG textures, PNG alpha planes
-#define MQO_FEATURE_IMAGE_LAYOUT 0x02u  // BMP/TGA as their headers say, any size
-// Faces without M( (or any face, in a document without materials) take the
-// default material (col 1 1 1 1, dif 0.8, amb 0.6, emi 0, spc 0, power 5),
-// appended after the document's materials only when a face needs it.
+// - PNG_JPEG: PNG/JPEG textures and PNG alpha planes, told by their first bytes.
+// - IMAGE_LAYOUT: BMP 24/32-bit (BI_RGB, byte-wide BITFIELDS), TGA types 2, 3,
+//   10, 11, rows as the header orders them. With either image bit an image of
+//   any size is stretched (bilinear) to the square of its longer side; a side
+//   over the driver's limit or 32767, over 256 MiB of pixels or of file, or a
+//   damaged file gives no texture.
+// - UNMATERIALED: faces without M( (every face, without a Material chunk) take
+//   col 1 1 1 1, dif 0.8, amb 0.6, emi 0, spc 0, power 5, appended as needed.
+// - FORMAT_DEFAULTS: absent object keys are visible 15, shading 1, facet 59.5;
+//   facet is in degrees.
+// - MIRROR: mirror 1 or 2 (connected: vertices within mirror_dis of a plane
+//   shared), mirror_axis X 1, Y 2, Z 4 (1 when absent); copies wound to face out.
+// - POLYGONS: faces of 5+ corners become n - 2 triangles by ear clipping in
+//   their plane, with their UVs; flat, crossing or costly ones become a fan.
+// - MQOZ: a ".mqoz" path is a zip read for its ".mqo" entry and its textures;
+//   at most 65536 entries looked at, 256 MiB for the document, 64 MiB a texture.
+// - UTF8_NAMES: object names not in UTF-8 converted from CP932 (kept when they
+//   do not convert); texture names tried as written, then as UTF-8.
+#define MQO_FEATURE_PNG_JPEG 0x01u
+#define MQO_FEATURE_IMAGE_LAYOUT 0x02u
 #define MQO_FEATURE_UNMATERIALED 0x04u
-// Absent object keys take the format's values (visible 15, shading 1, facet
-// 59.5), and facet is read in degrees.
 #define MQO_FEATURE_FORMAT_DEFAULTS 0x08u
-// mirror 1 (separate) or 2 (connected), mirror_axis (X 1, Y 2, Z 4; 1 when
-// absent), mirror_dis: one copy per combination of the axes across the local
-// axis planes, wound to face out; connected copies share the vertices within
-// mirror_dis of a plane (exactly on it when absent). Objects whose vertex or
-// face count times the copies would not fit an int are left unmirrored.
 #define MQO_FEATURE_MIRROR 0x10u
-// Faces of 5 or more corners (every corner of the line, up to its count)
-// become n - 2 triangles by ear clipping in their plane, keeping winding,
-// material and UVs; flat, self-crossing or costly ones (past 1024 corner
-// tests per corner) are finished as a fan. The triangles of a list are
-// fewer than its bytes; a total beyond an int leaves the polygons unbuilt.
 #define MQO_FEATURE_POLYGONS 0x20u
-// A ".mqoz" path (any case) is read as a zip: its ".mqo" entry (the
-// package's base name first), then its textures from inside; at most 65536
-// entries looked at, 256 MiB read for the document and 64 MiB for a texture.
-// A package without a readable document fails as a missing file would.
 #define MQO_FEATURE_MQOZ 0x40u
-// Object names not valid UTF-8 are converted from CP932 (cut to 255 bytes at
-// a character boundary, kept as written when they do not convert); texture
-// names are tried as written first, then as UTF-8.
 #define MQO_FEATURE_UTF8_NAMES 0x80u
 #define MQO_FEATURE_ALL 0xFFu
-// PNG_JPEG: told by the first bytes, else the name; damaged files, a side over the driver's
-//   limit or 32767, or over 256 MiB of pixels (8192 x 8192 square) or file give no texture.
-// IMAGE_LAYOUT: BMP 24/32-bit (BI_RGB, byte-wide BITFIELDS), TGA types 2/3/10/11; other
-//   variants and short files give no texture. Either bit: any size, stretched (bilinear)
-//   to the square of its longer side; an alpha plane of another size to the texture's.
 
 typedef struct MqoLoadOptions {
     uint32_t features;  // MQO_FEATURE_* bits; 0 = the exact subset
@@ -225,8 +216,7 @@ typedef struct MqoLoadOptions {
 // - Null options or features 0 give exactly mqoLoadModelSlot. Unknown bits
 //   are ignored. A texture read under one set of features is never handed to
 //   a request under another whose pixels would differ.
-// - Safe on untrusted files and packages; the limits of each feature are
-//   given where its bit is handled and in README.
+// - Safe on untrusted files and packages, within the bounds given above.
 int mqoLoadModelSlotEx(MeshModel* models, int index, const char* path, double scale,
                        unsigned char alpha, const MqoLoadOptions* options);
 
