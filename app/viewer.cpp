@@ -17,22 +17,33 @@ MeshModel* modelSlots[MODEL_SLOT_COUNT];
 int lastMouseX;
 int lastMouseY;
 
-// Every frame of every motion into its slot, read on all cores while this
-// thread makes the GL calls; a frame that cannot be read stays null.
-static void loadFrames(void) {
+// Every frame of every motion, with the slot it goes to.
+struct FrameFiles {
     std::vector<std::string> paths;
+    std::vector<const char*> names;  // into paths, for the library
     std::vector<int> slots;
+};
+
+static FrameFiles frameFiles(void) {
+    FrameFiles files;
     for (int motion = 0; motion < MOTION_COUNT; ++motion) {
         for (int frame = 0; frame < ambletoe::kMotions[motion].frames; ++frame) {
-            paths.push_back(ambletoe::frameFilePath(ambletoe::kCharacterFolder, motion, frame));
-            slots.push_back(motion * MOTION_SLOT_STRIDE + frame);
+            files.paths.push_back(
+                ambletoe::frameFilePath(ambletoe::kCharacterFolder, motion, frame));
+            files.slots.push_back(motion * MOTION_SLOT_STRIDE + frame);
         }
     }
-    std::vector<const char*> names;
-    for (const std::string& path : paths) names.push_back(path.c_str());
-    std::vector<MeshModel*> models(paths.size(), nullptr);
-    mqoLoadModels(names.data(), static_cast<int>(names.size()), 0.5, models.data());
-    for (size_t i = 0; i < models.size(); ++i) modelSlots[slots[i]] = models[i];
+    for (const std::string& path : files.paths) files.names.push_back(path.c_str());
+    return files;
+}
+
+// Every frame into its slot, once the worker threads that started reading
+// them have done so; this thread makes the GL calls. A frame that cannot be
+// read stays null.
+static void finishFrames(const FrameFiles& files, MqoPendingLoad* pending) {
+    std::vector<MeshModel*> models(files.paths.size(), nullptr);
+    mqoFinishLoadModels(pending, models.data());
+    for (size_t i = 0; i < models.size(); ++i) modelSlots[files.slots[i]] = models[i];
 }
 
 void viewerMain(void) {
@@ -40,7 +51,14 @@ void viewerMain(void) {
     static char programName[] = "Walk";
     static char* argv[] = {programName, nullptr};
     static int argc = 1;
-    glutInit(&argc, argv);
+    glutInit(&argc, argv);  // ends the process when there is no display
+    // The frames are read on worker threads while the window opens; the
+    // reading prints nothing and makes no GL call, so only the time moves.
+    // The list lives as long as the process: should opening the window end
+    // it, the workers may still be reading the names.
+    static const FrameFiles* files = new FrameFiles(frameFiles());
+    MqoPendingLoad* pending =
+        mqoStartLoadModels(files->names.data(), static_cast<int>(files->names.size()), 0.5);
     // We are inside the exit sequence already, and freeglut's default on a
     // window close is to call exit: make its main loop return instead, and
     // end the process below.
@@ -55,7 +73,7 @@ void viewerMain(void) {
     printf("Loading Models...");
     // Shown while the models load, not only once the line is complete.
     fflush(stdout);
-    loadFrames();
+    finishFrames(*files, pending);
     printf(" Done.\n");
 
     glutDisplayFunc(onDisplay);

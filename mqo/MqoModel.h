@@ -234,6 +234,21 @@ MeshModel* mqoLoadModelEx(const char* path, double scale, const MqoLoadOptions* 
 // - Null paths or models, or count <= 0, load nothing and return 0.
 int mqoLoadModels(const char* const* paths, int count, double scale, MeshModel** models);
 
+// mqoLoadModels in two halves, so the reading overlaps work of the caller's
+// own (opening its window, say): this half starts the worker threads and
+// returns at once; mqoFinishLoadModels makes the GL calls.
+// - Returns what mqoFinishLoadModels takes, or null when paths is null or
+//   count <= 0. paths and its strings must stay valid until then.
+// - Makes no GL call and needs no context; prints nothing.
+typedef struct MqoPendingLoad MqoPendingLoad;
+MqoPendingLoad* mqoStartLoadModels(const char* const* paths, int count, double scale);
+
+// Waits for the reading, then does mqoLoadModels' GL stage into models
+// (count entries) and releases pending. Returns how many loaded.
+// - A null models discards what was read with no GL call; null pending gives 0.
+// - Every started load must be finished, once.
+int mqoFinishLoadModels(MqoPendingLoad* pending, MeshModel** models);
+
 // ---------------------------------------------------------------------------
 // Drawing
 // ---------------------------------------------------------------------------

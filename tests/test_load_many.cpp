@@ -64,15 +64,20 @@ std::vector<std::string> writeDocuments(readerfiles::TempDir& dir) {
     return paths;
 }
 
-Outcome load(const std::vector<const char*>& paths, bool together) {
+enum class Way { OneByOne, Together, InTwoHalves };
+
+Outcome load(const std::vector<const char*>& paths, Way way) {
     fakegl::reset();
     libraryInitialised = 0;  // each way starts the library itself
     Outcome r;
     std::vector<MeshModel*> models(paths.size(), nullptr);
     testing::internal::CaptureStdout();
-    if (together) {
+    const int count = static_cast<int>(paths.size());
+    if (way != Way::OneByOne) {
         int loaded =
-            mqoLoadModels(paths.data(), static_cast<int>(paths.size()), 0.5, models.data());
+            way == Way::Together
+                ? mqoLoadModels(paths.data(), count, 0.5, models.data())
+                : mqoFinishLoadModels(mqoStartLoadModels(paths.data(), count, 0.5), models.data());
         int expected = 0;
         for (MeshModel* m : models) expected += m != nullptr;
         EXPECT_EQ(loaded, expected);
@@ -96,12 +101,23 @@ TEST(LoadMany, GivesTheModelsMessagesAndGlCallsOfLoadsOneAfterAnother) {
     for (const std::string& f : files) paths.push_back(f.c_str());
     paths.push_back(nullptr);
 
-    Outcome one = load(paths, false), many = load(paths, true);
+    Outcome one = load(paths, Way::OneByOne);
     EXPECT_NE(one.printed.find("missing.bmp"), std::string::npos);  // the lists hold messages
     EXPECT_NE(one.printed.find("[50]"), std::string::npos);
-    EXPECT_EQ(many.printed, one.printed);
-    EXPECT_EQ(many.calls, one.calls);
-    EXPECT_EQ(many.models, one.models);
+    for (Way way : {Way::Together, Way::InTwoHalves}) {
+        Outcome many = load(paths, way);
+        EXPECT_EQ(many.printed, one.printed);
+        EXPECT_EQ(many.calls, one.calls);
+        EXPECT_EQ(many.models, one.models);
+    }
+
+    // Started but discarded: nothing printed, no GL call, nothing left over.
+    fakegl::reset();
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(mqoFinishLoadModels(mqoStartLoadModels(paths.data(), 7, 0.5), nullptr), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_TRUE(fakegl::calls().empty());
+    EXPECT_EQ(mqoStartLoadModels(paths.data(), 0, 0.5), nullptr);
 
     MeshModel* none[1] = {reinterpret_cast<MeshModel*>(1)};
     EXPECT_EQ(mqoLoadModels(paths.data(), 0, 0.5, none), 0);

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -69,39 +70,69 @@ void startWorkers(std::vector<std::thread>* workers, int n, Work* work) {
 
 }  // namespace
 
-int mqoLoadModels(const char* const* paths, int count, double scale, MeshModel** models) {
-    if (paths == nullptr || models == nullptr || count <= 0) return 0;
-    auto* jobs = static_cast<Job*>(std::calloc(static_cast<size_t>(count), sizeof(Job)));
-    if (jobs == nullptr) {
-        // Without room to hold parsed documents, one after another still works.
-        int loaded = 0;
-        for (int i = 0; i < count; ++i)
-            loaded += (models[i] = mqoLoadModel(paths[i], scale)) != nullptr;
-        return loaded;
-    }
-    for (int i = 0; i < count; ++i) jobs[i].path = paths[i];
-
+// A list being read on worker threads, until its GL stage is done.
+struct MqoPendingLoad {
     Work work;
-    work.jobs = jobs;
+    Job* jobs = nullptr;  // null: read one after another when finished
+    const char* const* paths = nullptr;
+    int count = 0;
+    double scale = 1;
+    std::vector<std::thread> workers;
+};
+
+MqoPendingLoad* mqoStartLoadModels(const char* const* paths, int count, double scale) {
+    if (paths == nullptr || count <= 0) return nullptr;
+    MqoPendingLoad* pending = new (std::nothrow) MqoPendingLoad;
+    if (pending == nullptr) return nullptr;
+    pending->paths = paths;
+    pending->count = count;
+    pending->scale = scale;
+    // Without room to hold parsed documents, one after another still works.
+    pending->jobs = static_cast<Job*>(std::calloc(static_cast<size_t>(count), sizeof(Job)));
+    if (pending->jobs == nullptr) return pending;
+    for (int i = 0; i < count; ++i) pending->jobs[i].path = paths[i];
+    Work& work = pending->work;
+    work.jobs = pending->jobs;
     work.count = count;
     work.scale = scale;
     unsigned hardware = std::thread::hardware_concurrency();
     int threads = hardware == 0 ? 1 : static_cast<int>(hardware);
     if (threads > count) threads = count;
-    std::vector<std::thread> workers;
-    startWorkers(&workers, threads, &work);
-    if (workers.empty()) parseJobs(&work);  // no thread could be had: read here
+    startWorkers(&pending->workers, threads, &work);
+    return pending;
+}
 
+int mqoFinishLoadModels(MqoPendingLoad* pending, MeshModel** models) {
+    if (pending == nullptr) return 0;
     int loaded = 0;
-    for (int i = 0; i < count; ++i) {
+    if (pending->jobs == nullptr) {
+        for (int i = 0; models != nullptr && i < pending->count; ++i)
+            loaded += (models[i] = mqoLoadModel(pending->paths[i], pending->scale)) != nullptr;
+        delete pending;
+        return loaded;
+    }
+    Work& work = pending->work;
+    if (pending->workers.empty()) parseJobs(&work);  // no thread could be had: read here
+    for (int i = 0; i < pending->count; ++i) {
+        Job& job = pending->jobs[i];
         {
             std::unique_lock<std::mutex> hold(work.lock);
-            work.readied.wait(hold, [&] { return jobs[i].ready; });
+            work.readied.wait(hold, [&] { return job.ready; });
         }
-        models[i] = realise(&jobs[i]);
+        if (models == nullptr) {
+            mqoReleaseParsedModel(&job.parsed);  // discarded: no GL call
+            continue;
+        }
+        models[i] = realise(&job);
         if (models[i] != nullptr) ++loaded;
     }
-    for (std::thread& worker : workers) worker.join();
-    std::free(jobs);
+    for (std::thread& worker : pending->workers) worker.join();
+    std::free(pending->jobs);
+    delete pending;
     return loaded;
+}
+
+int mqoLoadModels(const char* const* paths, int count, double scale, MeshModel** models) {
+    if (paths == nullptr || models == nullptr || count <= 0) return 0;
+    return mqoFinishLoadModels(mqoStartLoadModels(paths, count, scale), models);
 }
