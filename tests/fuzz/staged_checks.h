@@ -4,10 +4,13 @@
 #ifndef MQO_TESTS_FUZZ_STAGED_CHECKS_H
 #define MQO_TESTS_FUZZ_STAGED_CHECKS_H
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "mqo/MqoModel.h"
+#include "support/temp_dir.h"
 
 inline void checkStaged(const MqoParsedModel& parsed) {
     if (parsed.objectCount < 0 || parsed.objectCount > MQO_MAX_OBJECTS) std::abort();
@@ -32,6 +35,22 @@ inline void checkStaged(const MqoParsedModel& parsed) {
 inline void releaseChecked(MqoParsedModel* parsed) {
     mqoReleaseParsedModel(parsed);
     if (parsed->objectCount != 0 || parsed->materials != nullptr) std::abort();
+}
+
+// One fuzz input: the bytes written as a document in a memory-backed folder
+// (tag names it), parsed with features, checked and released.
+inline int parseAndCheck(const char* tag, const uint8_t* data, size_t size, uint32_t features) {
+    static const testsupport::TempDir folder(tag, "/dev/shm");
+    if (folder.path().empty()) return 0;
+    const std::string path = folder.file("doc.mqo");
+    if (!testsupport::writeFile(path, data, size)) std::abort();
+    auto* parsed = static_cast<MqoParsedModel*>(std::malloc(sizeof(MqoParsedModel)));
+    if (parsed == nullptr) return 0;
+    if (mqoParseDocumentEx(path.c_str(), 0.5, 200, features, parsed) != 1) std::abort();
+    checkStaged(*parsed);
+    releaseChecked(parsed);
+    std::free(parsed);
+    return 0;
 }
 
 #endif  // MQO_TESTS_FUZZ_STAGED_CHECKS_H
