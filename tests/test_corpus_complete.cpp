@@ -6,6 +6,7 @@
 // material (or any face, without a Material chunk) take the default one;
 // a mirrored object holds one copy per combination of its axes.
 #include <gtest/gtest.h>
+#include <zip.h>
 
 #include <algorithm>
 #include <cstring>
@@ -142,6 +143,30 @@ Document expectedDocument(const std::string& bytes) {
     return d;
 }
 
+// The document's text: the file itself, or a package's .mqo entry read
+// here with libzip directly.
+std::string documentText(const fs::path& file) {
+    if (file.extension() != ".mqoz") {
+        std::ifstream in(file, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+    std::string text;
+    zip_t* archive = zip_open(file.string().c_str(), ZIP_RDONLY, nullptr);
+    for (zip_int64_t i = 0; archive != nullptr && i < zip_get_num_entries(archive, 0); ++i) {
+        const std::string name = zip_get_name(archive, static_cast<zip_uint64_t>(i), 0);
+        if (name.size() < 4 || name.compare(name.size() - 4, 4, ".mqo") != 0) continue;
+        zip_file_t* entry = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0);
+        char buffer[4096];
+        for (zip_int64_t got;
+             entry != nullptr && (got = zip_fread(entry, buffer, sizeof buffer)) > 0;)
+            text.append(buffer, static_cast<size_t>(got));
+        if (entry != nullptr) zip_fclose(entry);
+        break;
+    }
+    if (archive != nullptr) zip_discard(archive);
+    return text;
+}
+
 }  // namespace
 
 TEST(CorpusComplete, EveryDocumentHoldsTheTrianglesItsFacesMirrorsAndMaterialsGive) {
@@ -149,20 +174,17 @@ TEST(CorpusComplete, EveryDocumentHoldsTheTrianglesItsFacesMirrorsAndMaterialsGi
     if (!fs::is_directory(folder)) GTEST_SKIP() << "no corpus at " << folder;
     std::vector<fs::path> files;
     for (const auto& e : fs::recursive_directory_iterator(folder)) {
-        if (e.is_regular_file() && e.path().extension() == ".mqo") files.push_back(e.path());
+        const fs::path ext = e.path().extension();
+        if (e.is_regular_file() && (ext == ".mqo" || ext == ".mqoz")) files.push_back(e.path());
     }
     std::sort(files.begin(), files.end());
     ASSERT_FALSE(files.empty());
 
     for (const fs::path& file : files) {
         SCOPED_TRACE(file.string());
-        std::ifstream in(file, std::ios::binary);
-        Document expected = expectedDocument(
-            std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+        Document expected = expectedDocument(documentText(file));
         MqoParsedModel parsed;
-        ASSERT_EQ(mqoParseDocumentEx(file.string().c_str(), 1.0, 255,
-                                     MQO_FEATURE_ALL & ~MQO_FEATURE_MQOZ, &parsed),
-                  1);
+        ASSERT_EQ(mqoParseDocumentEx(file.string().c_str(), 1.0, 255, MQO_FEATURE_ALL, &parsed), 1);
         ASSERT_EQ(parsed.objectCount, static_cast<int>(expected.objects.size()));
         bool usesDefault = false;
         for (int i = 0; i < parsed.objectCount; ++i) {
