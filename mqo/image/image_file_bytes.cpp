@@ -1,22 +1,14 @@
 // MqoModel: a texture file read whole for the complete profile's decoders,
 // and its format told from its first bytes.
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/file_bytes.h"
 #include "mqo/image/image_complete_file.h"
 
 namespace {
 
 const size_t FIRST_READ = 64 * 1024;
-
-bool endsWith(const char* name, const char* suffix) {
-    const size_t n = std::strlen(name), s = std::strlen(suffix);
-    if (s > n) return false;
-    for (size_t i = 0; i < s; ++i)
-        if (std::tolower(static_cast<unsigned char>(name[n - s + i])) != suffix[i]) return false;
-    return true;
-}
 
 }  // namespace
 
@@ -54,8 +46,9 @@ MqoFileKind mqoFileKind(const MqoFileBytes& file, const char* name) {
     if (file.size >= 8 && std::memcmp(file.data, png, 8) == 0) return MQO_FILE_PNG;
     if (file.size >= 3 && std::memcmp(file.data, jpeg, 3) == 0) return MQO_FILE_JPEG;
     // Not a PNG or JPEG by content: the name decides, BMP when it says nothing.
-    if (endsWith(name, ".tga")) return MQO_FILE_TGA;
-    if (endsWith(name, ".png")) return MQO_FILE_PNG;
-    if (endsWith(name, ".jpg") || endsWith(name, ".jpeg")) return MQO_FILE_JPEG;
+    if (mqoEndsWithIgnoringCase(name, ".tga")) return MQO_FILE_TGA;
+    if (mqoEndsWithIgnoringCase(name, ".png")) return MQO_FILE_PNG;
+    if (mqoEndsWithIgnoringCase(name, ".jpg") || mqoEndsWithIgnoringCase(name, ".jpeg"))
+        return MQO_FILE_JPEG;
     return MQO_FILE_BMP;
 }

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "mqo/file_bytes.h"
 #include "mqo/internal.h"
 
 namespace {
@@ -21,15 +22,9 @@ const size_t PATH_BYTES = MQO_POOL_PATH_SIZE;
 const int MOST_COMPONENTS = 64;
 const int MOST_ENTRIES = 4096;
 
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// name equals the n bytes at part, ASCII letters in either case; other bytes
-// (the halves of Shift-JIS and UTF-8 characters) must be equal.
+// name equals the n bytes at part, ASCII letters in either case.
 bool sameIgnoringCase(const char* name, const char* part, size_t n) {
-    for (size_t i = 0; i < n; ++i) {
-        if (name[i] == '\0' || asciiLower(name[i]) != asciiLower(part[i])) return false;
-    }
-    return name[n] == '\0';
+    return mqoSameIgnoringCase(name, part, n) && name[n] == '\0';
 }
 
 // Opens path only when it is a regular file: a directory opens too on this

@@ -2,25 +2,12 @@
 // as the stream the document reader reads.
 #include <cstring>
 
+#include "mqo/file_bytes.h"
 #include "mqo/internal.h"
 #include "mqo/read/package_internal.h"
 #include "mqo/read/reader_internal.h"
 
 namespace {
-
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool sameIgnoringCase(const char* a, const char* b, size_t n) {
-    for (size_t i = 0; i < n; ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-    }
-    return true;
-}
-
-bool endsWith(const char* text, size_t length, const char* suffix) {
-    const size_t n = std::strlen(suffix);
-    return length >= n && sameIgnoringCase(text + length - n, suffix, n);
-}
 
 // The part of path after its last folder separator.
 const char* baseName(const char* path) {
@@ -40,11 +27,10 @@ zip_int64_t findDocument(zip_t* archive, const char* package) {
     for (zip_uint64_t i = 0; i < entries; ++i) {
         const char* name = zip_get_name(archive, i, ZIP_FL_ENC_RAW);
         if (name == nullptr) continue;
-        const size_t length = std::strlen(name);
-        if (!endsWith(name, length, ".mqo")) continue;
+        if (!mqoEndsWithIgnoringCase(name, ".mqo")) continue;
         const char* base = baseName(name);
         const size_t baseLength = std::strlen(base) - std::strlen(".mqo");
-        if (baseLength == stemLength && sameIgnoringCase(base, stem, stemLength)) {
+        if (baseLength == stemLength && mqoSameIgnoringCase(base, stem, stemLength)) {
             return static_cast<zip_int64_t>(i);
         }
         if (first < 0) first = static_cast<zip_int64_t>(i);
@@ -55,7 +41,7 @@ zip_int64_t findDocument(zip_t* archive, const char* package) {
 }  // namespace
 
 bool mqoIsPackagePath(const char* path) {
-    return path != nullptr && endsWith(path, std::strlen(path), ".mqoz");
+    return path != nullptr && mqoEndsWithIgnoringCase(path, ".mqoz");
 }
 
 MqoStream* mqoOpenPackageDocument(const char* package, MqoParsedModel* parsed) {

@@ -2,6 +2,7 @@
 // gives it: as written, then with Windows folders and any letter case.
 #include <cstring>
 
+#include "mqo/file_bytes.h"
 #include "mqo/internal.h"
 #include "mqo/read/package_internal.h"
 
@@ -10,12 +11,9 @@ namespace {
 // Names that do not fit a pool slot are never looked up nor matched.
 const size_t NAME_BYTES = MQO_POOL_PATH_SIZE;
 
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool sameIgnoringCase(const char* a, const char* b) {
-    for (; *a != '\0' && asciiLower(*a) == asciiLower(*b); ++a, ++b) {
-    }
-    return *a == *b;
+    const size_t n = std::strlen(a);
+    return mqoSameIgnoringCase(a, b, n) && b[n] == '\0';
 }
 
 // Writes name with backslashes as '/', without "." and empty components, and
