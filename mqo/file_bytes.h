@@ -1,6 +1,7 @@
 // Small helpers for what the readers take from files: names compared as
-// their Windows authors' tools compared them, and little-endian numbers.
-// Not installed; no GL.
+// their Windows authors' tools compared them, little-endian numbers, and the
+// header rules the exact and the complete image readers share. Not
+// installed; no GL.
 #ifndef MQO_FILE_BYTES_H
 #define MQO_FILE_BYTES_H
 
@@ -35,6 +36,29 @@ inline uint32_t mqoLittle16(const unsigned char* b) {
 
 inline uint32_t mqoLittle32(const unsigned char* b) {
     return mqoLittle16(b) | mqoLittle16(b + 2) << 16;
+}
+
+// Where a TGA's pixel rows start: after the 18-byte header, the image ID
+// field (its length at byte 0) and a colour map when byte 1 says there is
+// one (bytes 5-6 entries of byte 7 bits): at most 18 + 255 + 65535 x 32.
+inline size_t mqoTgaPixelOffset(const unsigned char header[18]) {
+    const size_t colourMap =
+        header[1] == 1 ? size_t{mqoLittle16(header + 5)} * ((header[7] + 7u) / 8) : 0;
+    return 18 + header[0] + colourMap;
+}
+
+// Where a BMP's rows start: where bytes 10-13 say (declared), when that lies
+// past the 54 bytes of headers and inside the file's length (editors write
+// longer info headers); else byte 54, as a plain 40-byte info header puts it.
+inline size_t mqoBmpPixelOffset(uint32_t declared, uint32_t length) {
+    return declared >= 54 && declared < length ? declared : 54;
+}
+
+// A square block may be this much larger than its file: a truncated image
+// still loads, but a damaged width cannot make a tiny file claim gigabytes.
+inline bool mqoBlockFitsFile(size_t blockBytes, size_t fileLength) {
+    const size_t slack = 64 * 1024, perFileByte = 16;
+    return blockBytes <= slack || (blockBytes - slack) / perFileByte <= fileLength;
 }
 
 #endif  // MQO_FILE_BYTES_H

@@ -2,14 +2,12 @@
 // top-down rows padded to 4 bytes, 24-bit and 32-bit (with alpha) pixels.
 #include <cstdlib>
 
+#include "mqo/file_bytes.h"
 #include "mqo/image/image_complete.h"
 
 namespace {
 
 const uint32_t BI_RGB = 0, BI_BITFIELDS = 3, BI_ALPHABITFIELDS = 6;
-
-uint32_t le16(const unsigned char* b) { return b[0] | static_cast<uint32_t>(b[1]) << 8; }
-uint32_t le32(const unsigned char* b) { return le16(b) | le16(b + 2) << 16; }
 
 // The byte of a 32-bit little-endian pixel a whole-byte mask selects; -1
 // for any other mask (5-6-5, 10-bit channels: not read).
@@ -32,9 +30,9 @@ bool thirtyTwoBitChannels(const unsigned char* b, size_t size, uint32_t compress
     const bool hasAlphaMask = compression == BI_ALPHABITFIELDS || infoSize >= 56;
     const size_t needed = hasAlphaMask ? 70 : 66;
     if (needed > size) return false;
-    for (int k = 0; k < 3; ++k) channel[k] = maskByte(le32(b + 54 + 4 * k));
-    channel[3] = hasAlphaMask && le32(b + 66) != 0 ? maskByte(le32(b + 66)) : -1;
-    const bool alphaBad = hasAlphaMask && le32(b + 66) != 0 && channel[3] < 0;
+    for (int k = 0; k < 3; ++k) channel[k] = maskByte(mqoLittle32(b + 54 + 4 * k));
+    channel[3] = hasAlphaMask && mqoLittle32(b + 66) != 0 ? maskByte(mqoLittle32(b + 66)) : -1;
+    const bool alphaBad = hasAlphaMask && mqoLittle32(b + 66) != 0 && channel[3] < 0;
     return channel[0] >= 0 && channel[1] >= 0 && channel[2] >= 0 && !alphaBad;
 }
 
@@ -54,10 +52,11 @@ MqoImageStatus mqoDecodeBmpLayout(const unsigned char* b, size_t size, MqoImageL
                                   MqoImage* image) {
     // File header (14) and the 40 bytes every Windows info header begins with.
     if (54 > size || b[0] != 'B' || b[1] != 'M') return MQO_IMAGE_DAMAGED;
-    const uint32_t infoSize = le32(b + 14), depth = le16(b + 28), compression = le32(b + 30);
-    const int32_t width = static_cast<int32_t>(le32(b + 18));
-    const int32_t height = static_cast<int32_t>(le32(b + 22));
-    if (infoSize < 40 || le16(b + 26) != 1) return MQO_IMAGE_UNSUPPORTED;
+    const uint32_t infoSize = mqoLittle32(b + 14), depth = mqoLittle16(b + 28),
+                   compression = mqoLittle32(b + 30);
+    const int32_t width = static_cast<int32_t>(mqoLittle32(b + 18));
+    const int32_t height = static_cast<int32_t>(mqoLittle32(b + 22));
+    if (infoSize < 40 || mqoLittle16(b + 26) != 1) return MQO_IMAGE_UNSUPPORTED;
     MqoRowLayout layout;
     layout.bytesPerPixel = static_cast<int>(depth / 8);
     if (depth == 32) {
@@ -73,7 +72,7 @@ MqoImageStatus mqoDecodeBmpLayout(const unsigned char* b, size_t size, MqoImageL
     layout.width = width;
     layout.height = static_cast<int>(rows);
     layout.topDown = height < 0;
-    layout.offset = le32(b + 10);
+    layout.offset = mqoLittle32(b + 10);
     // Rows are padded to whole 32-bit words; width <= 32767 keeps this small.
     layout.stride = (static_cast<size_t>(width) * depth + 31) / 32 * 4;
     if (!mqoAllocateImage(image, layout.width, layout.height)) return MQO_IMAGE_DAMAGED;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/file_bytes.h"
 #include "mqo/internal.h"
 
 namespace {
@@ -13,10 +14,6 @@ enum FileType { TYPE_BMP, TYPE_TGA, TYPE_PNG, TYPE_JPG };
 
 // Widths from 32768 on would overflow 32-bit byte counts of the block.
 const int WIDEST_IMAGE = 32767;
-// A block may be this much larger than its file: a truncated image still
-// loads, but a damaged width cannot make a tiny file claim gigabytes.
-const size_t BLOCK_SLACK = 64 * 1024;
-const size_t BLOCK_PER_FILE_BYTE = 16;
 
 // Decides the type by the last three characters (name has at least three);
 // anything else is read as BMP and renamed so in place.
@@ -43,11 +40,6 @@ bool readAt(FILE* file, long offset, unsigned char* out, size_t n) {
     return std::fseek(file, offset, SEEK_SET) == 0 && std::fread(out, 1, n, file) == n;
 }
 
-uint32_t little32(const unsigned char* b) {
-    return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-           static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
-}
-
 // What the reader takes from a header: the width (both formats are read as
 // square), the TGA's depth and image type, and where the pixel rows start.
 struct ImageHeader {
@@ -55,30 +47,23 @@ struct ImageHeader {
     long dataOffset = 0;
 };
 
-// The pixel rows follow the 18-byte header, the image ID field (its length
-// at byte 0) and a colour map when byte 1 says there is one (entries of
-// byte 7 bits, as many as bytes 5-6 say).
 bool readTgaHeader(FILE* file, ImageHeader* header) {
     unsigned char b[18] = {};
     bool read = readAt(file, 0, b, 18);
     header->width = b[12] | b[13] << 8;
     header->depth = b[16];
     header->imageType = b[2];
-    long colourMap = b[1] == 1 ? static_cast<long>(b[5] | b[6] << 8) * ((b[7] + 7) / 8) : 0;
-    header->dataOffset = 18 + b[0] + colourMap;
+    header->dataOffset = static_cast<long>(mqoTgaPixelOffset(b));
     return read;
 }
 
-// The pixel rows start where bytes 10-13 say, when that lies past the
-// 54-byte headers and inside the file (editors write longer info headers);
-// anything else is read from byte 54, as a plain 40-byte info header puts it.
 bool readBmpHeader(FILE* file, long length, ImageHeader* header) {
     unsigned char b[12] = {};
     header->dataOffset = 54;
     if (length < 54 || !readAt(file, 10, b, 12)) return false;
-    uint32_t offset = little32(b);
-    if (offset >= 54 && offset < static_cast<uint32_t>(length)) header->dataOffset = offset;
-    header->width = static_cast<int32_t>(little32(b + 8));
+    header->dataOffset =
+        static_cast<long>(mqoBmpPixelOffset(mqoLittle32(b), static_cast<uint32_t>(length)));
+    header->width = static_cast<int32_t>(mqoLittle32(b + 8));
     return true;
 }
 
@@ -150,8 +135,7 @@ unsigned char* mqoDecodeTextureImage(char* texturePath, char* alphaPath, int* si
         if (block == nullptr) {
             size_t bytes =
                 static_cast<size_t>(w) * static_cast<size_t>(w) * 4;  // w <= 32767: no overflow
-            if (bytes > BLOCK_SLACK &&
-                (bytes - BLOCK_SLACK) / BLOCK_PER_FILE_BYTE > static_cast<size_t>(length)) {
+            if (!mqoBlockFitsFile(bytes, static_cast<size_t>(length))) {
                 error = true;
                 width = -1;
                 break;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/file_bytes.h"
 #include "mqo/image/image_complete.h"
 
 namespace {
@@ -73,15 +74,11 @@ MqoImageStatus mqoDecodeTgaLayout(const unsigned char* b, size_t size, MqoImageL
     if (TGA_HEADER > size) return MQO_IMAGE_DAMAGED;
     MqoRowLayout layout;
     if (!layoutFor(b, &layout)) return MQO_IMAGE_UNSUPPORTED;
-    layout.width = b[12] | b[13] << 8;
-    layout.height = b[14] | b[15] << 8;
+    layout.width = static_cast<int>(mqoLittle16(b + 12));
+    layout.height = static_cast<int>(mqoLittle16(b + 14));
     if (!limits->fits(static_cast<uint32_t>(layout.width), static_cast<uint32_t>(layout.height)))
         return MQO_IMAGE_DAMAGED;
-    // Pixels follow the ID field and a colour map, when byte 1 says there
-    // is one (bytes 5-6 entries of byte 7 bits): at most 18 + 255 + 65535 x 32.
-    const size_t colourMap =
-        b[1] == 1 ? static_cast<size_t>(b[5] | b[6] << 8) * ((b[7] + 7) / 8) : 0;
-    const size_t offset = TGA_HEADER + b[0] + colourMap;
+    const size_t offset = mqoTgaPixelOffset(b);
     if (!mqoAllocateImage(image, layout.width, layout.height)) return MQO_IMAGE_DAMAGED;
     image->hasAlpha = layout.channel[3] >= 0;
     if (!copyPixels(b, size, offset, (b[2] & 8) != 0, layout, image)) {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/file_bytes.h"
 #include "mqo/internal.h"
 #include "mqo/read/complete_internal.h"
 #include "mqo/read/reader_internal.h"
@@ -154,8 +155,7 @@ int mqoReadBinaryVertexChunk(MqoStream* stream, float (*vertices)[3], int count)
     for (long long i = 0; vertices != nullptr && i < usable; ++i) {
         for (int k = 0; k < 3; ++k) {
             const unsigned char* b = block + i * 12 + k * 4;
-            uint32_t bits = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-                            static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
+            uint32_t bits = mqoLittle32(b);
             std::memcpy(&vertices[i][k], &bits, 4);
         }
     }
