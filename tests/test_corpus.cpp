@@ -22,11 +22,17 @@
 #include <vector>
 
 #include "mqo/MqoModel.h"
+#include "support/corpus_files.h"
 #include "support/egl_context.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using corpusfiles::has;
+using corpusfiles::Lines;
+using corpusfiles::numbersAfter;
+using corpusfiles::skipBlock;
 
 struct ExpectedObject {
     std::string name;
@@ -35,60 +41,11 @@ struct ExpectedObject {
     int batchCount = 0;
 };
 
-class Lines {
-public:
-    explicit Lines(std::string bytes) : bytes_(std::move(bytes)) {}
-    bool next(std::string& line) {
-        if (pos_ >= bytes_.size()) return false;
-        size_t end = pos_;
-        while (end < bytes_.size() && bytes_[end] != '\n') ++end;
-        if (end < bytes_.size()) ++end;
-        line = bytes_.substr(pos_, end - pos_);
-        // The library's lines are C strings: they end at a NUL byte.
-        line = line.substr(0, std::min(line.size(), std::strlen(line.c_str())));
-        pos_ = end;
-        return true;
-    }
-    std::string take(size_t n) {
-        n = std::min(n, bytes_.size() - pos_);
-        std::string out = bytes_.substr(pos_, n);
-        pos_ += n;
-        return out;
-    }
-
-private:
-    std::string bytes_;
-    size_t pos_ = 0;
-};
-
 std::string firstWord(const std::string& line) {
     std::istringstream in(line);
     std::string w;
     in >> w;
     return w;
-}
-
-bool has(const std::string& line, const char* s) { return line.find(s) != std::string::npos; }
-
-// Numbers inside "key(" ... ")" of a face line.
-std::vector<long> numbersAfter(const std::string& line, const std::string& key) {
-    std::vector<long> out;
-    size_t at = line.find(key);
-    if (at == std::string::npos) return out;
-    std::istringstream in(line.substr(at + key.size()));
-    long v;
-    while (in >> v) out.push_back(v);
-    return out;
-}
-
-void skipToClose(Lines& lines, int depth) {
-    std::string line;
-    while (depth > 0 && lines.next(line)) {
-        if (has(line, "}"))
-            --depth;
-        else if (has(line, "{"))
-            ++depth;
-    }
 }
 
 ExpectedObject readObject(Lines& lines, const std::string& header, int materialCount) {
@@ -119,13 +76,13 @@ ExpectedObject readObject(Lines& lines, const std::string& header, int materialC
             o.vertices.resize(static_cast<size_t>(count) * 3);
             std::memcpy(o.vertices.data(), block.data(),
                         std::min<size_t>(block.size(), o.vertices.size() * 4));
-            skipToClose(lines, 1);
+            skipBlock(lines);
         } else if (w == "face") {
             for (long i = 0; lines.next(line) && !has(line, "}"); ++i) {
                 if (i < count) faceLines.push_back(line);
             }
         } else if (has(line, "{")) {
-            skipToClose(lines, 1);
+            skipBlock(lines);
         }
     }
     const long vertexCount = static_cast<long>(o.vertices.size() / 3);
@@ -133,10 +90,10 @@ ExpectedObject readObject(Lines& lines, const std::string& header, int materialC
     for (const std::string& f : faceLines) {
         long corners = 0;
         std::istringstream(f) >> corners;
-        std::vector<long> m = numbersAfter(f, "M(");
+        std::vector<long> m = numbersAfter<long>(f, "M(");
         if (m.empty() || m[0] < 0 || m[0] >= materials) continue;
         if (corners == 3 || corners == 4) {
-            std::vector<long> v = numbersAfter(f, "V(");
+            std::vector<long> v = numbersAfter<long>(f, "V(");
             if (v.size() < static_cast<size_t>(corners)) continue;
             bool inRange = true;
             for (long c = 0; c < corners; ++c) inRange = inRange && v[c] >= 0 && v[c] < vertexCount;
@@ -157,7 +114,7 @@ std::vector<ExpectedObject> expectedObjects(const std::string& bytes) {
         std::string w = firstWord(line);
         if (w == "Material" && line.rfind("Material", 0) == 0) {
             std::istringstream(line) >> w >> materialCount;
-            skipToClose(lines, 1);
+            skipBlock(lines);
         } else if (w == "Object") {
             objects.push_back(readObject(lines, line, materialCount));
         }
@@ -165,12 +122,10 @@ std::vector<ExpectedObject> expectedObjects(const std::string& bytes) {
     return objects;
 }
 
-fs::path corpusFolder() { return fs::path(MQO_SOURCE_DIR) / ".." / "shared" / "corpus"; }
-
 }  // namespace
 
 TEST(Corpus, EveryDocumentLoadsWithTheTrianglesItDeclares) {
-    fs::path folder = corpusFolder();
+    fs::path folder = corpusfiles::folder();
     if (!fs::is_directory(folder)) GTEST_SKIP() << "no corpus at " << folder;
     EglContext context(64, 64);
     ASSERT_TRUE(context.ok());

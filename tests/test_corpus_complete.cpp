@@ -18,10 +18,16 @@
 #include <vector>
 
 #include "mqo/MqoModel.h"
+#include "support/corpus_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using corpusfiles::has;
+using corpusfiles::Lines;
+using corpusfiles::numbersAfter;
+using corpusfiles::skipBlock;
 
 struct Expected {
     int visible = 15;
@@ -34,48 +40,11 @@ struct Document {
     int materials = 0;
 };
 
-class Lines {
-public:
-    explicit Lines(std::string bytes) : bytes_(std::move(bytes)) {}
-    bool next(std::string& line) {
-        if (pos_ >= bytes_.size()) return false;
-        size_t end = bytes_.find('\n', pos_);
-        end = end == std::string::npos ? bytes_.size() : end + 1;
-        line = bytes_.substr(pos_, end - pos_);
-        line.resize(std::strlen(line.c_str()));  // the library's lines end at a NUL
-        pos_ = end;
-        return true;
-    }
-    void skip(size_t n) { pos_ = std::min(bytes_.size(), pos_ + n); }
-
-private:
-    std::string bytes_;
-    size_t pos_ = 0;
-};
-
-bool has(const std::string& line, const char* s) { return line.find(s) != std::string::npos; }
-
-std::vector<double> numbersAfter(const std::string& line, const std::string& key) {
-    std::vector<double> out;
-    size_t at = line.find(key);
-    if (at == std::string::npos) return out;
-    std::istringstream in(line.substr(at + key.size()));
-    double v;
-    while (in >> v) out.push_back(v);
-    return out;
-}
-
-void skipBlock(Lines& lines) {
-    std::string line;
-    for (int depth = 1; depth > 0 && lines.next(line);)
-        depth += has(line, "}") ? -1 : has(line, "{");
-}
-
 // Triangles of one face line whose corners all lie in the vertex list.
 long faceTriangles(const std::string& face, long vertexCount) {
     long corners = 0;
     std::istringstream(face) >> corners;
-    std::vector<double> v = numbersAfter(face, "V(");
+    std::vector<double> v = numbersAfter<double>(face, "V(");
     v.resize(std::min<size_t>(v.size(), static_cast<size_t>(std::max(corners, 0L))));
     if (corners < 3 || v.size() < 3 || (corners <= 4 && v.size() < static_cast<size_t>(corners))) {
         return 0;
@@ -103,7 +72,7 @@ Expected readObject(Lines& lines, int materials) {
         } else if (word == "BVertex") {
             vertexCount = count;
             lines.next(line);
-            lines.skip(static_cast<size_t>(numbersAfter(line, "[").at(0)));
+            lines.take(static_cast<size_t>(numbersAfter<double>(line, "[").at(0)));
             skipBlock(lines);
         } else if (word == "face") {
             for (long i = 0; lines.next(line) && !has(line, "}"); ++i) {
@@ -114,7 +83,7 @@ Expected readObject(Lines& lines, int materials) {
         }
     }
     for (const std::string& f : faces) {
-        std::vector<double> m = numbersAfter(f, "M(");
+        std::vector<double> m = numbersAfter<double>(f, "M(");
         bool byDefault = materials == 0 || m.empty() || m[0] < 0;
         if (!byDefault && m[0] >= materials) continue;
         o.usesDefault = o.usesDefault || byDefault;
@@ -170,7 +139,7 @@ std::string documentText(const fs::path& file) {
 }  // namespace
 
 TEST(CorpusComplete, EveryDocumentHoldsTheTrianglesItsFacesMirrorsAndMaterialsGive) {
-    fs::path folder = fs::path(MQO_SOURCE_DIR) / ".." / "shared" / "corpus";
+    fs::path folder = corpusfiles::folder();
     if (!fs::is_directory(folder)) GTEST_SKIP() << "no corpus at " << folder;
     std::vector<fs::path> files;
     for (const auto& e : fs::recursive_directory_iterator(folder)) {
