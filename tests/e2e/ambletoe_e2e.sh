@@ -219,19 +219,26 @@ expect_model() {
 
 # Waits until playback has reached the script's final wait: the cube stands
 # still at its starting place (centre of the picture, just above the middle)
-# and two shots 0.7 s apart are identical. Walks and turns change the picture
-# far more often than that.
+# and three shots 0.7 s apart are identical. Walks and turns change the picture
+# far more often than that; but the walk starts where the final wait stands,
+# and its first frames can stay on screen longer than one interval on a busy
+# machine, so a single still interval right after loading proves nothing.
 wait_until_still() {
     local deadline=$(($(date +%s) + $1))
+    shoot "$work/b.rgb"
+    local still=0
     while [ "$(date +%s)" -lt "$deadline" ]; do
         [ -s "$work/status" ] && fail "the program ended by itself"
-        shoot "$work/a.rgb"
+        cp "$work/b.rgb" "$work/a.rgb"
         sleep 0.7
         shoot "$work/b.rgb"
         if cmp -s "$work/a.rgb" "$work/b.rgb"; then
+            still=$((still + 1))
             local r g b
             read -r r g b <<<"$(pixel "$work/b.rgb" 320 220)"
-            [ "$r" -ge 60 ] && [ "$b" -le 30 ] && return 0
+            [ "$still" -ge 2 ] && [ "$r" -ge 60 ] && [ "$b" -le 30 ] && return 0
+        else
+            still=0
         fi
     done
     fail "the picture never came to rest with the cube in the middle within $1 s"
