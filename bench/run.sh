@@ -21,6 +21,8 @@ echo "== texture decoding, complete profile (Ex) against plain libspng / TurboJP
 "$build/bench/bench_images" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 echo "== the character's 150 frames"
 EGL_PLATFORM=surfaceless "$build/bench/bench_frames" "$build/app/vindle"
+echo "== the GL stage of the 150 frames alone, in a fresh process per run"
+EGL_PLATFORM=surfaceless "$build/bench/bench_gl_stage" "$build/app/vindle" 7
 echo "== the same with $hugepages, as scripts/run.sh starts ambletoe"
 GLIBC_TUNABLES="$hugepages" EGL_PLATFORM=surfaceless "$build/bench/bench_frames" "$build/app/vindle"
 
