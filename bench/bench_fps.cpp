@@ -15,8 +15,11 @@
 #include "app/platform.h"
 #include "app/playback.h"
 #include "app/viewer.h"
+#include "bench/bench_support.h"
 
 namespace {
+
+using benchsupport::median;
 
 using Clock = std::chrono::steady_clock;
 const int kFramesPerRun = 600;
@@ -26,11 +29,6 @@ int frameInRun = 0, run = 0;
 bool drawCharacter = true;
 Clock::time_point runStart;
 std::vector<double> characterFps, clearFps;
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 void clearAndSwap() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -18,11 +18,13 @@
 #include <thread>
 #include <vector>
 
-#include "app/motions.h"
+#include "bench/bench_support.h"
 #include "mqo/MqoModel.h"
 #include "support/egl_context.h"
 
 namespace {
+
+using benchsupport::median;
 
 using Clock = std::chrono::steady_clock;
 double secondsSince(Clock::time_point start) {
@@ -90,14 +92,6 @@ int __wrap_mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char a
 
 namespace {
 
-std::vector<std::string> framePaths(const std::string& dir) {
-    std::vector<std::string> paths;
-    for (int m = 0; m < ambletoe::kMotionCount; ++m)
-        for (int f = 0; f < ambletoe::kMotions[m].frames; ++f)
-            paths.push_back(ambletoe::frameFilePath(dir, m, f));
-    return paths;
-}
-
 std::vector<std::string> allFiles(const std::string& dir) {
     std::vector<std::string> files;
     if (DIR* d = opendir(dir.c_str())) {
@@ -151,11 +145,6 @@ void freeAll(std::vector<MeshModel*>& models) {
     models.clear();
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 long residentKiB() {
     long pages = 0, resident = 0;
     if (FILE* f = std::fopen("/proc/self/statm", "r")) {
@@ -169,7 +158,7 @@ long residentKiB() {
 
 int main(int argc, char** argv) {
     std::string dir = argc > 1 ? argv[1] : MQO_BENCH_VINDLE;
-    std::vector<std::string> paths = framePaths(dir);
+    std::vector<std::string> paths = benchsupport::characterFramePaths(dir);
     std::vector<std::string> files = allFiles(dir);
     const int runs = 7;
 

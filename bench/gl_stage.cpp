@@ -18,11 +18,13 @@
 #include <thread>
 #include <vector>
 
-#include "app/motions.h"
+#include "bench/bench_support.h"
 #include "mqo/MqoModel.h"
 #include "support/egl_context.h"
 
 namespace {
+
+using benchsupport::median;
 
 using Clock = std::chrono::steady_clock;
 double msSince(Clock::time_point start) {
@@ -45,10 +47,7 @@ void APIENTRY timedBufferData(GLenum target, GLsizeiptrARB size, const void* dat
 
 // One run, in the child: false when a frame did not load.
 bool measure(const std::string& dir, Figures* out) {
-    std::vector<std::string> paths;
-    for (int m = 0; m < ambletoe::kMotionCount; ++m)
-        for (int f = 0; f < ambletoe::kMotions[m].frames; ++f)
-            paths.push_back(ambletoe::frameFilePath(dir, m, f));
+    std::vector<std::string> paths = benchsupport::characterFramePaths(dir);
     EglContext context(640, 480);
     mqoInitLibrary();
     if (vboSupported) {
@@ -74,11 +73,6 @@ bool measure(const std::string& dir, Figures* out) {
     out->stage = msSince(start);
     out->buffer = bufferMs;
     return read;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 }  // namespace

@@ -16,7 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
+
 namespace {
+
+using benchsupport::median;
 
 using Clock = std::chrono::steady_clock;
 
@@ -50,11 +54,6 @@ bool timeOneRun(const char* program, double* loading, double* done) {
     waitpid(child, nullptr, 0);
     close(terminal);
     return *loading >= 0 && *done >= 0;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 }  // namespace
