@@ -198,6 +198,15 @@ MeshModel* mqoLoadModel(const char* path, double scale);
 //   at most 65536 entries looked at, 256 MiB for the document, 64 MiB a texture.
 // - UTF8_NAMES: object names not in UTF-8 converted from CP932 (kept when they
 //   do not convert); texture names tried as written, then as UTF-8.
+// - MANY_OBJECTS: every Object chunk is built, past the 49 of objects[]: the
+//   rest go to extraObjects (see MeshModel), with no object-limit message.
+// - QUOTED_NAMES: an object name is the whole quoted text, spaces included,
+//   without its quotes.
+// - FACET_SMOOTHING: a corner's normal is the normalised sum of the normals of
+//   the faces at its vertex within facet degrees of its own face; shading 0
+//   gives every corner its face's normal.
+// - TEXTURE_SEARCH: a texture not found by its name is looked for by its last
+//   component beside the document (and beside a package).
 #define MQO_FEATURE_PNG_JPEG 0x01u
 #define MQO_FEATURE_IMAGE_LAYOUT 0x02u
 #define MQO_FEATURE_UNMATERIALED 0x04u
@@ -206,7 +215,11 @@ MeshModel* mqoLoadModel(const char* path, double scale);
 #define MQO_FEATURE_POLYGONS 0x20u
 #define MQO_FEATURE_MQOZ 0x40u
 #define MQO_FEATURE_UTF8_NAMES 0x80u
-#define MQO_FEATURE_ALL 0xFFu
+#define MQO_FEATURE_MANY_OBJECTS 0x100u
+#define MQO_FEATURE_QUOTED_NAMES 0x200u
+#define MQO_FEATURE_FACET_SMOOTHING 0x400u
+#define MQO_FEATURE_TEXTURE_SEARCH 0x800u
+#define MQO_FEATURE_ALL 0xFFFu
 
 typedef struct MqoLoadOptions {
     uint32_t features;  // MQO_FEATURE_* bits; 0 = the exact subset
