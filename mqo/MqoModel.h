@@ -80,10 +80,18 @@ typedef struct MeshObject {
 enum { MQO_MAX_OBJECTS = 50 };  // slots per model; at most 49 are counted
 
 // One model. Always allocated in arrays by mqoAllocModels.
+// - objects[] and objectCount are as they always were: at most 49 objects.
+//   A load with MQO_FEATURE_MANY_OBJECTS puts the objects past the 49th in
+//   extraObjects, in document order, instead of dropping them; every other
+//   load leaves extraObjectCount 0 and extraObjects null.
+// - Code that walks only objects[] sees the first 49 of such a model; to
+//   see every object use mqoModelObjectCount and mqoModelObject.
 typedef struct MeshModel {
     uint8_t alpha;        // model opacity 0..255 given at load time
     int32_t objectCount;  // 0..49 objects in use
     MeshObject objects[MQO_MAX_OBJECTS];
+    int32_t extraObjectCount;  // objects in extraObjects
+    MeshObject* extraObjects;  // owned; objects 49, 50, ... of the model
 } MeshModel;
 
 MQO_STATIC_ASSERT(sizeof(TexturedVertex) == 32, "textured vertex stride is 32 bytes");
@@ -127,6 +135,7 @@ MeshModel* mqoAllocModels(int n);
 //   the array. Batches with vertexCount <= 0 are passed over untouched.
 // - A slot that counts 49 objects also has its fiftieth (uncounted) object
 //   released, so an object built beyond the limit does not leak.
+// - The extra objects are released and their array freed (extraObjectCount 0).
 // - Released twice, a range does nothing more. Textures are not touched.
 void mqoReleaseModelSlots(MeshModel* models, int start, int n);
 
@@ -136,6 +145,13 @@ void mqoFreeModels(MeshModel* models, int n);
 
 // mqoFreeModels(model, 1).
 void mqoFreeModel(MeshModel* model);
+
+// Every object of a model: objectCount + extraObjectCount; 0 for null.
+int mqoModelObjectCount(const MeshModel* model);
+
+// Object index of a model, counting objects[] first, then extraObjects.
+// Null when model is null or index is outside 0 .. mqoModelObjectCount - 1.
+MeshObject* mqoModelObject(MeshModel* model, int index);
 
 // ---------------------------------------------------------------------------
 // Texture pool and image reader
@@ -200,6 +216,9 @@ MeshModel* mqoLoadModel(const char* path, double scale);
 //   do not convert); texture names tried as written, then as UTF-8.
 // - MANY_OBJECTS: every Object chunk is built, past the 49 of objects[]: the
 //   rest go to extraObjects (see MeshModel), with no object-limit message.
+//   Each chunk takes at least its "Object" line, so the count is bounded by
+//   the file's size; when memory for the extra objects runs out they are
+//   dropped (the first 49 stay).
 // - QUOTED_NAMES: an object name is the whole quoted text, spaces included,
 //   without its quotes.
 // - FACET_SMOOTHING: a corner's normal is the normalised sum of the normals of

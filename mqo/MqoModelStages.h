@@ -128,7 +128,8 @@ typedef struct MqoStream MqoStream;
 // - Inside an Object chunk, a line that opens a block ("{") of an unknown kind
 //   (vertexattr, ...) opens a nested block that is skipped to its own "}";
 //   likewise after a binary vertex block.
-// - Object chunks beyond the 50th are read and dropped.
+// - Object chunks beyond the 50th are read and dropped (kept, in the
+//   parse's extraObjects, with MQO_FEATURE_MANY_OBJECTS).
 // - A texture path (directory + name) that does not fit in 255 characters is
 //   not passed to the pool: the read-error message is printed and the
 //   material's texture is -1, as for a missing file.
@@ -248,6 +249,10 @@ typedef struct MqoParsedModel {
     int32_t objectCount;
     MqoStagedObject objects[MQO_MAX_OBJECTS];
     char package[MQO_POOL_PATH_SIZE];  // the .mqoz read from (its textures' source); "" for a file
+    // With MQO_FEATURE_MANY_OBJECTS: the objects past the 50 of objects[]
+    // (owned; null and 0 otherwise).
+    MqoStagedObject* extraObjects;
+    int32_t extraObjectCount;
 } MqoParsedModel;
 
 // Builds objects into staged (objectCount entries), as mqoBuildObjects would

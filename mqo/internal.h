@@ -106,6 +106,12 @@ bool mqoBuffersUsable();
 // batch array; the object keeps its name and flags with no batches.
 void mqoReleaseObject(MeshObject* object);
 
+// mqoRealiseObjects without the object limit: objects fill model's objects[]
+// up to 49, then go on into its extra objects. Objects that memory cannot
+// hold are discarded.
+void mqoRealiseAllObjects(MeshModel* model, MqoStagedObject* staged, int count,
+                          const MaterialEntry* materials);
+
 // mqoSetTexturePool for a request read as source says; a null source (or
 // one with no image feature) is mqoSetTexturePool exactly.
 int mqoRequestTexture(char* texturePath, char* alphaPath, unsigned char alpha,

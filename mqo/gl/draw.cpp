@@ -151,6 +151,10 @@ void mqoDrawModelSlot(MeshModel* models, int index) {
         if (model.objects[j].visible == 0) continue;
         drawObject(model.objects[j], alphaFactor);
     }
+    for (int j = 0; model.extraObjects != nullptr && j < model.extraObjectCount; ++j) {
+        if (model.extraObjects[j].visible == 0) continue;
+        drawObject(model.extraObjects[j], alphaFactor);
+    }
 
     glFrontFace(static_cast<GLenum>(savedFrontFace));
     glPopMatrix();

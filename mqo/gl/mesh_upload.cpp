@@ -1,5 +1,6 @@
 // MqoModel: the GL side of the mesh builder: staged objects appended to a
 // model slot, their batches uploaded into buffer objects, the object limit.
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +24,24 @@ void uploadBatch(MaterialBatch* batch) {
         GL_STATIC_DRAW_ARB);
 }
 
+// Takes a staged object into target: texture names, then uploads. False
+// (target holding the header alone) for an object that was not built.
+bool takeObject(MeshObject* target, MqoStagedObject* staged, const MaterialEntry* materials) {
+    *target = staged->object;
+    bool built = staged->state == MQO_STAGED_BUILT;
+    std::memset(staged, 0, sizeof *staged);
+    if (!built) return false;
+    for (int k = 0; k < target->batchCount; ++k) {
+        MaterialBatch* batch = &target->batches[k];
+        if (batch->vertexCount <= 0) continue;
+        if (batch->hasTexture && materials != nullptr) {
+            batch->textureName = static_cast<uint32_t>(materials[k].textureId);
+        }
+        uploadBatch(batch);
+    }
+    return true;
+}
+
 // Appends one staged object to model's next slot, as the slot would have
 // been built in place: uploads, then the object limit.
 void realiseObject(MeshModel* model, MqoStagedObject* staged, const MaterialEntry* materials) {
@@ -32,18 +51,7 @@ void realiseObject(MeshModel* model, MqoStagedObject* staged, const MaterialEntr
         return;
     }
     MeshObject* target = &model->objects[model->objectCount];
-    *target = staged->object;
-    bool built = staged->state == MQO_STAGED_BUILT;
-    std::memset(staged, 0, sizeof *staged);
-    if (!built) return;
-    for (int k = 0; k < target->batchCount; ++k) {
-        MaterialBatch* batch = &target->batches[k];
-        if (batch->vertexCount <= 0) continue;
-        if (batch->hasTexture && materials != nullptr) {
-            batch->textureName = static_cast<uint32_t>(materials[k].textureId);
-        }
-        uploadBatch(batch);
-    }
+    if (!takeObject(target, staged, materials)) return;
     model->objectCount += 1;
     if (model->objectCount >= MQO_MAX_OBJECTS) {
         std::printf(MQO_MSG_OBJECT_LIMIT, model->objectCount);
@@ -57,6 +65,39 @@ void realiseObject(MeshModel* model, MqoStagedObject* staged, const MaterialEntr
 void mqoRealiseObjects(MeshModel* model, MqoStagedObject* staged, int count,
                        const MaterialEntry* materials) {
     for (int i = 0; i < count; ++i) realiseObject(model, &staged[i], materials);
+}
+
+void mqoRealiseAllObjects(MeshModel* model, MqoStagedObject* staged, int count,
+                          const MaterialEntry* materials) {
+    int i = 0;
+    if (model->objectCount < 0 || model->objectCount >= MQO_MAX_OBJECTS) {
+        while (i < count) mqoDiscardStagedObject(&staged[i++]);  // a damaged record
+        return;
+    }
+    while (i < count && model->objectCount < MQO_MAX_OBJECTS - 1) {
+        realiseObject(model, &staged[i++], materials);
+    }
+    if (i >= count) return;
+    int have = model->extraObjectCount;
+    // Both counts are bounded by the objects the documents read could hold;
+    // realloc is asked for no more than their sum.
+    if (count - i > INT_MAX - have) {
+        while (i < count) mqoDiscardStagedObject(&staged[i++]);
+        return;
+    }
+    size_t room = static_cast<size_t>(have + (count - i));
+    auto* grown =
+        static_cast<MeshObject*>(std::realloc(model->extraObjects, room * sizeof(MeshObject)));
+    if (grown == nullptr) {
+        while (i < count) mqoDiscardStagedObject(&staged[i++]);  // dropped: out of memory
+        return;
+    }
+    model->extraObjects = grown;
+    for (; i < count; ++i) {
+        if (staged[i].state == MQO_STAGED_NONE) continue;
+        MeshObject* target = &grown[model->extraObjectCount];
+        if (takeObject(target, &staged[i], materials)) model->extraObjectCount += 1;
+    }
 }
 
 void mqoBuildObject(ObjectEntry* object, MeshModel* model, float (*vertexNormals)[3],

@@ -13,7 +13,13 @@ void mqoRealiseDocument(MeshModel* model, MqoParsedModel* parsed) {
                                parsed->package[0] != '\0' ? parsed->package : nullptr};
     mqoResolveTextures(parsed->directory, parsed->directoryFits != 0, parsed->materials,
                        parsed->materialCount, parsed->alpha, &source);
-    mqoRealiseObjects(model, parsed->objects, parsed->objectCount, parsed->materials);
+    if (parsed->features & MQO_FEATURE_MANY_OBJECTS) {
+        mqoRealiseAllObjects(model, parsed->objects, parsed->objectCount, parsed->materials);
+        mqoRealiseAllObjects(model, parsed->extraObjects, parsed->extraObjectCount,
+                             parsed->materials);
+    } else {
+        mqoRealiseObjects(model, parsed->objects, parsed->objectCount, parsed->materials);
+    }
     mqoReleaseParsedModel(parsed);
 }
 

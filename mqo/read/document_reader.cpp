@@ -5,6 +5,7 @@
 // fill (one entry per remaining byte, one binary vertex per 12), so a short
 // file cannot make the reader allocate much more than its own size. Lines
 // beyond a count are read and ignored.
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -255,14 +256,41 @@ void mqoReadObjectLines(MqoStream* stream, ObjectEntry* object, MqoObjectExtras*
 
 namespace {
 
-// The parse records of one document while it is read.
+// The parse records of one document while it is read. objects is the fixed
+// table, or with MQO_FEATURE_MANY_OBJECTS a larger heap copy of it once the
+// table is full.
 struct DocumentRecords {
-    ObjectEntry objects[kObjectTableSize];
+    ObjectEntry table[kObjectTableSize];
+    ObjectEntry* objects;
+    int objectRoom;
     int objectCount;
     MaterialEntry* materials;
     int materialCount;
     uint32_t features;
 };
+
+// The next object entry, growing the table when many objects are read;
+// null when the chunk is to be read and dropped.
+ObjectEntry* nextObject(DocumentRecords* records, MqoStream* stream) {
+    if (records->objectCount < records->objectRoom) return &records->objects[records->objectCount];
+    if ((records->features & MQO_FEATURE_MANY_OBJECTS) == 0) return nullptr;
+    // Every further chunk takes at least its "Object" line, so the rest of
+    // the file bounds the room needed; doubling keeps the copies linear.
+    long long room = 2LL * records->objectRoom;
+    long long most = records->objectCount + mqoStreamRemaining(stream) / 6 + 1;
+    if (room > most) room = most;
+    if (room > INT_MAX / static_cast<long long>(sizeof(ObjectEntry))) return nullptr;
+    auto* grown =
+        static_cast<ObjectEntry*>(std::malloc(static_cast<size_t>(room) * sizeof(ObjectEntry)));
+    if (grown == nullptr) return nullptr;
+    std::memcpy(grown, records->objects, records->objectCount * sizeof(ObjectEntry));
+    std::memset(grown + records->objectCount, 0,
+                static_cast<size_t>(room - records->objectCount) * sizeof(ObjectEntry));
+    if (records->objects != records->table) std::free(records->objects);
+    records->objects = grown;
+    records->objectRoom = static_cast<int>(room);
+    return &grown[records->objectCount];
+}
 
 // One line of the document level: it may start a Material chunk and then,
 // tested on the same line, an Object chunk.
@@ -280,9 +308,14 @@ void readDocumentLine(MqoStream* stream, const char* line, DocumentRecords* reco
         // Chunks beyond the table are read and dropped.
         ObjectEntry spare;
         std::memset(&spare, 0, sizeof spare);
-        bool fits = records->objectCount < kObjectTableSize;
-        ObjectEntry* object = fits ? &records->objects[records->objectCount] : &spare;
-        mqoScanObjectName(line, object->name);
+        ObjectEntry* next = nextObject(records, stream);
+        bool fits = next != nullptr;
+        ObjectEntry* object = fits ? next : &spare;
+        if (records->features & MQO_FEATURE_QUOTED_NAMES) {
+            mqoScanQuotedObjectName(line, object->name);
+        } else {
+            mqoScanObjectName(line, object->name);
+        }
         mqoReadObjectChunkEx(stream, object, records->features);
         if (fits) {
             ++records->objectCount;
@@ -290,6 +323,26 @@ void readDocumentLine(MqoStream* stream, const char* line, DocumentRecords* reco
             freeObjectLists(&spare);
         }
     }
+}
+
+// Builds the objects read into parsed: the first table's worth into its
+// objects, the rest (many objects only) into its extra objects. When memory
+// for those runs out they are dropped.
+void stageDocument(MqoParsedModel* parsed, DocumentRecords* records, double scale,
+                   unsigned char alpha) {
+    int first = records->objectCount < kObjectTableSize ? records->objectCount : kObjectTableSize;
+    mqoStageObjects(parsed->objects, records->objects, first, records->materials,
+                    records->materialCount, scale, alpha);
+    parsed->objectCount = first;
+    int more = records->objectCount - first;
+    if (more <= 0) return;
+    // calloc refuses a product that overflows.
+    parsed->extraObjects = static_cast<MqoStagedObject*>(
+        std::calloc(static_cast<size_t>(more), sizeof(MqoStagedObject)));
+    if (parsed->extraObjects == nullptr) return;
+    mqoStageObjects(parsed->extraObjects, records->objects + first, more, records->materials,
+                    records->materialCount, scale, alpha);
+    parsed->extraObjectCount = more;
 }
 
 }  // namespace
@@ -311,6 +364,8 @@ int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha, uint
     // The parse records live only until the objects are built from them.
     DocumentRecords records;
     std::memset(&records, 0, sizeof records);
+    records.objects = records.table;
+    records.objectRoom = kObjectTableSize;
     records.features = parsed->features;
     while (const char* read = mqoReadLine(stream)) {
         // The chunks read on, and the Object test still runs on this line.
@@ -326,19 +381,24 @@ int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha, uint
     }
 
     if (!packaged) parsed->directoryFits = mqoDirectoryOf(path, parsed->directory);
-    mqoStageObjects(parsed->objects, records.objects, records.objectCount, records.materials,
-                    records.materialCount, scale, alpha);
-    parsed->objectCount = records.objectCount;
+    stageDocument(parsed, &records, scale, alpha);
     if ((features & MQO_FEATURE_UTF8_NAMES) != 0) mqoConvertObjectNames(parsed);
     parsed->materials = records.materials;
     parsed->materialCount = records.materialCount;
     for (int i = 0; i < records.objectCount; ++i) freeObjectLists(&records.objects[i]);
+    if (records.objects != records.table) std::free(records.objects);
     return 1;
 }
 
 void mqoReleaseParsedModel(MqoParsedModel* parsed) {
     if (parsed == nullptr) return;
     for (int i = 0; i < parsed->objectCount; ++i) mqoDiscardStagedObject(&parsed->objects[i]);
+    for (int i = 0; i < parsed->extraObjectCount; ++i) {
+        mqoDiscardStagedObject(&parsed->extraObjects[i]);
+    }
+    std::free(parsed->extraObjects);
+    parsed->extraObjects = nullptr;
+    parsed->extraObjectCount = 0;
     std::free(parsed->materials);
     parsed->materials = nullptr;
     parsed->materialCount = 0;

@@ -76,18 +76,26 @@ size_t cutAtBoundary(const char* text, size_t length, size_t most) {
 
 bool mqoIsUtf8(const char* text) { return isUtf8(text, std::strlen(text)); }
 
+namespace {
+
+void convertName(char* name) {
+    const size_t length = strnlen(name, 255);
+    if (isUtf8(name, length)) return;
+    // No CP932 character is longer than 3 bytes in UTF-8 nor shorter than
+    // 1 byte as written, so 255 bytes give at most 765.
+    char converted[3 * 255 + 1];
+    if (!cp932ToUtf8(name, length, converted, sizeof converted, length == 255)) return;
+    const size_t kept = cutAtBoundary(converted, std::strlen(converted), 255);
+    std::memcpy(name, converted, kept);
+    name[kept] = '\0';
+}
+
+}  // namespace
+
 void mqoConvertObjectNames(MqoParsedModel* parsed) {
-    for (int i = 0; i < parsed->objectCount; ++i) {
-        char* name = parsed->objects[i].object.name;
-        const size_t length = strnlen(name, 255);
-        if (isUtf8(name, length)) continue;
-        // No CP932 character is longer than 3 bytes in UTF-8 nor shorter than
-        // 1 byte as written, so 255 bytes give at most 765.
-        char converted[3 * 255 + 1];
-        if (!cp932ToUtf8(name, length, converted, sizeof converted, length == 255)) continue;
-        const size_t kept = cutAtBoundary(converted, std::strlen(converted), 255);
-        std::memcpy(name, converted, kept);
-        name[kept] = '\0';
+    for (int i = 0; i < parsed->objectCount; ++i) convertName(parsed->objects[i].object.name);
+    for (int i = 0; i < parsed->extraObjectCount; ++i) {
+        convertName(parsed->extraObjects[i].object.name);
     }
 }
 

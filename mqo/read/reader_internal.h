@@ -56,6 +56,16 @@ MqoStream* mqoOpenPackageDocument(const char* package, MqoParsedModel* parsed);
 // name that does not convert stays as written.
 void mqoConvertObjectNames(MqoParsedModel* parsed);
 
+// ---- quoted names (quoted_name.cpp) ----
+
+// An Object line's name as the complete profile reads it: after "Object"
+// and blanks, the text between a double quote and the next one, spaces
+// included, without the quotes; a name without quotes (or without its
+// closing quote) is the first word, as "Object %s" reads it, less an opening
+// quote. Cut to 255 bytes. Returns 1 when a name was read, else 0 with name
+// untouched (a line that does not begin with "Object").
+int mqoScanQuotedObjectName(const char* line, char name[256]);
+
 // ---- scan patterns (document_patterns.cpp); each returns sscanf's result ----
 
 int mqoScanMaterialCount(const char* line, int* count);   // "Material %d"

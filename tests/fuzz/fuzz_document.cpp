@@ -38,8 +38,9 @@ bool makeFolder() {
 
 void checkModel(const MeshModel* m) {
     if (m->objectCount < 0 || m->objectCount > 49) abort();
-    for (int i = 0; i < m->objectCount; ++i) {
-        const MeshObject& o = m->objects[i];
+    if (m->extraObjectCount > 0 && m->objectCount != 49) abort();
+    for (int i = 0; i < mqoModelObjectCount(m); ++i) {
+        const MeshObject& o = *mqoModelObject(const_cast<MeshModel*>(m), i);
         if (o.batchCount < 0 || (o.batchCount > 0) != (o.batches != nullptr)) abort();
         if (std::memchr(o.name, '\0', sizeof o.name) == nullptr) abort();
         for (int k = 0; k < o.batchCount; ++k) {

@@ -1,5 +1,5 @@
 // The invariants a parse leaves in its staged objects, checked by the parse
-// fuzz targets: at most 50 objects, names terminated, every non-empty batch
+// fuzz targets: at most 50 objects before the extra ones, names terminated, every non-empty batch
 // holding an array, and no GL names before the GL stage. Aborts otherwise.
 #ifndef MQO_TESTS_FUZZ_STAGED_CHECKS_H
 #define MQO_TESTS_FUZZ_STAGED_CHECKS_H
@@ -15,8 +15,15 @@
 inline void checkStaged(const MqoParsedModel& parsed) {
     if (parsed.objectCount < 0 || parsed.objectCount > MQO_MAX_OBJECTS) std::abort();
     if ((parsed.materialCount > 0) != (parsed.materials != nullptr)) std::abort();
-    for (int i = 0; i < parsed.objectCount; ++i) {
-        const MqoStagedObject& s = parsed.objects[i];
+    if (parsed.extraObjectCount < 0 ||
+        (parsed.extraObjectCount > 0) != (parsed.extraObjects != nullptr))
+        std::abort();
+    if (parsed.extraObjectCount > 0 && parsed.objectCount != MQO_MAX_OBJECTS) std::abort();
+    const int total = parsed.objectCount + parsed.extraObjectCount;
+    for (int i = 0; i < total; ++i) {
+        const MqoStagedObject& s = i < parsed.objectCount
+                                       ? parsed.objects[i]
+                                       : parsed.extraObjects[i - parsed.objectCount];
         if (s.state < MQO_STAGED_NONE || s.state > MQO_STAGED_BUILT) std::abort();
         const MeshObject& o = s.object;
         if (std::memchr(o.name, '\0', sizeof o.name) == nullptr) std::abort();
@@ -35,6 +42,7 @@ inline void checkStaged(const MqoParsedModel& parsed) {
 inline void releaseChecked(MqoParsedModel* parsed) {
     mqoReleaseParsedModel(parsed);
     if (parsed->objectCount != 0 || parsed->materials != nullptr) std::abort();
+    if (parsed->extraObjectCount != 0 || parsed->extraObjects != nullptr) std::abort();
 }
 
 // One fuzz input: the bytes written as a document in a memory-backed folder

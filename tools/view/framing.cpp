@@ -43,9 +43,10 @@ ModelSummary summariseModel(const MeshModel* model) {
     s.objects = 0;
     s.triangles = 0;
     if (model == nullptr) return s;
-    s.objects = model->objectCount;
-    for (int32_t o = 0; o < model->objectCount && o < MQO_MAX_OBJECTS; ++o) {
-        const MeshObject& object = model->objects[o];
+    MeshModel* all = const_cast<MeshModel*>(model);
+    s.objects = mqoModelObjectCount(all);
+    for (int32_t o = 0; o < s.objects; ++o) {
+        const MeshObject& object = *mqoModelObject(all, o);
         if (!object.visible || object.batches == nullptr) continue;
         for (int32_t b = 0; b < object.batchCount; ++b) summariseBatch(&s, object.batches[b]);
     }
