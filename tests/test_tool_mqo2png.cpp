@@ -11,6 +11,7 @@
 
 #include "support/corpus_files.h"
 #include "support/temp_dir.h"
+#include "support/zip_files.h"
 
 namespace {
 
@@ -120,6 +121,20 @@ TEST(Mqo2Png, BatchGoesOnPastBadFilesAndFailsAtTheEnd) {
     EXPECT_NE(run.out.find("3/3 "), std::string::npos) << run.out;
     EXPECT_EQ(readPng(dir.file("out/good.png")).width, 32);
     EXPECT_FALSE(std::filesystem::exists(dir.file("out/text.png")));
+}
+
+TEST(Mqo2Png, ExactReadingOfAPackageSaysToDropExact) {
+    testsupport::TempDir dir("mqo2png");
+    const std::string package = dir.file("t.mqoz");
+    ASSERT_TRUE(zipfiles::write(package, {{"t.mqo", std::string(kTetrahedron)}}));
+    Outcome exact = mqo2png(dir, "--exact " + package + " " + dir.file("exact.png"));
+    EXPECT_EQ(exact.status, 1);
+    EXPECT_EQ(exact.err, "mqo2png: " + package +
+                             ": a .mqoz package needs the complete reading (drop --exact)\n");
+    // The advice holds: without --exact the package is drawn.
+    Outcome complete = mqo2png(dir, package + " " + dir.file("complete.png"));
+    EXPECT_EQ(complete.status, 0) << complete.err;
+    EXPECT_GT(readPng(dir.file("complete.png")).covered(), 0.08);
 }
 
 TEST(Mqo2Png, UsageMistakesExitTwoAndHelpExitsZero) {

@@ -28,7 +28,7 @@ bool render(Offscreen& target, const Options& options, const std::string& input,
             const std::string& output) {
     DocumentCheck check = checkDocument(input, !options.exact);
     if (!check.ok) {
-        complain(input, check.error);
+        complain(input, check.error + (check.needsCompleteReading ? " (drop --exact)" : ""));
         return false;
     }
     if (!check.warning.empty()) complain(input, "warning: " + check.warning);
