@@ -14,10 +14,9 @@
 #include "view/framing.h"
 #include "view/offscreen.h"
 #include "view/png_file.h"
+#include "view/see_through.h"
 
 namespace {
-
-const float kTransparent[4] = {0, 0, 0, 0};
 
 void complain(const std::string& path, const std::string& what) {
     std::fprintf(stderr, "mqo2png: %s: %s\n", path.c_str(), what.c_str());
@@ -43,8 +42,7 @@ bool render(Offscreen& target, const Options& options, const std::string& input,
     Camera camera;
     camera.yaw = options.yaw;
     camera.pitch = options.pitch;
-    drawFramed(model, summary, camera, target.size(), target.size(), kTransparent);
-    std::vector<unsigned char> pixels = target.readRgba();
+    std::vector<unsigned char> pixels = drawSeeThrough(target, model, summary, camera);
     mqoFreeModel(model);
     // Each document's textures go with it: a batch would fill the pool.
     mqoReleaseTexturePool();
