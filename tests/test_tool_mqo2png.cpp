@@ -216,6 +216,32 @@ TEST(Mqo2Png, TranslucentPicturesComposeAsDrawingOverTheBackground) {
     }
 }
 
+TEST(Mqo2Png, BatchNamesTwinDocumentsApartAndSaysSo) {
+    testsupport::TempDir dir("mqo2png");
+    std::filesystem::create_directories(dir.file("a"));
+    std::filesystem::create_directories(dir.file("b"));
+    ASSERT_TRUE(testsupport::writeFile(dir.file("a/test.mqo"), std::string(kTetrahedron)));
+    ASSERT_TRUE(testsupport::writeFile(dir.file("b/test.mqo"), halfTetrahedron()));
+    ASSERT_TRUE(testsupport::writeFile(dir.file("test-2.mqo"), std::string(kTetrahedron)));
+    const std::string out = dir.file("out");
+    Outcome run = mqo2png(dir, "-s 32 --out-dir " + out + " " + dir.file("a/test.mqo") + " " +
+                                   dir.file("b/test.mqo") + " " + dir.file("test-2.mqo"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    // The second twin takes the next number, the document of that name the one after.
+    EXPECT_NE(run.err.find("b/test.mqo: written as " + out + "/test-2.png, since " + out +
+                           "/test.png is the picture of " + dir.file("a/test.mqo")),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("test-2.mqo: written as " + out + "/test-2-2.png"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
+    Picture first = readPng(out + "/test.png"), second = readPng(out + "/test-2.png");
+    EXPECT_EQ(readPng(out + "/test-2-2.png").width, 32);
+    ASSERT_EQ(first.width, 32);
+    ASSERT_EQ(second.width, 32);
+    EXPECT_NE(first.rgba, second.rgba) << "one document's picture written twice";
+}
+
 TEST(Mqo2Png, ExactReadingOfAPackageSaysToDropExact) {
     testsupport::TempDir dir("mqo2png");
     const std::string package = dir.file("t.mqoz");

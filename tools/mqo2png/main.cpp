@@ -10,6 +10,7 @@
 
 #include "mqo/MqoModel.h"
 #include "mqo2png/options.h"
+#include "mqo2png/picture_names.h"
 #include "view/document_check.h"
 #include "view/framing.h"
 #include "view/offscreen.h"
@@ -52,14 +53,6 @@ bool render(Offscreen& target, const Options& options, const std::string& input,
         return false;
     }
     return true;
-}
-
-std::string pictureName(const std::string& dir, const std::string& input) {
-    size_t slash = input.find_last_of('/');
-    std::string base = slash == std::string::npos ? input : input.substr(slash + 1);
-    size_t dot = base.find_last_of('.');
-    if (dot != std::string::npos && dot > 0) base.resize(dot);
-    return dir + (dir.back() == '/' ? "" : "/") + base + ".png";
 }
 
 void showProgress(bool terminal, size_t done, size_t total, const std::string& name) {
@@ -105,12 +98,19 @@ int main(int argc, char** argv) {
     } else {
         const bool terminal = isatty(STDOUT_FILENO) == 1;
         const size_t total = options.inputs.size();
+        PictureNames names;
         for (size_t i = 0; i < total; ++i) {
             const std::string& input = options.inputs[i];
             // A complaint gets a clean line; the bar is drawn again below it.
             if (terminal && i > 0) std::printf("\r\033[K");
             std::fflush(stdout);
-            if (!render(target, options, input, pictureName(options.outDir, input))) ++failed;
+            const std::string output = freePictureName(names, options.outDir, input);
+            if (render(target, options, input, output)) {
+                const std::string renamed = notePicture(&names, options.outDir, input, output);
+                if (!renamed.empty()) complain(input, renamed);
+            } else {
+                ++failed;
+            }
             showProgress(terminal, i + 1, total, input);
         }
         if (failed > 0) std::fprintf(stderr, "mqo2png: %d of %zu failed\n", failed, total);
