@@ -4,13 +4,18 @@
 #include <spng.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "mqo/MqoModel.h"
 #include "support/corpus_files.h"
 #include "support/temp_dir.h"
+#include "support/zip_files.h"
+#include "view/framing.h"
+#include "view/offscreen.h"
 
 namespace {
 
@@ -120,6 +125,135 @@ TEST(Mqo2Png, BatchGoesOnPastBadFilesAndFailsAtTheEnd) {
     EXPECT_NE(run.out.find("3/3 "), std::string::npos) << run.out;
     EXPECT_EQ(readPng(dir.file("out/good.png")).width, 32);
     EXPECT_FALSE(std::filesystem::exists(dir.file("out/text.png")));
+}
+
+// kTetrahedron at half opacity, and in front of a larger triangle (both
+// sides) of another half-opaque colour, drawn before it so that it shows
+// through.
+std::string halfTetrahedron() {
+    std::string doc = kTetrahedron;
+    doc.replace(doc.find("0.2 1)"), 6, "0.2 0.5)");
+    return doc;
+}
+
+std::string overlappingLayers() {
+    std::string doc = halfTetrahedron();
+    doc.replace(doc.find("Material 1"), 10, "Material 2");
+    doc.replace(doc.find("}\nObject"), 2,
+                "\t\"n\" col(0.2 0.4 1 0.5) dif(0.8) amb(0.6) emi(0) spc(0) power(5)\n}\n"
+                "Object \"s\" {\n\tvisible 15\n\tvertex 3 {\n\t\t-250 -150 -160\n"
+                "\t\t250 -150 -160\n\t\t0 250 -160\n\t}\n\tface 2 {\n\t\t3 V(0 1 2) M(1)\n"
+                "\t\t3 V(0 2 1) M(1)\n\t}\n}\n");
+    return doc;
+}
+
+// The document drawn in this process over an opaque background, rows top
+// first: what the picture composited over that background must give.
+std::vector<unsigned char> drawnOver(const std::string& path, int size, float grey) {
+    Offscreen target;
+    std::string error;
+    if (!target.open(size, &error)) return {};
+    mqoInitLibrary();
+    MqoLoadOptions load = {MQO_FEATURE_ALL};
+    MeshModel* model = mqoLoadModelEx(path.c_str(), 1.0, &load);
+    const float background[4] = {grey, grey, grey, 1};
+    drawFramed(model, summariseModel(model), Camera(), size, size, background);
+    std::vector<unsigned char> pixels = target.readRgba();
+    mqoFreeModel(model);
+    mqoCleanupLibrary();
+    return pixels;
+}
+
+// Largest channel difference between the picture composited over a grey
+// background (0 or 255) and the same pixels drawn over it.
+int compositeError(const Picture& picture, const std::vector<unsigned char>& drawn, int grey) {
+    int worst = 0;
+    for (size_t i = 0; i + 3 < picture.rgba.size() && i + 3 < drawn.size(); i += 4) {
+        const int alpha = picture.rgba[i + 3];
+        for (int k = 0; k < 3; ++k) {
+            const int over = (picture.rgba[i + k] * alpha + grey * (255 - alpha) + 127) / 255;
+            worst = std::max(worst, std::abs(over - drawn[i + k]));
+        }
+    }
+    return worst;
+}
+
+TEST(Mqo2Png, TranslucentPicturesComposeAsDrawingOverTheBackground) {
+    struct Case {
+        const char* name;
+        std::string document;
+        std::vector<int> alphas;  // every covered pixel has one, and each is seen
+    };
+    // Two half-opaque layers leave a quarter showing through: 191.
+    const Case cases[] = {{"half", halfTetrahedron(), {128}},
+                          {"opaque", kTetrahedron, {255}},
+                          {"layers", overlappingLayers(), {128, 191}}};
+    testsupport::TempDir dir("mqo2png");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string doc = dir.file(std::string(c.name) + ".mqo");
+        const std::string png = dir.file(std::string(c.name) + ".png");
+        ASSERT_TRUE(testsupport::writeFile(doc, c.document));
+        Outcome run = mqo2png(dir, "-s 96 " + doc + " " + png);
+        ASSERT_EQ(run.status, 0) << run.err;
+        Picture picture = readPng(png);
+        ASSERT_EQ(picture.width, 96);
+        const std::vector<unsigned char> overBlack = drawnOver(doc, 96, 0.0f);
+        const std::vector<unsigned char> overWhite = drawnOver(doc, 96, 1.0f);
+        ASSERT_EQ(overBlack.size(), picture.rgba.size()) << "no GL context in the test";
+        EXPECT_LE(compositeError(picture, overBlack, 0), 2);
+        EXPECT_LE(compositeError(picture, overWhite, 255), 2);
+        std::vector<size_t> seen(c.alphas.size(), 0);
+        for (size_t i = 3; i < picture.rgba.size(); i += 4) {
+            if (picture.rgba[i] == 0) continue;
+            auto near = std::find_if(c.alphas.begin(), c.alphas.end(),
+                                     [&](int a) { return std::abs(picture.rgba[i] - a) <= 2; });
+            ASSERT_NE(near, c.alphas.end()) << "pixel " << i / 4 << " alpha " << +picture.rgba[i];
+            ++seen[static_cast<size_t>(near - c.alphas.begin())];
+        }
+        for (size_t k = 0; k < seen.size(); ++k)
+            EXPECT_GT(seen[k], 96u * 96 / 50) << "few pixels of alpha " << c.alphas[k];
+    }
+}
+
+TEST(Mqo2Png, BatchNamesTwinDocumentsApartAndSaysSo) {
+    testsupport::TempDir dir("mqo2png");
+    std::filesystem::create_directories(dir.file("a"));
+    std::filesystem::create_directories(dir.file("b"));
+    ASSERT_TRUE(testsupport::writeFile(dir.file("a/test.mqo"), std::string(kTetrahedron)));
+    ASSERT_TRUE(testsupport::writeFile(dir.file("b/test.mqo"), halfTetrahedron()));
+    ASSERT_TRUE(testsupport::writeFile(dir.file("test-2.mqo"), std::string(kTetrahedron)));
+    const std::string out = dir.file("out");
+    Outcome run = mqo2png(dir, "-s 32 --out-dir " + out + " " + dir.file("a/test.mqo") + " " +
+                                   dir.file("b/test.mqo") + " " + dir.file("test-2.mqo"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    // The second twin takes the next number, the document of that name the one after.
+    EXPECT_NE(run.err.find("b/test.mqo: written as " + out + "/test-2.png, since " + out +
+                           "/test.png is the picture of " + dir.file("a/test.mqo")),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("test-2.mqo: written as " + out + "/test-2-2.png"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
+    Picture first = readPng(out + "/test.png"), second = readPng(out + "/test-2.png");
+    EXPECT_EQ(readPng(out + "/test-2-2.png").width, 32);
+    ASSERT_EQ(first.width, 32);
+    ASSERT_EQ(second.width, 32);
+    EXPECT_NE(first.rgba, second.rgba) << "one document's picture written twice";
+}
+
+TEST(Mqo2Png, ExactReadingOfAPackageSaysToDropExact) {
+    testsupport::TempDir dir("mqo2png");
+    const std::string package = dir.file("t.mqoz");
+    ASSERT_TRUE(zipfiles::write(package, {{"t.mqo", std::string(kTetrahedron)}}));
+    Outcome exact = mqo2png(dir, "--exact " + package + " " + dir.file("exact.png"));
+    EXPECT_EQ(exact.status, 1);
+    EXPECT_EQ(exact.err, "mqo2png: " + package +
+                             ": a .mqoz package needs the complete reading (drop --exact)\n");
+    // The advice holds: without --exact the package is drawn.
+    Outcome complete = mqo2png(dir, package + " " + dir.file("complete.png"));
+    EXPECT_EQ(complete.status, 0) << complete.err;
+    EXPECT_GT(readPng(dir.file("complete.png")).covered(), 0.08);
 }
 
 TEST(Mqo2Png, UsageMistakesExitTwoAndHelpExitsZero) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # mqoview end to end, under a private Xvfb driven with xdotool: the title,
 # a framed model, a drag that turns it, e switching the reading, a file
-# rewritten on disk being reloaded, q quitting with status 0.
+# rewritten on disk being reloaded, a package under the exact reading, q
+# quitting with status 0.
 #   mqoview_e2e.sh MQOVIEW
 set -uo pipefail
 viewer=$(realpath "$1")
@@ -58,7 +59,9 @@ DOC
 }
 box > "$work/box.mqo"
 
-ASAN_OPTIONS=detect_leaks=0 "$viewer" "$work/box.mqo" >"$work/out" 2>"$work/err" &
+box 6 > "$work/inner.mqo"
+(cd "$work" && zip -q box.mqoz inner.mqo) || fail "zip could not make a package"
+ASAN_OPTIONS=detect_leaks=0 "$viewer" "$work/box.mqo" "$work/box.mqoz" >"$work/out" 2>"$work/err" &
 view_pid=$!
 wid=$(timeout 20 xdotool search --sync --onlyvisible --name 'box\.mqo') || fail "no window"
 wid=${wid%%$'\n'*}
@@ -86,6 +89,16 @@ echo "not a model" > "$work/box.mqo"
 for _ in $(seq 20); do [[ "$(title)" == *"reload failed"* ]] && break; sleep 0.2; done
 [[ "$(title)" == *"10 triangles"*"reload failed"* ]] || fail "a bad reload: $(title)"
 
+# The exact reading does not open packages, and the title says what to press.
+xdotool mousemove --window "$wid" 400 300 key space
+sleep 0.3
+[[ "$(title)" == "box.mqoz - "*"a .mqoz package needs the complete reading (press e)" ]] ||
+    fail "a package under the exact reading: $(title)"
+xdotool mousemove --window "$wid" 400 300 key e
+sleep 0.3
+[[ "$(title)" == "box.mqoz - 1 objects, 12 triangles - complete profile" ]] ||
+    fail "e did not open the package: $(title)"
+
 xdotool mousemove --window "$wid" 400 300 key q
 for _ in $(seq 50); do kill -0 "$view_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$view_pid" 2>/dev/null && fail "q did not quit"
@@ -93,4 +106,4 @@ wait "$view_pid"
 status=$?
 view_pid=""
 [ "$status" = 0 ] || fail "exit status $status"
-echo "mqoview: title, framing, drag, e, reload and q as expected"
+echo "mqoview: title, framing, drag, e, reload, package and q as expected"

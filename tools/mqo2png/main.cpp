@@ -10,14 +10,14 @@
 
 #include "mqo/MqoModel.h"
 #include "mqo2png/options.h"
+#include "mqo2png/picture_names.h"
 #include "view/document_check.h"
 #include "view/framing.h"
 #include "view/offscreen.h"
 #include "view/png_file.h"
+#include "view/see_through.h"
 
 namespace {
-
-const float kTransparent[4] = {0, 0, 0, 0};
 
 void complain(const std::string& path, const std::string& what) {
     std::fprintf(stderr, "mqo2png: %s: %s\n", path.c_str(), what.c_str());
@@ -28,7 +28,7 @@ bool render(Offscreen& target, const Options& options, const std::string& input,
             const std::string& output) {
     DocumentCheck check = checkDocument(input, !options.exact);
     if (!check.ok) {
-        complain(input, check.error);
+        complain(input, check.error + (check.needsCompleteReading ? " (drop --exact)" : ""));
         return false;
     }
     if (!check.warning.empty()) complain(input, "warning: " + check.warning);
@@ -43,8 +43,7 @@ bool render(Offscreen& target, const Options& options, const std::string& input,
     Camera camera;
     camera.yaw = options.yaw;
     camera.pitch = options.pitch;
-    drawFramed(model, summary, camera, target.size(), target.size(), kTransparent);
-    std::vector<unsigned char> pixels = target.readRgba();
+    std::vector<unsigned char> pixels = drawSeeThrough(target, model, summary, camera);
     mqoFreeModel(model);
     // Each document's textures go with it: a batch would fill the pool.
     mqoReleaseTexturePool();
@@ -54,14 +53,6 @@ bool render(Offscreen& target, const Options& options, const std::string& input,
         return false;
     }
     return true;
-}
-
-std::string pictureName(const std::string& dir, const std::string& input) {
-    size_t slash = input.find_last_of('/');
-    std::string base = slash == std::string::npos ? input : input.substr(slash + 1);
-    size_t dot = base.find_last_of('.');
-    if (dot != std::string::npos && dot > 0) base.resize(dot);
-    return dir + (dir.back() == '/' ? "" : "/") + base + ".png";
 }
 
 void showProgress(bool terminal, size_t done, size_t total, const std::string& name) {
@@ -107,12 +98,19 @@ int main(int argc, char** argv) {
     } else {
         const bool terminal = isatty(STDOUT_FILENO) == 1;
         const size_t total = options.inputs.size();
+        PictureNames names;
         for (size_t i = 0; i < total; ++i) {
             const std::string& input = options.inputs[i];
             // A complaint gets a clean line; the bar is drawn again below it.
             if (terminal && i > 0) std::printf("\r\033[K");
             std::fflush(stdout);
-            if (!render(target, options, input, pictureName(options.outDir, input))) ++failed;
+            const std::string output = freePictureName(names, options.outDir, input);
+            if (render(target, options, input, output)) {
+                const std::string renamed = notePicture(&names, options.outDir, input, output);
+                if (!renamed.empty()) complain(input, renamed);
+            } else {
+                ++failed;
+            }
             showProgress(terminal, i + 1, total, input);
         }
         if (failed > 0) std::fprintf(stderr, "mqo2png: %d of %zu failed\n", failed, total);

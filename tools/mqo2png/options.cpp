@@ -15,6 +15,8 @@ const char* const kUsage =
     "  --yaw DEG        turn about the vertical axis (default 30)\n"
     "  --pitch DEG      look down by this angle (default 20)\n"
     "  --out-dir DIR    write DIR/NAME.png for each FILE\n"
+    "                   (NAME-2.png, the next free number, for a name already\n"
+    "                   written in this run, with a line on standard error)\n"
     "  -h, --help       show this help\n";
 
 namespace {

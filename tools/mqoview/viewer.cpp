@@ -50,8 +50,12 @@ bool Viewer::load(std::string* error) {
         if (model == nullptr) check.error = "cannot be read as an MQO document";
     }
     if (model == nullptr) {
-        problem_ = (first ? "" : "reload failed: ") + check.error;
-        if (error != nullptr) *error = check.error;
+        // A package met by the exact reading is no failed reload but the
+        // wrong reading: the title says which key, a failed start which option.
+        const bool reading = check.needsCompleteReading;
+        problem_ = (first || reading ? "" : "reload failed: ") + check.error;
+        if (reading) problem_ += " (press e)";
+        if (error != nullptr) *error = check.error + (reading ? " (drop --exact)" : "");
         return false;
     }
     mqoFreeModel(model_);

@@ -63,6 +63,11 @@ DocumentCheck checkDocument(const std::string& path, bool packagesRead) {
         if (!check.ok) check.error = "not an MQO package (no zip header)";
         return check;
     }
+    if (isPackagePath(path) && got >= 4 && std::memcmp(head, "PK\x03\x04", 4) == 0) {
+        check.error = "a .mqoz package needs the complete reading";
+        check.needsCompleteReading = true;
+        return check;
+    }
     if (got < sizeof head || std::memcmp(head, "Metasequoia Document", sizeof head) != 0) {
         check.error = "not an MQO document (no \"Metasequoia Document\" line)";
         return check;
