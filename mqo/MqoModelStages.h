@@ -128,6 +128,12 @@ typedef struct MqoStream MqoStream;
 // - Inside an Object chunk, a line that opens a block ("{") of an unknown kind
 //   (vertexattr, ...) opens a nested block that is skipped to its own "}";
 //   likewise after a binary vertex block.
+// - A "{" or "}" between a closed pair of double quotes on one line is part
+//   of a name or path, not a brace: it neither opens nor closes a chunk, a
+//   list or a nested block (the second byte of a Shift_JIS character such as
+//   the katakana MA, 0x83 0x7D, is "}"). A quote with no partner later in
+//   its line is no quote and hides nothing, so a stray or cut-off quote
+//   cannot swallow the brace that closes a chunk.
 // - Object chunks beyond the 50th are read and dropped (kept, in the
 //   parse's extraObjects, with MQO_FEATURE_MANY_OBJECTS).
 // - A texture path (directory + name) that does not fit in 255 characters is
@@ -152,6 +158,8 @@ void mqoCloseStream(MqoStream* stream);
 
 // Reads the lines of a Material chunk up to its "}" (consumed): line n fills
 // materials[n] while n < count; later lines are ignored.
+// - A "}" inside a closed pair of quotes (a Shift_JIS name or texture path)
+//   does not end the chunk; an unpaired quote hides nothing (mqoReadDocument).
 // - The colour is scanned from the first "col(" that begins an attribute (at
 //   the line start or after a blank, tab, closing quote or parenthesis, and
 //   not inside the quoted name), so "vcol(1) col(...)" reads the colour.
@@ -163,7 +171,9 @@ void mqoCloseStream(MqoStream* stream);
 void mqoReadMaterialChunk(MqoStream* stream, MaterialEntry* materials, int count);
 
 // Reads an Object chunk up to its own "}" into object, allocating its vertex
-// and face lists (a second list of a kind replaces the first).
+// and face lists (a second list of a kind replaces the first). Here and in
+// the list readers below, braces inside a closed pair of quotes are not
+// braces, as mqoReadDocument says.
 void mqoReadObjectChunk(MqoStream* stream, ObjectEntry* object);
 
 // Reads a text vertex list up to its "}": line n fills vertices[n] while

@@ -66,9 +66,9 @@ void skipBlock(MqoStream* stream, int depth) {
     while (depth > 0) {
         const char* line = mqoReadLine(stream);
         if (line == nullptr) return;
-        if (std::strchr(line, '}') != nullptr) {
+        if (mqoFindBrace(line, '}') != nullptr) {
             --depth;
-        } else if (std::strchr(line, '{') != nullptr) {
+        } else if (mqoFindBrace(line, '{') != nullptr) {
             ++depth;
         }
     }
@@ -128,7 +128,7 @@ void mqoReadVertexChunk(MqoStream* stream, float (*vertices)[3], int count) {
             ++n;
             continue;
         }
-        if (std::strchr(line, '}') != nullptr) return;
+        if (mqoFindBrace(line, '}') != nullptr) return;
         if (vertices != nullptr && n < count) mqoScanVertex(line, vertices[n++]);
     }
 }
@@ -176,7 +176,7 @@ void readFaceList(MqoStream* stream, FaceEntry* faces, int count, MqoPolygonStor
             ++n;
             continue;
         }
-        if (std::strchr(line, '}') != nullptr) return;
+        if (mqoFindBrace(line, '}') != nullptr) return;
         if (faces == nullptr || n >= count) continue;
         if (polygons != nullptr && mqoReadPolygonLine(line, &faces[n], polygons)) {
             ++n;
@@ -199,7 +199,7 @@ namespace {
 // False when the line closes the chunk.
 bool readObjectLine(MqoStream* stream, const char* line, ObjectEntry* object,
                     MqoObjectExtras* extras) {
-    if (std::strchr(line, '}') != nullptr) return false;
+    if (mqoFindBrace(line, '}') != nullptr) return false;
     bool list = false;
     if (extras != nullptr) mqoReadObjectKeys(line, extras);
     if (contains(line, "visible ")) mqoScanVisible(line, &object->visible);
@@ -230,7 +230,7 @@ bool readObjectLine(MqoStream* stream, const char* line, ObjectEntry* object,
     }
     // A block of another kind (vertexattr, weit, ...) is skipped whole,
     // so its "}" does not end the object.
-    if (!list && std::strchr(line, '{') != nullptr) skipBlock(stream, 1);
+    if (!list && mqoFindBrace(line, '{') != nullptr) skipBlock(stream, 1);
     return true;
 }
 

@@ -86,7 +86,7 @@ void mqoReadMaterialChunk(MqoStream* stream, MaterialEntry* materials, int count
     if (stream == nullptr) return;
     int n = 0;
     while (const char* line = mqoReadLine(stream)) {
-        if (std::strchr(line, '}') != nullptr) return;
+        if (mqoFindBrace(line, '}') != nullptr) return;
         if (materials != nullptr && n < count) mqoReadMaterialLine(line, &materials[n++]);
     }
 }

@@ -36,6 +36,15 @@ size_t mqoReadBlock(MqoStream* stream, void* buffer, size_t n);
 // one byte or more each) that the rest of the document could fill.
 long long mqoStreamRemaining(MqoStream* stream);
 
+// ---- braces (line_braces.cpp) ----
+
+// The first brace ('{' or '}') in line that is not between a closed pair of
+// double quotes, or null. A quote without a partner later in the line hides
+// nothing. Every test of whether a line opens or closes a block goes
+// through this; the one-pass list forms below only decline a line holding
+// any "}" byte, which this then decides.
+const char* mqoFindBrace(const char* line, char brace);
+
 // ---- packages (package_document.cpp) ----
 
 // True when path ends in ".mqoz" (any case).
