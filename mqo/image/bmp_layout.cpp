@@ -122,7 +122,6 @@ MqoImageStatus decodePalette(const unsigned char* b, size_t size, const BmpHeade
     if (h.infoSize > size - 14 ||
         !mqoReadBmpPalette(b, size, 14 + size_t{h.infoSize}, h.colourCount, h.entryBytes, &layout))
         return MQO_IMAGE_DAMAGED;
-    if (!mqoAllocateImage(image, layout.width, layout.height)) return MQO_IMAGE_DAMAGED;
     const bool read = h.compression == BI_RGB ? mqoCopyIndexedRows(b, size, layout, image)
                                               : mqoExpandBmpRuns(b, size, layout, image);
     if (!read) {

@@ -44,7 +44,9 @@ bool mqoCopyIndexedRows(const unsigned char* bytes, size_t size, const MqoIndexe
     // Both sides are at most 32767 and depth at most 8: stride x height is
     // below 2^31, so the last row's end cannot overflow.
     const size_t needed = stride * (layout.height - 1) + rowBytes;
+    // Checked before allocating: a short file claims no memory.
     if (layout.offset > size || needed > size - layout.offset) return false;
+    if (!mqoAllocateImage(image, layout.width, layout.height)) return false;
     for (int r = 0; r < layout.height; ++r) {
         // Memory row 0 is the picture's top row.
         const int y = layout.topDown ? r : layout.height - 1 - r;

@@ -40,7 +40,7 @@ void putRun(RunCursor* c, const unsigned char* data, int count, bool absolute) {
 
 bool mqoExpandBmpRuns(const unsigned char* bytes, size_t size, const MqoIndexedLayout& layout,
                       MqoImage* image) {
-    if (layout.offset > size) return false;
+    if (layout.offset > size || !mqoAllocateImage(image, layout.width, layout.height)) return false;
     const unsigned char* in = bytes + layout.offset;
     size_t remaining = size - layout.offset;
     RunCursor c = {&layout, image};

@@ -98,14 +98,15 @@ struct MqoIndexedLayout {
 // layout (its depth set); false when the file ends first.
 bool mqoReadBmpPalette(const unsigned char* bytes, size_t size, size_t at, uint32_t count,
                        int entryBytes, MqoIndexedLayout* layout);
-// Stored rows padded to 4 bytes into image (allocated at the layout's
-// size); false when the file ends before the last row does.
+// Stored rows padded to 4 bytes into image, which they allocate at the
+// layout's size (checked with MqoImageLimits::fits); false when the file
+// ends before the last row does (nothing then allocated) or out of memory.
 bool mqoCopyIndexedRows(const unsigned char* bytes, size_t size, const MqoIndexedLayout& layout,
                         MqoImage* image);
-// RLE8 (depth 8) or RLE4 (depth 4) runs into image (allocated and zeroed at
-// the layout's size): runs past a row's end are cut there, pixels the runs
-// skip stay 0. Ends at end of bitmap or when the rows run out; false when
-// the bytes end before either.
+// RLE8 (depth 8) or RLE4 (depth 4) runs into image, allocated and zeroed as
+// above: runs past a row's end are cut there, pixels the runs skip stay 0.
+// Ends at end of bitmap or when the rows run out; false when the bytes end
+// before either (the caller frees the image) or out of memory.
 bool mqoExpandBmpRuns(const unsigned char* bytes, size_t size, const MqoIndexedLayout& layout,
                       MqoImage* image);
 
