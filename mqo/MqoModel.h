@@ -197,8 +197,12 @@ MeshModel* mqoLoadModel(const char* path, double scale);
 // What a load reads beyond the exact subset: MQO_FEATURE_* bits, one per
 // capability; 0 (or null options) reads exactly as mqoLoadModel does.
 // - PNG_JPEG: PNG/JPEG textures and PNG alpha planes, told by their first bytes.
-// - IMAGE_LAYOUT: BMP 24/32-bit (BI_RGB, byte-wide BITFIELDS), TGA types 2, 3,
-//   10, 11, rows as the header orders them. With either image bit an image of
+// - IMAGE_LAYOUT: BMP 24/32-bit (BI_RGB, byte-wide BITFIELDS), BMP 1/4/8-bit
+//   palettes, RLE4/RLE8 (OS/2 core headers too), TGA types 2, 3, 10, 11, rows
+//   as the header orders them. An index past the palette (at most 2^bits
+//   entries, whatever its count) is opaque black; pixels the runs skip are
+//   0 0 0 0; runs past a row's end are cut there; a file ending before end of
+//   bitmap (or the last row) is damaged. With either image bit an image of
 //   any size is stretched (bilinear) to the square of its longer side; a side
 //   over the driver's limit or 32767, over 256 MiB of pixels or of file, or a
 //   damaged file gives no texture.

@@ -181,6 +181,71 @@ TEST_F(ImageComplete, BmpAndTgaAreReadAsTheirHeadersSay) {
     }
 }
 
+// Palette BMPs, as rows and as runs: the test's picture (indices, top row
+// first; -1 a pixel the runs skip, 0 0 0 0) against the decoded block, each
+// index looked up in the test's own palette (past it: opaque black).
+TEST_F(ImageComplete, PaletteBmpsGiveTheirIndicesColours) {
+    using testimages::paletteBmp;
+    const uint8_t E = 0xEE;  // row padding, never a pixel
+    std::vector<Bytes> four = {RED, GREEN, BLUE, WHITE}, many = four;
+    for (int k = 4; k < 256; ++k)
+        many.push_back({static_cast<uint8_t>(k), static_cast<uint8_t>(255 - k), 1});
+    const std::vector<Bytes> two(four.begin(), four.begin() + 2);
+    // 1-bit 3 x 3, bottom-up: one byte a row (unused bits set), padded to 4.
+    const Bytes oneBit = {0x9F, E, E, E, 0x7F, E, E, E, 0xBF, E, E, E};
+    const std::vector<int> oneBitPicture = {1, 0, 1, 0, 1, 1, 1, 0, 0};
+    // 8-bit 3 x 3, bottom-up: three bytes a row, padded to 4.
+    const Bytes eightBit = {255, 0, 3, E, 1, 1, 2, E, 0, 200, 3, E};
+    const std::vector<int> eightBitPicture = {0, 200, 3, 1, 1, 2, 255, 0, 3};
+    // RLE8, bottom row first: a run and end of line; an odd absolute run
+    // (padded) and a run past the row's end; a delta over a row; end of bitmap.
+    const Bytes rle8 = {3, 1, 0, 0, 0, 3, 2, 0, 3, 0, 5, 1, 0, 0, 0, 2, 1, 1, 2, 2, 0, 1};
+    // RLE4: a run of alternating nibbles; an absolute run of five (three
+    // bytes, padded) cut at the row's end; a delta along the row; end of bitmap.
+    const Bytes rle4 = {4, 0x12, 0, 0, 0, 5,    0x01, 0x23, 0x30, 0,    0, 0,
+                        0, 2,    2, 0, 2, 0x33, 0,    0,    3,    0x21, 0, 1};
+    // Runs cut at the row's end, then a delta past the last row: later bytes unread.
+    const Bytes pastEnd = {5, 1, 0, 2, 0, 5, 9, 9, 9};
+    struct Case {
+        const char* name;
+        Bytes file;
+        const std::vector<Bytes>& colours;
+        std::vector<int> picture;
+    } cases[] = {
+        {"1bit.bmp", paletteBmp(3, 3, 1, 0, two, oneBit), two, oneBitPicture},
+        {"core.bmp", paletteBmp(3, 3, 1, 0, two, oneBit, true), two, oneBitPicture},
+        {"4bit.bmp",
+         paletteBmp(3, -3, 4, 0, four, {0x01, 0x2F, E, E, 0x39, 0x0F, E, E, 0x22, 0x1F, E, E}),
+         four,
+         {0, 1, 2, 3, 9, 0, 2, 2, 1}},
+        {"8bit.bmp", paletteBmp(3, 3, 8, 0, many, eightBit, false, 0), many, eightBitPicture},
+        {"count300.bmp", paletteBmp(3, 3, 8, 0, many, eightBit, false, 300), many, eightBitPicture},
+        {"rle8.bmp",
+         paletteBmp(4, 4, 8, 1, four, rle8),
+         four,
+         {-1, 2, 2, -1, -1, -1, -1, -1, 2, 0, 3, 1, 1, 1, 1, -1}},
+        {"rle4.bmp",
+         paletteBmp(4, 4, 4, 2, four, rle4),
+         four,
+         {2, 1, 2, -1, -1, -1, 3, 3, 0, 1, 2, 3, 1, 2, 1, 2}},
+        {"past.bmp", paletteBmp(2, 2, 8, 1, four, pastEnd), four, {-1, -1, 1, 1}},
+    };
+    for (const Case& c : cases) {
+        Bytes expected;
+        for (int index : c.picture) {
+            const bool known = index >= 0 && static_cast<size_t>(index) < c.colours.size();
+            const Bytes& colour = known ? c.colours[static_cast<size_t>(index)] : Bytes{0, 0, 0};
+            expected.insert(expected.end(), colour.begin(), colour.end());
+            expected.push_back(index < 0 ? 0 : 255);
+        }
+        Block b;
+        decode(&b, file(c.name, c.file), std::nullopt, 255, MQO_FEATURE_IMAGE_LAYOUT);
+        ASSERT_NE(b.rgba, nullptr) << c.name << b.printed;
+        ASSERT_EQ(static_cast<size_t>(b.size) * b.size, c.picture.size()) << c.name;
+        EXPECT_EQ(Bytes(b.rgba, b.rgba + expected.size()), expected) << c.name;
+    }
+}
+
 // Each bit reads only what it names: a 2 x 5 BMP (rows padded to 8 bytes) stays 2 x 2 (the exact
 // rule) without the layout bit; a PNG is a format not read without its bit.
 TEST_F(ImageComplete, EachBitChangesOnlyWhatItNames) {
@@ -216,6 +281,9 @@ TEST_F(ImageComplete, DamagedAndHostileFilesGiveNull) {
     const Bytes jpg = testimages::jpeg(16, 16, Bytes(16 * 16 * 3, 50));
     Bytes sixteenBit = testimages::bmp(2, 2, Bytes(8, 0));
     testimages::put16(sixteenBit, 28, 16);
+    const std::vector<Bytes> grey = {{128, 128, 128}};
+    const Bytes palette1 =
+        testimages::paletteBmp(1, 1, 1, 0, {grey[0], grey[0]}, {0, 0, 0, 0}, true);
     struct Case {
         const char* name;
         Bytes file;
@@ -230,6 +298,15 @@ TEST_F(ImageComplete, DamagedAndHostileFilesGiveNull) {
         {"cut.tga", testimages::tga(4, 4, 2, 24, Bytes(40, 1)), 0},
         {"sixteen.bmp", sixteenBit, 0},
         {"mapped.tga", testimages::tga(2, 2, 1, 8, Bytes(4, 0)), 0},
+        // Palettes and runs cut short, or runs of a depth they do not take.
+        {"rows.bmp", testimages::paletteBmp(3, 3, 8, 0, grey, Bytes(10, 0)), 0},
+        {"palette.bmp", testimages::paletteBmp(3, 3, 8, 0, grey, Bytes(12, 0), false, 0), 0},
+        {"core.bmp", Bytes(palette1.begin(), palette1.begin() + 25), 0},
+        {"run.bmp", testimages::paletteBmp(2, 2, 8, 1, grey, {2, 0, 0, 0, 2, 0}), 0},
+        {"absolute.bmp", testimages::paletteBmp(2, 2, 8, 1, grey, {0, 3, 0, 0}), 0},
+        {"delta.bmp", testimages::paletteBmp(2, 2, 8, 1, grey, {0, 2, 1}), 0},
+        {"rle4of8.bmp", testimages::paletteBmp(2, 2, 8, 2, grey, {0, 1}), 0},
+        {"rle8of4.bmp", testimages::paletteBmp(2, 2, 4, 1, grey, {0, 1}), 0},
     };
     for (const Case& c : cases) {
         widestAnswer = c.widest;

@@ -83,6 +83,33 @@ struct MqoRowLayout {
 bool mqoCopyRows(const unsigned char* bytes, size_t size, const MqoRowLayout& layout,
                  MqoImage* image);
 
+// A palette BMP's pixels: 1, 4 or 8 bits an index into colours (RGBA;
+// entries the file does not give are opaque black), rows bottom-up unless
+// topDown, stored from offset as rows or as runs.
+struct MqoIndexedLayout {
+    size_t offset = 0;
+    int width = 0, height = 0, depth = 0;
+    bool topDown = false;
+    unsigned char colours[256][4] = {};
+};
+
+// Reads the palette of count entries (0: 2^depth; past 2^depth only those)
+// of entryBytes each (B G R, and a reserved byte when 4) from byte at into
+// layout (its depth set); false when the file ends first.
+bool mqoReadBmpPalette(const unsigned char* bytes, size_t size, size_t at, uint32_t count,
+                       int entryBytes, MqoIndexedLayout* layout);
+// Stored rows padded to 4 bytes into image, which they allocate at the
+// layout's size (checked with MqoImageLimits::fits); false when the file
+// ends before the last row does (nothing then allocated) or out of memory.
+bool mqoCopyIndexedRows(const unsigned char* bytes, size_t size, const MqoIndexedLayout& layout,
+                        MqoImage* image);
+// RLE8 (depth 8) or RLE4 (depth 4) runs into image, allocated and zeroed as
+// above: runs past a row's end are cut there, pixels the runs skip stay 0.
+// Ends at end of bitmap or when the rows run out; false when the bytes end
+// before either (the caller frees the image) or out of memory.
+bool mqoExpandBmpRuns(const unsigned char* bytes, size_t size, const MqoIndexedLayout& layout,
+                      MqoImage* image);
+
 // The image scaled to a side x side block (malloc'd), or null when out of
 // memory. side is at most MQO_WIDEST_IMAGE.
 unsigned char* mqoResampleSquare(const MqoImage& image, int side);

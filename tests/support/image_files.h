@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -40,6 +41,41 @@ inline Bytes bmp(int32_t width, int32_t height, const Bytes& pixels) {
     put16(b, 26, 1);
     put16(b, 28, 24);
     std::copy(pixels.begin(), pixels.end(), b.begin() + 54);
+    return b;
+}
+
+// A palette BMP of depth 1, 4 or 8 bits; compression 0 (data the stored
+// rows), 1 (RLE8) or 2 (RLE4, data the runs). colours are R G B, written
+// B G R and a reserved byte, or B G R alone under a 12-byte OS/2 core header
+// (16-bit sides, no compression, no count). colourCount is the count the
+// header claims; -1: as many as given.
+inline Bytes paletteBmp(int32_t width, int32_t height, int depth, uint32_t compression,
+                        const std::vector<Bytes>& colours, const Bytes& data, bool core = false,
+                        int64_t colourCount = -1) {
+    const size_t info = core ? 12 : 40, entry = core ? 3 : 4;
+    const size_t offset = 14 + info + colours.size() * entry;
+    Bytes b(offset + data.size(), 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(b, 2, static_cast<uint32_t>(b.size()));
+    put32(b, 10, static_cast<uint32_t>(offset));
+    put32(b, 14, static_cast<uint32_t>(info));
+    if (core) {
+        put16(b, 18, static_cast<uint32_t>(width));
+        put16(b, 20, static_cast<uint32_t>(height));
+        put16(b, 22, 1);
+        put16(b, 24, static_cast<uint32_t>(depth));
+    } else {
+        put32(b, 18, static_cast<uint32_t>(width));
+        put32(b, 22, static_cast<uint32_t>(height));
+        put16(b, 26, 1);
+        put16(b, 28, static_cast<uint32_t>(depth));
+        put32(b, 30, compression);
+        put32(b, 46, static_cast<uint32_t>(colourCount < 0 ? colours.size() : colourCount));
+    }
+    for (size_t k = 0; k < colours.size(); ++k)
+        for (size_t c = 0; c < 3; ++c) b[14 + info + k * entry + c] = colours[k][2 - c];
+    std::copy(data.begin(), data.end(), b.begin() + static_cast<std::ptrdiff_t>(offset));
     return b;
 }
 
