@@ -59,7 +59,8 @@ bool mqoMirrorObject(ObjectEntry* object, int axes, bool connected, float distan
 // in its vertex list: edges (by their two vertex indices, either way round)
 // that no other edge of those faces matches; 2-corner faces take no part.
 // Byte 4 f + c is 1 when face f's edge from corner c to the next is open.
-// Null when there are no faces or memory runs out; the caller frees it.
+// Null when there are no faces, too many or memory runs out; the caller
+// frees it.
 unsigned char* mqoFindOpenEdges(const ObjectEntry* object);
 
 #endif  // MQO_MESH_POLYGONS_H
