@@ -212,6 +212,15 @@ MeshModel* mqoLoadModel(const char* path, double scale);
 //   facet is in degrees.
 // - MIRROR: mirror 1 or 2 (connected: vertices within mirror_dis of a plane
 //   shared), mirror_axis X 1, Y 2, Z 4 (1 when absent); copies wound to face out.
+//   Connected halves are joined: each open edge a -> b (of a face of 3+
+//   corners, matched by no other) gets the face (a, a', b', b) to its image
+//   across the lowest axis set, with its face's material and a's UV at a and
+//   a', b's at b and b'; a shared end makes it a triangle, two (an edge on
+//   the plane) no face. Without a mirror_dis line (or an unreadable one)
+//   every open edge joins; with one only edges with 2 |c| <= mirror_dis at
+//   both ends, whose ends are then shared already, so no face is added.
+//   Further axes copy the joining faces too. An object's faces grow at most
+//   3 x 2^(axes set) times (24 times); its vertices 2^(axes set) times.
 // - POLYGONS: faces of 5+ corners become n - 2 triangles by ear clipping in
 //   their plane, with their UVs; flat, crossing or costly ones become a fan.
 // - MQOZ: a ".mqoz" path is a zip read for its ".mqo" entry and its textures;

@@ -3,9 +3,11 @@
 // format's object defaults. The documents are written here.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -96,6 +98,39 @@ std::vector<double> star(int points, double outer, double inner) {
         out.push_back(r * std::sin(a));
     }
     return out;
+}
+
+// Every triangle of an object, as three corners.
+std::vector<std::array<V3, 3>> trianglesOf(const MeshObject& o) {
+    std::vector<std::array<V3, 3>> out;
+    for (int k = 0; k < o.batchCount; ++k) {
+        const MaterialBatch& b = o.batches[k];
+        for (int j = 0; j + 2 < b.vertexCount; j += 3) {
+            std::array<V3, 3> t;
+            for (int c = 0; c < 3; ++c) {
+                t[c] = at(b.hasTexture ? b.texturedVertices[j + c].position
+                                       : b.plainVertices[j + c].position);
+            }
+            out.push_back(t);
+        }
+    }
+    return out;
+}
+
+// Closed and wound one way: every edge, by its ends, runs once each way.
+bool closedShell(const std::vector<std::array<V3, 3>>& triangles) {
+    std::map<std::array<double, 6>, int> edges;
+    for (const auto& t : triangles) {
+        for (int c = 0; c < 3; ++c) {
+            const V3 p = t[c], q = t[(c + 1) % 3];
+            ++edges[{p.x, p.y, p.z, q.x, q.y, q.z}];
+        }
+    }
+    for (const auto& [e, count] : edges) {
+        auto back = edges.find({e[3], e[4], e[5], e[0], e[1], e[2]});
+        if (count != 1 || back == edges.end() || back->second != 1) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -195,7 +230,7 @@ TEST(CompleteGeometry, MirrorCopiesFaceOutwardAndConnectedHalvesShareTheSeam) {
     std::memcpy(o.vertices, xyz.data(), sizeof xyz[0] * xyz.size());
     o.faces = static_cast<FaceEntry*>(std::malloc(sizeof quad));
     *o.faces = quad;
-    ASSERT_TRUE(mqoMirrorObject(&o, 3, true, 0.01f));
+    ASSERT_TRUE(mqoMirrorObject(&o, 3, true, 0.01f, 0.02f));
     EXPECT_EQ(o.vertexCount, 9);
     ASSERT_EQ(o.faceCount, 4);
     EXPECT_EQ(o.faces[1].vertex[0], 0);  // the corner on both planes, in every copy
@@ -212,12 +247,124 @@ TEST(CompleteGeometry, ConnectedMirrorSmoothsAcrossTheSeamSeparateDoesNot) {
         auto parsed =
             parse(document(roof, {"4 V(0 3 2 1) M(0)"}, "\tmirror " + std::to_string(mode) + "\n"));
         const MaterialBatch& b = parsed->model.objects[0].object.batches[0];
-        ASSERT_EQ(b.vertexCount, 12);
+        // Connected, the gables and the floor close it: 2 + 2 triangles more.
+        ASSERT_EQ(b.vertexCount, mode == 1 ? 12 : 24);
         for (int j = 0; j < b.vertexCount; ++j) {
             const TexturedVertex& v = b.texturedVertices[j];
             if (v.position[0] != 0.0f) continue;
             EXPECT_EQ(std::fabs(v.normal[0]) < 1e-6f, mode == 2) << "ridge vertex " << j;
         }
+    }
+}
+
+TEST(CompleteGeometry, ConnectedMirrorJoinsOpenEdgesToTheirImages) {
+    const std::vector<std::string> panel = {"100 100 100", "100 -100 100", "100 100 -100",
+                                            "100 -100 -100"};
+    const std::vector<std::string> raised = {"100 228 228", "100 28 228", "100 228 28",
+                                             "100 28 28"};
+    const std::vector<std::string> strip = {"1 0 1", "3 0 1", "3 1 1", "1 1 1"};
+    const std::vector<std::string> roof = {"0 1 -1", "2 0.3 -1", "2 0.3 1", "0 1 1"};
+    struct Case {
+        const char* name;
+        const std::vector<std::string>& points;
+        const char* face;
+        std::string keys;
+        int triangles;
+        bool closed;  // and facing out
+        V3 centre;    // of each closed box, its y and z taken to the triangle's side
+    };
+    const std::string joined = "\tmirror 2\n";
+    const Case cases[] = {
+        {"one quad gives a cube", panel, "4 V(0 2 3 1)", joined, 12, true, {0, 0, 0}},
+        {"separate halves", panel, "4 V(0 2 3 1)", "\tmirror 1\n", 4, false, {}},
+        {"Y copies the cube",
+         raised,
+         "4 V(0 2 3 1)",
+         joined + "\tmirror_axis 3\n",
+         24,
+         true,
+         {0, 128, 128}},
+        {"Z copies both cubes",
+         raised,
+         "4 V(0 2 3 1)",
+         joined + "\tmirror_axis 7\n",
+         48,
+         true,
+         {0, 128, 128}},
+        {"no mirror_dis: every edge joins", strip, "4 V(0 1 2 3)", joined, 12, false, {}},
+        // Within mirror_dis the near corners are shared, which leaves no gap.
+        {"mirror_dis 2", strip, "4 V(0 1 2 3)", joined + "\tmirror_dis 2\n", 4, false, {}},
+        {"an edge on the plane adds nothing", roof, "4 V(0 1 2 3)", joined, 8, true, {0, 0.55, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto parsed = parse(document(c.points, {std::string(c.face) + " M(0)"}, c.keys));
+        const auto triangles = trianglesOf(parsed->model.objects[0].object);
+        ASSERT_EQ(static_cast<int>(triangles.size()), c.triangles);
+        if (c.closed) EXPECT_TRUE(closedShell(triangles));
+        for (size_t k = 0; c.closed && k < triangles.size(); ++k) {
+            const auto& t = triangles[k];
+            V3 mid = {(t[0].x + t[1].x + t[2].x) / 3, (t[0].y + t[1].y + t[2].y) / 3,
+                      (t[0].z + t[1].z + t[2].z) / 3};
+            V3 centre = {0, std::copysign(c.centre.y, mid.y), std::copysign(c.centre.z, mid.z)};
+            EXPECT_GT(dot(frontNormal(t[0], t[1], t[2]), sub(mid, centre)), 0.0) << k;
+        }
+    }
+}
+
+TEST(CompleteGeometry, AnEdgeJoinsWhenBothEndsAreWithinTheLimitOfTheirImages) {
+    // The strip's near edge (x = 1) lies 2 from its image, the far one 6.
+    const float xyz[4][3] = {{1, 0, 1}, {3, 0, 1}, {3, 1, 1}, {1, 1, 1}};
+    const struct {
+        float limit;
+        int faces;
+    } cases[] = {{HUGE_VALF, 2 + 4}, {5, 2 + 1}, {2, 2 + 1}, {1.9f, 2}, {NAN, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.limit);
+        ObjectEntry o{};
+        o.vertexCount = 4;
+        o.faceCount = 1;
+        o.vertices = static_cast<float(*)[3]>(std::malloc(sizeof xyz));
+        std::memcpy(o.vertices, xyz, sizeof xyz);
+        o.faces = static_cast<FaceEntry*>(std::malloc(sizeof(FaceEntry)));
+        *o.faces = FaceEntry{4, 0, {0, 1, 2, 3}, {}};
+        ASSERT_TRUE(mqoMirrorObject(&o, 1, true, 0, c.limit));
+        ASSERT_EQ(o.faceCount, c.faces);
+        for (int k = 0; c.faces == 3 && k < 4; ++k) {
+            EXPECT_EQ(std::fabs(o.vertices[o.faces[2].vertex[k]][0]), 1.0f);
+        }
+        std::free(o.vertices);
+        std::free(o.faces);
+    }
+}
+
+TEST(CompleteGeometry, JoiningFacesTakeTheirEdgesUVsAndTheirFacesMaterial) {
+    std::string text =
+        document({"100 100 100", "100 -100 100", "100 100 -100", "100 -100 -100"},
+                 {"4 V(0 2 3 1) M(1) UV(0.1 0.2 0.3 0.4 0.5 0.6 0.7 0.8)"}, "\tmirror 2\n");
+    const std::string one = "Material 1 {\n\t\"m\" col(1 0 0 1) dif(1) tex(\"t.bmp\")\n}\n";
+    text.replace(
+        text.find(one), one.size(),
+        "Material 2 {\n\t\"plain\" col(0 1 0 1)\n\t\"m\" col(1 0 0 1) tex(\"t.bmp\")\n}\n");
+    auto parsed = parse(text);
+    const MeshObject& o = parsed->model.objects[0].object;
+    ASSERT_EQ(o.batchCount, 2);
+    EXPECT_EQ(o.batches[0].vertexCount, 0);
+    const MaterialBatch& b = o.batches[1];
+    ASSERT_EQ(b.vertexCount, 36);
+    // Each corner's UV belongs to its (y, z): every vertex there, on either
+    // side of the plane, must carry it.
+    const float corners[4][4] = {{100, 100, 0.1f, 0.2f},
+                                 {100, -100, 0.3f, 0.4f},
+                                 {-100, 100, 0.7f, 0.8f},
+                                 {-100, -100, 0.5f, 0.6f}};
+    for (int j = 0; j < b.vertexCount; ++j) {
+        const TexturedVertex& v = b.texturedVertices[j];
+        int k = (v.position[1] < 0) * 2 + (v.position[2] < 0);
+        ASSERT_EQ(v.position[1], corners[k][0]);
+        ASSERT_EQ(v.position[2], corners[k][1]);
+        EXPECT_EQ(v.uv[0], corners[k][2]) << j;
+        EXPECT_EQ(v.uv[1], corners[k][3]) << j;
     }
 }
 

@@ -4,17 +4,23 @@
 // here, apart from the library: a face of n >= 3 corners gives n - 2
 // triangles when its indices lie in the vertex list; faces without a
 // material (or any face, without a Material chunk) take the default one;
-// a mirrored object holds one copy per combination of its axes.
+// a mirrored object holds one copy per combination of its axes, and a
+// connected one also joins each edge that one face alone has to its image
+// across its lowest axis (two triangles, one less for each end lying on the
+// plane or, with mirror_dis, within it), copied across the further axes.
 #include <gtest/gtest.h>
 #include <zip.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "mqo/MqoModel.h"
@@ -55,20 +61,85 @@ long faceTriangles(const std::string& face, long vertexCount) {
     return n;
 }
 
+// The corners of a face line that a face keeps: all of V( within the
+// declared count, when there are 3 or more and (up to 4 corners) all of them.
+std::vector<long> faceCorners(const std::string& face) {
+    long corners = 0;
+    std::istringstream(face) >> corners;
+    std::vector<long> v = numbersAfter<long>(face, "V(");
+    v.resize(std::min<size_t>(v.size(), static_cast<size_t>(std::max(corners, 0L))));
+    if (corners < 3 || v.size() < 3 || (corners <= 4 && v.size() < static_cast<size_t>(corners))) {
+        v.clear();
+    }
+    return v;
+}
+
+struct MirrorKeys {
+    long mirror = 0, axis = 1;
+    bool hasDistance = false;
+    double distance = 0;
+};
+
+// Triangles joining a connected mirror's halves, counted once (before the
+// copies across further axes), for the faces whose material is kept.
+long joiningTriangles(const std::vector<std::string>& faces, const std::vector<bool>& kept,
+                      const std::vector<std::vector<double>>& points, const MirrorKeys& keys) {
+    const int axes = static_cast<int>(keys.axis & 7);
+    const int axis = axes & 1 ? 0 : axes & 2 ? 1 : 2;
+    const size_t count = points.size();
+    std::vector<std::vector<long>> corners;
+    std::map<std::pair<long, long>, int> edges;
+    for (const std::string& f : faces) {
+        std::vector<long> v = faceCorners(f);
+        auto inside = [&](long i) { return i >= 0 && i < static_cast<long>(count); };
+        if (!std::all_of(v.begin(), v.end(), inside)) v.clear();
+        for (size_t c = 0; c < v.size(); ++c) {
+            long a = v[c], b = v[(c + 1) % v.size()];
+            if (a != b) ++edges[{std::min(a, b), std::max(a, b)}];
+        }
+        corners.push_back(v);
+    }
+    auto shared = [&](long i) { return std::fabs(points[i][axis]) <= keys.distance; };
+    auto near = [&](long i) {
+        return !keys.hasDistance || 2 * std::fabs(points[i][axis]) <= keys.distance;
+    };
+    long n = 0;
+    for (size_t f = 0; f < faces.size(); ++f) {
+        const std::vector<long>& v = corners[f];
+        for (size_t c = 0; kept[f] && c < v.size(); ++c) {
+            long a = v[c], b = v[(c + 1) % v.size()];
+            if (a == b || edges[{std::min(a, b), std::max(a, b)}] != 1 || !near(a) || !near(b))
+                continue;
+            n += 2 - shared(a) - shared(b);
+        }
+    }
+    return n;
+}
+
 Expected readObject(Lines& lines, int materials) {
     Expected o;
-    long vertexCount = 0, mirror = 0, axis = 1;
+    MirrorKeys keys;
+    long vertexCount = 0;
+    std::vector<std::vector<double>> points;
     std::vector<std::string> faces;
     std::string line, word;
     while (lines.next(line) && !has(line, "}")) {
         long count = 0;
         std::istringstream(line) >> word >> count;
         if (word == "visible") o.visible = static_cast<int>(count);
-        if (word == "mirror") mirror = count;
-        if (word == "mirror_axis") axis = count;
+        if (word == "mirror") keys.mirror = count;
+        if (word == "mirror_axis") keys.axis = count;
+        if (word == "mirror_dis") {
+            keys.hasDistance = true;
+            std::istringstream(line) >> word >> keys.distance;
+        }
         if (word == "vertex") {
             vertexCount = count;
-            skipBlock(lines);
+            for (long i = 0; lines.next(line) && !has(line, "}"); ++i) {
+                std::vector<double> p(3, 1.0);
+                std::istringstream(line) >> p[0] >> p[1] >> p[2];
+                if (i < count) points.push_back(p);
+            }
         } else if (word == "BVertex") {
             vertexCount = count;
             lines.next(line);
@@ -82,16 +153,24 @@ Expected readObject(Lines& lines, int materials) {
             skipBlock(lines);
         }
     }
+    // Off the planes, where unknown (a binary list) or missing.
+    points.resize(static_cast<size_t>(std::max(vertexCount, 0L)), std::vector<double>(3, 1.0));
+    std::vector<bool> kept;
     for (const std::string& f : faces) {
         std::vector<double> m = numbersAfter<double>(f, "M(");
         bool byDefault = materials == 0 || m.empty() || m[0] < 0;
-        if (!byDefault && m[0] >= materials) continue;
+        kept.push_back(byDefault || m[0] < materials);
+        if (!kept.back()) continue;
         o.usesDefault = o.usesDefault || byDefault;
         o.triangles += faceTriangles(f, vertexCount);
     }
-    int axes = static_cast<int>(axis & 7);
-    if ((mirror == 1 || mirror == 2) && axes != 0) {
-        o.triangles <<= (axes & 1) + (axes >> 1 & 1) + (axes >> 2 & 1);
+    int axes = static_cast<int>(keys.axis & 7);
+    if ((keys.mirror == 1 || keys.mirror == 2) && axes != 0) {
+        const int reflections = (axes & 1) + (axes >> 1 & 1) + (axes >> 2 & 1);
+        o.triangles <<= reflections;
+        if (keys.mirror == 2) {
+            o.triangles += joiningTriangles(faces, kept, points, keys) << (reflections - 1);
+        }
     }
     return o;
 }

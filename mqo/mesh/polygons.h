@@ -45,8 +45,22 @@ bool mqoExpandPolygons(ObjectEntry* object, const MqoPolygonStore* store);
 // vertices and faces. Faces of an odd number of reflections are wound the
 // other way, so they face out. connected: a vertex whose coordinate on a
 // mirrored axis is within distance of 0 (|c| <= distance) is shared with the
-// copy across that plane rather than duplicated. False, with the object unchanged, when the counts
-// would overflow or memory runs out.
-bool mqoMirrorObject(ObjectEntry* object, int axes, bool connected, float distance);
+// copy across that plane rather than duplicated; and every open edge a -> b
+// (mqoFindOpenEdges) whose ends have 2 |c| <= joinLimit on the lowest
+// mirrored axis gets the face (a, a', b', b) to its image across it (a
+// triangle when an end is shared, none when both are), with the source
+// face's material and each end's UV, copied across the further axes like
+// the rest. At most 3 x copies x faceCount faces come out. False, with the
+// object unchanged, when the counts would overflow or memory runs out.
+bool mqoMirrorObject(ObjectEntry* object, int axes, bool connected, float distance,
+                     float joinLimit);
+
+// Flags of the open edges of object's faces of 3 or 4 corners with indices
+// in its vertex list: edges (by their two vertex indices, either way round)
+// that no other edge of those faces matches; 2-corner faces take no part.
+// Byte 4 f + c is 1 when face f's edge from corner c to the next is open.
+// Null when there are no faces, too many or memory runs out; the caller
+// frees it.
+unsigned char* mqoFindOpenEdges(const ObjectEntry* object);
 
 #endif  // MQO_MESH_POLYGONS_H

@@ -17,6 +17,7 @@ struct MqoObjectExtras {
     int32_t mirror;      // 0 none, 1 separate, 2 connected
     int32_t mirrorAxis;  // X 1, Y 2, Z 4
     float mirrorDistance;
+    bool hasMirrorDistance;    // a mirror_dis line was read
     MqoPolygonStore polygons;  // used with MQO_FEATURE_POLYGONS
 };
 

@@ -1,6 +1,7 @@
 // MqoModel: an Object chunk read under the complete profile, and the steps
 // that finish it once its lists are read: polygons into triangles, then the
 // mirror copies (of the triangles too), then the smoothing angle in radians.
+#include <cmath>
 #include <cstring>
 
 #include "mqo/read/complete_internal.h"
@@ -24,7 +25,9 @@ void finishObject(ObjectEntry* object, MqoObjectExtras* extras) {
     const int axes = extras->mirrorAxis & 7;
     if ((features & MQO_FEATURE_MIRROR) && (extras->mirror == 1 || extras->mirror == 2) &&
         axes != 0) {
-        mqoMirrorObject(object, axes, extras->mirror == 2, extras->mirrorDistance);
+        // Without a mirror_dis line an edge joins at any distance.
+        const float joinLimit = extras->hasMirrorDistance ? extras->mirrorDistance : HUGE_VALF;
+        mqoMirrorObject(object, axes, extras->mirror == 2, extras->mirrorDistance, joinLimit);
     }
     if (features & MQO_FEATURE_FORMAT_DEFAULTS) {
         object->facet = static_cast<float>(object->facet * kRadiansPerDegree);
@@ -37,7 +40,9 @@ void mqoReadObjectKeys(const char* line, MqoObjectExtras* extras) {
     if ((extras->features & MQO_FEATURE_MIRROR) == 0) return;
     if (has(line, "mirror ")) mqoScanMirror(line, &extras->mirror);
     if (has(line, "mirror_axis ")) mqoScanMirrorAxis(line, &extras->mirrorAxis);
-    if (has(line, "mirror_dis ")) mqoScanMirrorDistance(line, &extras->mirrorDistance);
+    if (has(line, "mirror_dis ") && mqoScanMirrorDistance(line, &extras->mirrorDistance) == 1) {
+        extras->hasMirrorDistance = true;
+    }
 }
 
 void mqoReadObjectChunkEx(MqoStream* stream, ObjectEntry* object, uint32_t features) {
