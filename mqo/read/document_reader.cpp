@@ -10,6 +10,7 @@
 
 #include "mqo/file_bytes.h"
 #include "mqo/internal.h"
+#include "mqo/mesh/corner_normals.h"
 #include "mqo/read/complete_internal.h"
 #include "mqo/read/reader_internal.h"
 
@@ -326,8 +327,13 @@ int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha, uint
     }
 
     if (!packaged) parsed->directoryFits = mqoDirectoryOf(path, parsed->directory);
-    mqoStageObjects(parsed->objects, records.objects, records.objectCount, records.materials,
-                    records.materialCount, scale, alpha);
+    if (features & MQO_FEATURE_FACET_SMOOTHING) {
+        mqoStageSmoothObjects(parsed->objects, records.objects, records.objectCount,
+                              records.materials, records.materialCount, scale, alpha);
+    } else {
+        mqoStageObjects(parsed->objects, records.objects, records.objectCount, records.materials,
+                        records.materialCount, scale, alpha);
+    }
     parsed->objectCount = records.objectCount;
     if ((features & MQO_FEATURE_UTF8_NAMES) != 0) mqoConvertObjectNames(parsed);
     parsed->materials = records.materials;

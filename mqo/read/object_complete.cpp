@@ -26,7 +26,9 @@ void finishObject(ObjectEntry* object, MqoObjectExtras* extras) {
         axes != 0) {
         mqoMirrorObject(object, axes, extras->mirror == 2, extras->mirrorDistance);
     }
-    if (features & MQO_FEATURE_FORMAT_DEFAULTS) {
+    // The smoothing reads the angle as the format writes it, with or
+    // without the format's defaults.
+    if (features & (MQO_FEATURE_FORMAT_DEFAULTS | MQO_FEATURE_FACET_SMOOTHING)) {
         object->facet = static_cast<float>(object->facet * kRadiansPerDegree);
     }
 }
