@@ -212,10 +212,11 @@ MeshModel* mqoLoadModel(const char* path, double scale);
 //   separate mirror halves stay apart and connected ones smooth across.
 //   shading 0, or facet 0 or below, gives every corner its face's normal;
 //   facet 180 or more sums every face at the vertex; a sum of length zero
-//   gives the face's normal. Bounded work: a vertex with more faces than
-//   the object's budget allows (256 comparisons a corner, 4M at least)
-//   gives its corners their faces' normals; an object of more than INT_MAX
-//   corners, or one memory runs out for, is smoothed as without the bit.
+//   gives the face's normal. Bounded work: an object compares at most 4M
+//   pairs of faces plus 256 a corner, and a vertex whose faces would pass
+//   what is left gives its corners their faces' normals; an object of more
+//   than INT_MAX corners, or one memory runs out for, is smoothed as without
+//   the bit.
 // - TEXTURE_SEARCH: a texture not found by its name is looked for by its last
 //   component beside the document (and beside a package).
 #define MQO_FEATURE_PNG_JPEG 0x01u
