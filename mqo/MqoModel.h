@@ -234,9 +234,21 @@ MeshModel* mqoLoadModel(const char* path, double scale);
 //   dropped (the first 49 stay).
 // - QUOTED_NAMES: an object name is the whole quoted text, spaces included,
 //   without its quotes.
-// - FACET_SMOOTHING: a corner's normal is the normalised sum of the normals of
-//   the faces at its vertex within facet degrees of its own face; shading 0
-//   gives every corner its face's normal.
+// - FACET_SMOOTHING: a corner's normal is the normalised sum of the unit
+//   normals of the faces at its vertex within facet degrees of its own face
+//   (facet read in degrees, with or without FORMAT_DEFAULTS), its own face
+//   included, each face once; so edges sharper than facet stay sharp. A
+//   face's normal is the normalised sum of (prev - v) x (next - v) over its
+//   triangles; the triangles of a polygon (POLYGONS) and of a mirror copy of
+//   one share one normal. Faces meet where they share a vertex index, so
+//   separate mirror halves stay apart and connected ones smooth across.
+//   shading 0, or facet 0 or below, gives every corner its face's normal;
+//   facet 180 or more sums every face at the vertex; a sum of length zero
+//   gives the face's normal. Bounded work: an object compares at most 4M
+//   pairs of faces plus 256 a corner, and a vertex whose faces would pass
+//   what is left gives its corners their faces' normals; an object of more
+//   than INT_MAX corners, or one memory runs out for, is smoothed as without
+//   the bit.
 // - TEXTURE_SEARCH: a texture not found by its name is looked for by its last
 //   component beside the document (and beside a package).
 #define MQO_FEATURE_PNG_JPEG 0x01u

@@ -62,6 +62,41 @@ V3 at(const float p[3]) { return {p[0], p[1], p[2]}; }
 // The builder's normal convention (clockwise front) for corners p, q, r.
 V3 frontNormal(V3 p, V3 q, V3 r) { return crossOf(sub(p, q), sub(r, q)); }
 
+V3 unit(V3 a) {
+    double l = length(a);
+    return {a.x / l, a.y / l, a.z / l};
+}
+
+// The faces of a box on corners 0..7 (bit 0 x, bit 1 y, bit 2 z), each
+// wound to face out.
+const char* const kBoxFaces[6] = {"4 V(5 7 3 1)", "4 V(2 6 4 0)", "4 V(3 7 6 2)",
+                                  "4 V(4 5 1 0)", "4 V(6 7 5 4)", "4 V(1 3 2 0)"};
+
+std::string cubeDocument(const std::string& keys) {
+    std::vector<std::string> points, faces;
+    for (int i = 0; i < 8; ++i) {
+        points.push_back(std::to_string((i & 1) * 2 - 1) + " " +
+                         std::to_string((i >> 1 & 1) * 2 - 1) + " " +
+                         std::to_string((i >> 2 & 1) * 2 - 1));
+    }
+    for (const char* f : kBoxFaces) faces.push_back(std::string(f) + " M(0)");
+    return document(points, faces, keys);
+}
+
+// Every vertex of a parsed one-object, one-batch document.
+std::vector<TexturedVertex> corners(const Parsed& parsed) {
+    const MeshObject& o = parsed.model.objects[0].object;
+    if (o.batchCount < 1) return {};
+    const MaterialBatch& b = o.batches[0];
+    return std::vector<TexturedVertex>(b.texturedVertices, b.texturedVertices + b.vertexCount);
+}
+
+// The unit normal of the triangle that vertex j belongs to.
+V3 triangleNormal(const std::vector<TexturedVertex>& t, size_t j) {
+    size_t k = j - j % 3;
+    return unit(frontNormal(at(t[k].position), at(t[k + 1].position), at(t[k + 2].position)));
+}
+
 // A polygon in a tilted plane: 2D outline (x, y) -> x U + y V.
 struct Polygon {
     const char* name;
@@ -439,5 +474,117 @@ TEST(CompleteGeometry, AbsentKeysTakeTheFormatDefaultsAndFacetIsInDegrees) {
         }
         ASSERT_EQ(hinge, 6);
         EXPECT_EQ(oneNormal, c.smooth);
+    }
+}
+
+TEST(CompleteGeometry, CubeCornersTakeTheirFaceNormalUnlessFacetReachesItsEdges) {
+    const uint32_t noSmoothing = kGeometry & ~MQO_FEATURE_FACET_SMOOTHING;
+    enum Normal { kFace, kRadial, kNotFace };
+    struct Case {
+        const char* keys;
+        uint32_t features;
+        Normal normal;
+    };
+    const Case cases[] = {
+        {"", kGeometry, kFace},  // facet 59.5: the 90-degree edges stay sharp
+        {"\tfacet 91\n", kGeometry, kRadial},
+        {"\tfacet 180\n", kGeometry, kRadial},
+        {"\tfacet 400\n", kGeometry, kRadial},
+        {"\tfacet 0\n", kGeometry, kFace},
+        {"\tfacet -30\n", kGeometry, kFace},
+        {"\tshading 0\n\tfacet 180\n", kGeometry, kFace},
+        // Without the bit, the average of every triangle at a corner
+        // passes a facet of 59.5 at most corners.
+        {"", noSmoothing, kNotFace},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.keys) + (c.features == kGeometry ? " smoothing" : " without"));
+        auto parsed = parse(cubeDocument(c.keys), c.features);
+        std::vector<TexturedVertex> t = corners(*parsed);
+        ASSERT_EQ(t.size(), 36u);
+        int notFace = 0;
+        for (size_t j = 0; j < t.size(); ++j) {
+            V3 want = c.normal == kRadial ? unit(at(t[j].position)) : triangleNormal(t, j);
+            double off = length(sub(at(t[j].normal), want));
+            notFace += off > 0.5;
+            if (c.normal != kNotFace) EXPECT_LT(off, 1e-6) << "vertex " << j;
+        }
+        if (c.normal == kNotFace) EXPECT_GE(notFace, 24);
+    }
+}
+
+TEST(CompleteGeometry, CylinderIsSmoothRoundItsSideAndSharpAtItsPolygonCaps) {
+    // 64 segments, 5.6 degrees apart; the caps are 64-corner polygons.
+    const int n = 64;
+    std::vector<std::string> points, faces;
+    for (int ring = 0; ring < 2; ++ring) {
+        for (int k = 0; k < n; ++k) {
+            std::ostringstream p;
+            p << std::cos(2 * M_PI * k / n) << " " << (ring ? 1 : -1) << " "
+              << std::sin(2 * M_PI * k / n);
+            points.push_back(p.str());
+        }
+    }
+    std::ostringstream top, bottom;
+    top << n << " V(";
+    bottom << n << " V(";
+    for (int k = 0; k < n; ++k) {
+        std::ostringstream side;
+        side << "4 V(" << k << " " << (k + 1) % n << " " << n + (k + 1) % n << " " << n + k
+             << ") M(0)";
+        faces.push_back(side.str());
+        top << (k ? " " : "") << n + k;
+        bottom << (k ? " " : "") << n - 1 - k;
+    }
+    faces.push_back(top.str() + ") M(0)");
+    faces.push_back(bottom.str() + ") M(0)");
+    auto parsed = parse(document(points, faces));
+    std::vector<TexturedVertex> t = corners(*parsed);
+    ASSERT_EQ(t.size(), static_cast<size_t>(6 * n + 2 * 3 * (n - 2)));
+    for (size_t j = 0; j < t.size(); ++j) {
+        V3 p = at(t[j].position), want = unit({p.x, 0, p.z});
+        if (j >= static_cast<size_t>(6 * n)) want = {0, p.y, 0};  // the caps
+        EXPECT_NEAR(length(sub(at(t[j].normal), want)), 0.0, 1e-5) << "vertex " << j;
+    }
+}
+
+TEST(CompleteGeometry, TrianglesOfOnePolygonAndOfItsMirrorCopyShareOneNormal) {
+    // A pentagon bent out of its plane, right of the X plane, mirrored.
+    const std::vector<std::string> points = {"1 0 0", "1 1 0.3", "2 1.5 0", "3 1 0.4", "3 0 0"};
+    auto parsed = parse(document(points, {"5 V(0 1 2 3 4) M(0)"}, "\tshading 0\n\tmirror 1\n"));
+    std::vector<TexturedVertex> t = corners(*parsed);
+    ASSERT_EQ(t.size(), 18u);
+    const V3 first = at(t[0].normal), image = at(t[9].normal);
+    EXPECT_GT(first.z, 0.9);
+    EXPECT_NEAR(length(sub(image, {-first.x, first.y, first.z})), 0.0, 1e-6);
+    for (size_t j = 0; j < t.size(); ++j) {
+        EXPECT_NEAR(length(sub(at(t[j].normal), j < 9 ? first : image)), 0.0, 0.0) << j;
+    }
+}
+
+TEST(CompleteGeometry, AHugeFanAtOneVertexStaysSharpThereWithinTheWorkBound) {
+    // A shallow cone: its faces lie 22 degrees apart at most, so its tip
+    // smooths to straight up, until the fan passes the comparisons allowed.
+    struct Case {
+        int faces;
+        bool smooth;
+    };
+    for (Case c : {Case{1000, true}, Case{4000, false}}) {
+        SCOPED_TRACE(c.faces);
+        std::vector<std::string> points = {"0 0.2 0"}, faces;
+        for (int k = 0; k < c.faces; ++k) {
+            std::ostringstream p, f;
+            p << std::cos(2 * M_PI * k / c.faces) << " 0 " << std::sin(2 * M_PI * k / c.faces);
+            points.push_back(p.str());
+            f << "3 V(0 " << 1 + k << " " << 1 + (k + 1) % c.faces << ") M(0)";
+            faces.push_back(f.str());
+        }
+        auto parsed = parse(document(points, faces));
+        std::vector<TexturedVertex> t = corners(*parsed);
+        ASSERT_EQ(t.size(), static_cast<size_t>(3 * c.faces));
+        for (size_t j = 0; j < t.size(); j += 3) {
+            V3 want = c.smooth ? V3{0, 1, 0} : triangleNormal(t, j);
+            ASSERT_NEAR(length(sub(at(t[j].normal), want)), 0.0, 1e-5) << "tip of face " << j / 3;
+        }
     }
 }

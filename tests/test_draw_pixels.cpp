@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -298,6 +299,79 @@ TEST_F(DrawPixels, NonSquarePngTextureCoversTheSquare) {
     expectNear(at(picture, -0.7f, -0.7f), {0, 0, 255}, 2, "bottom left");
     expectNear(at(picture, 0.7f, -0.7f), {255, 255, 255}, 2, "bottom right");
     mqoFreeModel(m);
+}
+
+// A box lit from a slant, turned to show three faces: under the complete
+// profile each face is one colour, both its triangles carrying its normal;
+// without the smoothing bit the corners' averaged normals tell the two
+// triangles of a face apart.
+TEST_F(DrawPixels, BoxFacesAreEachOneColourUnderFacetSmoothing) {
+    std::string doc =
+        "Metasequoia Document\nFormat Text Ver 1.0\n"
+        "Material 1 {\n\t\"white\" col(1 1 1 1) dif(1)\n}\nObject \"box\" {\n\tvertex 8 {\n";
+    float corners[8][3];
+    for (int i = 0; i < 8; ++i) {
+        for (int a = 0; a < 3; ++a) corners[i][a] = (i >> a & 1) ? 0.45f : -0.45f;
+        doc += "\t\t" + std::to_string(corners[i][0]) + " " + std::to_string(corners[i][1]) + " " +
+               std::to_string(corners[i][2]) + "\n";
+    }
+    const int faces[6][4] = {{5, 7, 3, 1}, {2, 6, 4, 0}, {3, 7, 6, 2},
+                             {4, 5, 1, 0}, {6, 7, 5, 4}, {1, 3, 2, 0}};
+    doc += "\t}\n\tface 6 {\n";
+    for (const auto& f : faces) {
+        doc += "\t\t4 V(" + std::to_string(f[0]) + " " + std::to_string(f[1]) + " " +
+               std::to_string(f[2]) + " " + std::to_string(f[3]) + ") M(0)\n";
+    }
+    doc += "\t}\n}\nEof\n";
+    const std::string path = dir_.file("box.mqo");
+    ASSERT_TRUE(drawfiles::writeFile(path, doc));
+
+    // Where glRotatef(30, x) then glRotatef(40, y) puts a corner on the picture.
+    const float a = 30 * static_cast<float>(M_PI) / 180, b = 40 * static_cast<float>(M_PI) / 180;
+    auto place = [&](const float p[3], float out[3]) {
+        float x = p[0] * std::cos(b) + p[2] * std::sin(b);
+        float z = -p[0] * std::sin(b) + p[2] * std::cos(b);
+        out[0] = x;
+        out[1] = p[1] * std::cos(a) - z * std::sin(a);
+        out[2] = p[1] * std::sin(a) + z * std::cos(a);
+    };
+    for (bool smoothing : {true, false}) {
+        SCOPED_TRACE(smoothing ? "smoothing" : "without");
+        const uint32_t all = MQO_FEATURE_ALL & ~MQO_FEATURE_MQOZ;
+        const MqoLoadOptions options = {smoothing ? all : all & ~MQO_FEATURE_FACET_SMOOTHING};
+        MeshModel* m = mqoLoadModelEx(path.c_str(), 1.0, &options);
+        ASSERT_NE(m, nullptr);
+        begin(true);
+        const GLfloat slant[4] = {-0.3f, 0.7f, 1.0f, 0.0f};  // lights all three
+        glLightfv(GL_LIGHT0, GL_POSITION, slant);
+        glEnable(GL_CULL_FACE);
+        glRotatef(30, 1, 0, 0);
+        glRotatef(40, 0, 1, 0);
+        mqoDrawModel(m);
+        glDisable(GL_CULL_FACE);
+        auto rgb = finish(smoothing ? "box_facets" : "box_averaged");
+        int seen = 0, split = 0;
+        for (const auto& f : faces) {
+            float q[4][3];
+            for (int c = 0; c < 4; ++c) place(corners[f[c]], q[c]);
+            float nz = (q[0][0] - q[1][0]) * (q[2][1] - q[1][1]) -
+                       (q[0][1] - q[1][1]) * (q[2][0] - q[1][0]);
+            if (nz <= 0) continue;  // turned away: its outward normal points from the eye
+            ++seen;
+            // The centres of the triangles (0, 1, 2) and (0, 2, 3).
+            Rgb first =
+                at(rgb, (q[0][0] + q[1][0] + q[2][0]) / 3, (q[0][1] + q[1][1] + q[2][1]) / 3);
+            Rgb second =
+                at(rgb, (q[0][0] + q[2][0] + q[3][0]) / 3, (q[0][1] + q[2][1] + q[3][1]) / 3);
+            int apart = std::abs(first.r - second.r) + std::abs(first.g - second.g) +
+                        std::abs(first.b - second.b);
+            if (smoothing) expectNear(first, second, 1, "the two triangles of a face");
+            split += apart > 6;
+        }
+        EXPECT_EQ(seen, 3);
+        if (!smoothing) EXPECT_GT(split, 0) << "the picture tells the triangles apart";
+        mqoFreeModel(m);
+    }
 }
 
 }  // namespace

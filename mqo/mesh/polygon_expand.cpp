@@ -69,6 +69,7 @@ int cutPolygon(const ObjectEntry* object, const MqoPolygonStore* store, int p, i
         std::memset(&face, 0, sizeof face);
         face.vertexCount = 3;
         face.material = material;
+        face.vertex[3] = n - 2 - t;  // the polygon's mark (polygons.h)
         for (int c = 0; c < 3; ++c) {
             int k = work->triangles[t][c];
             face.vertex[c] = index[k];

@@ -36,8 +36,12 @@ void mqoReleasePolygons(MqoPolygonStore* store);
 void mqoTriangulatePolygon(const float (*points)[3], int n, int (*triangles)[3]);
 
 // Replaces every polygon placeholder of object with its triangles (same
-// material, UVs carried). False, with the object unchanged, when the new
-// face list cannot be allocated or its count would not fit in an int.
+// material, UVs carried), one polygon's after each other. A triangle's
+// unused fourth index marks it: the polygon's triangles left from it to the
+// last, that one included (n - 2 down to 1); triangles read as such keep 0
+// there; the smoothing gives a marked run one face normal. False, with the
+// object unchanged, when the new face list cannot be allocated or its count
+// would not fit in an int.
 bool mqoExpandPolygons(ObjectEntry* object, const MqoPolygonStore* store);
 
 // Mirrors object across the planes of its local axes (axes: X 1, Y 2, Z 4),

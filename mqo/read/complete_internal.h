@@ -8,8 +8,9 @@
 #include "mqo/mesh/polygons.h"
 
 // The bits that change how an Object chunk is read or finished.
-#define MQO_OBJECT_FEATURES \
-    (MQO_FEATURE_FORMAT_DEFAULTS | MQO_FEATURE_MIRROR | MQO_FEATURE_POLYGONS)
+#define MQO_OBJECT_FEATURES                                                    \
+    (MQO_FEATURE_FORMAT_DEFAULTS | MQO_FEATURE_MIRROR | MQO_FEATURE_POLYGONS | \
+     MQO_FEATURE_FACET_SMOOTHING)
 
 // What an Object chunk holds beyond its ObjectEntry, while it is read.
 struct MqoObjectExtras {
@@ -28,7 +29,8 @@ void mqoReadObjectLines(MqoStream* stream, ObjectEntry* object, MqoObjectExtras*
 
 // mqoReadObjectChunk reading what features asks for, then finishing the
 // object: polygons cut into triangles, mirror copies added, facet given in
-// radians. Features without an object bit: mqoReadObjectChunk exactly.
+// radians (read in degrees with FORMAT_DEFAULTS or FACET_SMOOTHING).
+// Features without an object bit: mqoReadObjectChunk exactly.
 void mqoReadObjectChunkEx(MqoStream* stream, ObjectEntry* object, uint32_t features);
 
 // The mirror keys of one Object chunk line.

@@ -11,6 +11,7 @@
 
 #include "mqo/file_bytes.h"
 #include "mqo/internal.h"
+#include "mqo/mesh/corner_normals.h"
 #include "mqo/read/complete_internal.h"
 #include "mqo/read/reader_internal.h"
 
@@ -325,14 +326,24 @@ void readDocumentLine(MqoStream* stream, const char* line, DocumentRecords* reco
     }
 }
 
+void stageObjects(MqoStagedObject* staged, ObjectEntry* objects, int count,
+                  const DocumentRecords* records, double scale, unsigned char alpha) {
+    if (records->features & MQO_FEATURE_FACET_SMOOTHING) {
+        mqoStageSmoothObjects(staged, objects, count, records->materials, records->materialCount,
+                              scale, alpha);
+    } else {
+        mqoStageObjects(staged, objects, count, records->materials, records->materialCount, scale,
+                        alpha);
+    }
+}
+
 // Builds the objects read into parsed: the first table's worth into its
 // objects, the rest (many objects only) into its extra objects. When memory
 // for those runs out they are dropped.
 void stageDocument(MqoParsedModel* parsed, DocumentRecords* records, double scale,
                    unsigned char alpha) {
     int first = records->objectCount < kObjectTableSize ? records->objectCount : kObjectTableSize;
-    mqoStageObjects(parsed->objects, records->objects, first, records->materials,
-                    records->materialCount, scale, alpha);
+    stageObjects(parsed->objects, records->objects, first, records, scale, alpha);
     parsed->objectCount = first;
     int more = records->objectCount - first;
     if (more <= 0) return;
@@ -340,8 +351,7 @@ void stageDocument(MqoParsedModel* parsed, DocumentRecords* records, double scal
     parsed->extraObjects = static_cast<MqoStagedObject*>(
         std::calloc(static_cast<size_t>(more), sizeof(MqoStagedObject)));
     if (parsed->extraObjects == nullptr) return;
-    mqoStageObjects(parsed->extraObjects, records->objects + first, more, records->materials,
-                    records->materialCount, scale, alpha);
+    stageObjects(parsed->extraObjects, records->objects + first, more, records, scale, alpha);
     parsed->extraObjectCount = more;
 }
 

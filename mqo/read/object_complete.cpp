@@ -29,7 +29,9 @@ void finishObject(ObjectEntry* object, MqoObjectExtras* extras) {
         const float joinLimit = extras->hasMirrorDistance ? extras->mirrorDistance : HUGE_VALF;
         mqoMirrorObject(object, axes, extras->mirror == 2, extras->mirrorDistance, joinLimit);
     }
-    if (features & MQO_FEATURE_FORMAT_DEFAULTS) {
+    // The smoothing reads the angle as the format writes it, with or
+    // without the format's defaults.
+    if (features & (MQO_FEATURE_FORMAT_DEFAULTS | MQO_FEATURE_FACET_SMOOTHING)) {
         object->facet = static_cast<float>(object->facet * kRadiansPerDegree);
     }
 }
