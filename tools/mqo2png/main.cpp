@@ -14,6 +14,7 @@
 #include "view/framing.h"
 #include "view/offscreen.h"
 #include "view/png_file.h"
+#include "view/scene_camera.h"
 
 namespace {
 
@@ -40,10 +41,17 @@ bool render(Offscreen& target, const Options& options, const std::string& input,
     }
     ModelSummary summary = summariseModel(model);
     if (summary.empty) complain(input, "warning: nothing visible to draw");
+    SceneView scene;
+    if (options.scene) scene = readSceneView(input);
+    if (options.scene && !scene.usable) complain(input, "warning: " + scene.why);
     Camera camera;
     camera.yaw = options.yaw;
     camera.pitch = options.pitch;
-    drawFramed(model, summary, camera, target.size(), target.size(), kTransparent);
+    if (scene.usable) {
+        drawFromScene(model, scene.scene, target.size(), target.size(), kTransparent);
+    } else {
+        drawFramed(model, summary, camera, target.size(), target.size(), kTransparent);
+    }
     std::vector<unsigned char> pixels = target.readRgba();
     mqoFreeModel(model);
     // Each document's textures go with it: a batch would fill the pool.
