@@ -243,4 +243,35 @@ TEST(SceneCamera, WithoutAUsableCameraTheModelIsFramedWithAWarning) {
     }
 }
 
+// A flat square at the depth of lookat lies at one distance from the
+// camera, so both projections draw it the same size: 1000 / zoom2 world
+// units are the half-height of each.
+TEST(SceneCamera, OrthographicMatchesPerspectiveAtTheLookatDepth) {
+    testsupport::TempDir dir("scene");
+    const std::string square =
+        "Object \"s\" {\n\tvertex 4 {\n\t\t-60 -60 0\n\t\t60 -60 0\n\t\t60 60 0\n"
+        "\t\t-60 60 0\n\t}\n\tface 2 {\n\t\t4 V(0 1 2 3)\n\t\t4 V(3 2 1 0)\n\t}\n}\nEof\n";
+    Mask pictures[2];
+    for (int ortho = 0; ortho < 2; ++ortho) {
+        const std::string doc = dir.file("s.mqo"), png = dir.file("s.png");
+        ASSERT_TRUE(testsupport::writeFile(
+            doc,
+            "Metasequoia Document\nFormat Text Ver 1.0\n\nScene {\n\tpos 40 -25 1500\n"
+            "\tlookat 0 0 0\n\thead 0\n\tpich 0\n\tortho " +
+                std::to_string(ortho) + "\n\tzoom2 5\n}\n" + square));
+        ASSERT_EQ(run("ASAN_OPTIONS=detect_leaks=0 " MQO2PNG " --scene -s 100 " + doc + " " + png),
+                  0);
+        pictures[ortho] = pictureSilhouette(png, 100, 100);
+        ASSERT_FALSE(pictures[ortho].empty());
+    }
+    // 120 of the 400 units across, its centre panned right by 40 units and
+    // down by 25: columns 45 to 75 of 100, rows 41 to 71.
+    size_t covered = 0;
+    for (unsigned char v : pictures[1]) covered += v;
+    EXPECT_NEAR(static_cast<double>(covered), 30 * 30, 2 * 30 * 2);
+    EXPECT_TRUE(pictures[1][56 * 100 + 60] && !pictures[1][36 * 100 + 60])
+        << "not where the pan puts it";
+    EXPECT_GT(intersectionOverUnion(pictures[0], pictures[1]), 0.97);
+}
+
 }  // namespace
