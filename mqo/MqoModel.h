@@ -307,6 +307,53 @@ MqoPendingLoad* mqoStartLoadModels(const char* const* paths, int count, double s
 int mqoFinishLoadModels(MqoPendingLoad* pending, MeshModel** models);
 
 // ---------------------------------------------------------------------------
+// The author's camera and thumbnail
+// ---------------------------------------------------------------------------
+
+// What a document remembers of the view its author last had: the Scene
+// chunk's camera and the Thumbnail picture drawn from it. The camera maps a
+// world point P (vertex coordinates as written, at load scale 1) to OpenGL
+// eye space as Rz(bank) Rx(pich) Ry(head) (P - lookat) + (pos.x, pos.y,
+// -pos.z); a perspective view has the focal length zoom2 * pos.z / 1000 in
+// normalised device units, an orthographic one a half-height of 1000 / zoom2.
+typedef struct MqoScene {
+    float pos[3];            // pan (x, y) and distance from lookat (z)
+    float lookat[3];         // the point the camera turns about
+    float head, pich, bank;  // radians, as written (not wrapped)
+    int32_t ortho;           // 1: orthographic
+    float zoom2;
+    float frontclip, backclip;                // near and far distances
+    int32_t thumbnailWidth, thumbnailHeight;  // 0 without a thumbnail
+    unsigned char* thumbnail;                 // owned RGB rows, the top row first; or null
+} MqoScene;
+
+enum { MQO_THUMBNAIL_MOST_SIDE = 1024 };  // a longer side is not read
+
+// Reads the Scene and Thumbnail chunks of the document at path (a ".mqoz"
+// path, in any case, is read as a package, for the document inside it).
+// - Returns 1 when a Scene chunk was read, 0 when there is none, the file
+//   cannot be opened, or scene is null. Without a Scene chunk the camera is
+//   the format's default: pos 0 0 1500, lookat 0 0 0, head -0.5236, pich
+//   0.5236, bank 0, ortho 0, zoom2 5.
+// - A key absent from the chunk, or given a value that does not scan or is
+//   not finite, keeps its default; absent clips are 0.15 and 30 times the
+//   distance, as the modelling tool writes them. Values are not checked
+//   further: a distance or zoom2 of zero or less is handed on as written.
+// - Only top-level chunks (named at a line's start, not indented) before the
+//   first Object or Eof line are looked at, where the tool writes them, so a
+//   large model is not read through. Of several Scene chunks the first counts,
+//   of several Thumbnail chunks the first that reads.
+// - The thumbnail is read only as "Thumbnail W H 24 rgb raw {" with sides of
+//   1 to MQO_THUMBNAIL_MOST_SIDE and hex digits for every pixel that the rest
+//   of the file can hold; a picture cut short, or holding a character that
+//   is neither a hex digit nor white space, is dropped (null, sides 0).
+// - Safe on untrusted files. Release with mqoReleaseScene; no GL call.
+int mqoReadScene(const char* path, MqoScene* scene);
+
+// Frees the thumbnail and sets it null with sides 0. Null does nothing.
+void mqoReleaseScene(MqoScene* scene);
+
+// ---------------------------------------------------------------------------
 // Drawing
 // ---------------------------------------------------------------------------
 

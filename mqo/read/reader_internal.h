@@ -58,6 +58,13 @@ bool mqoIsPackagePath(const char* path);
 // document limit, or the package's path does not fit parsed->package.
 MqoStream* mqoOpenPackageDocument(const char* package, MqoParsedModel* parsed);
 
+// ---- the author's view (thumbnail_reader.cpp) ----
+
+// Reads a Thumbnail chunk whose first line is header, up to its "}"
+// (consumed), into scene's thumbnail as mqoReadScene describes. A header it
+// does not take reads nothing: the caller's walk passes over the lines.
+void mqoReadThumbnailChunk(MqoStream* stream, const char* header, MqoScene* scene);
+
 // ---- names (name_charset.cpp) ----
 
 // Converts every staged object's name that is not valid UTF-8 from

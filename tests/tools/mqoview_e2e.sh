@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # mqoview end to end, under a private Xvfb driven with xdotool: the title,
-# a framed model, a drag that turns it, e switching the reading, a file
-# rewritten on disk being reloaded, a package under the exact reading, q
-# quitting with status 0.
+# a framed model, a drag that turns it, c switching to the document's own
+# camera (and saying so where there is none), e switching the reading, a
+# file rewritten on disk being reloaded, a package under the exact reading,
+# q quitting with status 0.
 #   mqoview_e2e.sh MQOVIEW
 set -uo pipefail
 viewer=$(realpath "$1")
@@ -24,11 +25,21 @@ source "$(dirname "$0")/../../scripts/xvfb.sh"
 start_xvfb "$work/xvfb.log" || fail "the X server did not come up"
 xvfb_pid=${XVFB_PID:-}
 
-# A box of 12 triangles with one quad face split off as a second object.
+# A box of 12 triangles (box 5: 10), seen from the front by the camera it
+# was saved with; plain.mqo is the box without that camera.
 box() {
     cat <<'DOC'
 Metasequoia Document
 Format Text Ver 1.0
+
+Scene {
+	pos 0 0 1500
+	lookat 0 0 0
+	head 0
+	pich 0
+	ortho 0
+	zoom2 5
+}
 
 Material 1 {
 	"blue" col(0.200 0.400 1.000 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.000) power(5.00)
@@ -58,10 +69,14 @@ DOC
     printf '\t}\n}\nEof\n'
 }
 box > "$work/box.mqo"
+box | sed '/^Scene {/,/^}/d' > "$work/plain.mqo"
 
 box 6 > "$work/inner.mqo"
 (cd "$work" && zip -q box.mqoz inner.mqo) || fail "zip could not make a package"
-ASAN_OPTIONS=detect_leaks=0 "$viewer" "$work/box.mqo" "$work/box.mqoz" >"$work/out" 2>"$work/err" &
+# Files in turn: box.mqo, then (space) the package, and (backspace from the
+# first) the document without a Scene chunk.
+ASAN_OPTIONS=detect_leaks=0 "$viewer" "$work/box.mqo" "$work/box.mqoz" "$work/plain.mqo" \
+    >"$work/out" 2>"$work/err" &
 view_pid=$!
 wid=$(timeout 20 xdotool search --sync --onlyvisible --name 'box\.mqo') || fail "no window"
 wid=${wid%%$'\n'*}
@@ -77,6 +92,20 @@ centre=$(pixel "$work/first.png" 400 300) corner=$(pixel "$work/first.png" 5 5)
 xdotool mousemove --window "$wid" 400 300 mousedown 1 mousemove --window "$wid" 470 330 mouseup 1
 shot dragged
 cmp -s "$work/first.png" "$work/dragged.png" && fail "a drag did not change the picture"
+
+xdotool mousemove --window "$wid" 400 300 key c
+sleep 0.3
+[[ "$(title)" == *"author's camera"* ]] || fail "c did not switch to the document's camera: $(title)"
+shot scene
+cmp -s "$work/dragged.png" "$work/scene.png" && fail "c did not change the picture"
+[ "$(pixel "$work/scene.png" 400 300)" != "$(pixel "$work/scene.png" 5 5)" ] ||
+    fail "nothing drawn in the middle from the document's camera"
+xdotool key BackSpace
+sleep 0.3
+[[ "$(title)" == "plain.mqo"*"no Scene camera"* ]] || fail "a document without one: $(title)"
+xdotool key space c
+sleep 0.3
+[[ "$(title)" == "box.mqo"* && "$(title)" != *"camera"* ]] || fail "c did not switch back: $(title)"
 
 xdotool mousemove --window "$wid" 400 300 key e
 sleep 0.3
@@ -106,4 +135,4 @@ wait "$view_pid"
 status=$?
 view_pid=""
 [ "$status" = 0 ] || fail "exit status $status"
-echo "mqoview: title, framing, drag, e, reload, package and q as expected"
+echo "mqoview: title, framing, drag, c, e, reload, package and q as expected"

@@ -15,6 +15,7 @@
 #include "view/framing.h"
 #include "view/offscreen.h"
 #include "view/png_file.h"
+#include "view/scene_camera.h"
 #include "view/see_through.h"
 
 namespace {
@@ -40,10 +41,20 @@ bool render(Offscreen& target, const Options& options, const std::string& input,
     }
     ModelSummary summary = summariseModel(model);
     if (summary.empty) complain(input, "warning: nothing visible to draw");
+    SceneView scene;
+    if (options.scene) scene = readSceneView(input);
+    if (options.scene && !scene.usable) complain(input, "warning: " + scene.why);
     Camera camera;
     camera.yaw = options.yaw;
     camera.pitch = options.pitch;
-    std::vector<unsigned char> pixels = drawSeeThrough(target, model, summary, camera);
+    const int side = target.size();
+    std::vector<unsigned char> pixels = drawSeeThrough(target, [&](const float* background) {
+        if (scene.usable) {
+            drawFromScene(model, scene.scene, side, side, background);
+        } else {
+            drawFramed(model, summary, camera, side, side, background);
+        }
+    });
     mqoFreeModel(model);
     // Each document's textures go with it: a batch would fill the pool.
     mqoReleaseTexturePool();

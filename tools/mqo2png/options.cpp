@@ -14,6 +14,8 @@ const char* const kUsage =
     "  --exact          read only the exact subset (no PNG/JPEG, mirrors, polygons...)\n"
     "  --yaw DEG        turn about the vertical axis (default 30)\n"
     "  --pitch DEG      look down by this angle (default 20)\n"
+    "  --scene          the camera the document was saved with (its Scene chunk);\n"
+    "                   framed as usual, with a warning, when it has none\n"
     "  --out-dir DIR    write DIR/NAME.png for each FILE\n"
     "                   (NAME-2.png, the next free number, for a name already\n"
     "                   written in this run, with a line on standard error)\n"
@@ -48,6 +50,8 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error) {
             options->help = true;
         } else if (arg == "--exact") {
             options->exact = true;
+        } else if (arg == "--scene") {
+            options->scene = true;
         } else if (arg == "-s" || arg == "--size") {
             if (!number(argv[++i], 16, 4096, &value) || value != std::floor(value)) {
                 *error = "the size must be a whole number from 16 to 4096";

@@ -9,6 +9,7 @@ struct Options {
     int size = 256;
     bool exact = false;  // the exact subset instead of the complete profile
     float yaw = 30.0f, pitch = 20.0f;
+    bool scene = false;               // the document's own camera instead of yaw and pitch
     std::string outDir;               // the batch form when not empty
     std::vector<std::string> inputs;  // the documents
     std::string output;               // the single form's picture

@@ -19,6 +19,7 @@ const char* const kUsage =
     "Shows MQO documents (.mqo, .mqoz) in a window, reloading a file when it changes.\n"
     "  drag: turn   right-drag or arrows: pan   wheel or +/-: zoom   f: frame again\n"
     "  w: wireframe   b: back faces   space/backspace: next/previous file\n"
+    "  c: the camera the document was saved with, or back to turning it\n"
     "  e: complete profile or exact subset   q or Escape: quit\n"
     "  --exact      start with the exact subset\n"
     "  -h, --help   show this help\n";
@@ -43,12 +44,22 @@ void display() {
     glutSwapBuffers();
 }
 
+// Turning, zooming and panning move the framing camera, so they leave the
+// author's view first, picking up where the framing camera was.
+void leaveAuthorsView() {
+    if (!viewer->authorsView()) return;
+    viewer->authorsView() = false;
+    refresh();
+}
+
 void zoom(float factor) {
+    leaveAuthorsView();
     viewer->camera().zoom *= factor;
     glutPostRedisplay();
 }
 
 void pan(float dx, float dy) {
+    leaveAuthorsView();
     viewer->camera().pan[0] += dx;
     viewer->camera().pan[1] += dy;
     glutPostRedisplay();
@@ -70,6 +81,10 @@ void keyboard(unsigned char key, int, int) {
             break;
         case 'f':
             viewer->frame();
+            viewer->authorsView() = false;
+            break;
+        case 'c':
+            viewer->authorsView() = !viewer->authorsView();
             break;
         case 'w':
             viewer->wireframe() = !viewer->wireframe();
@@ -130,6 +145,7 @@ void motion(int x, int y) {
     lastX = x;
     lastY = y;
     if (dragButton == GLUT_LEFT_BUTTON) {
+        leaveAuthorsView();
         Camera& camera = viewer->camera();
         camera.yaw += dx * 0.5f;
         camera.pitch += dy * 0.5f;

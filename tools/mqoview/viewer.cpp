@@ -61,6 +61,7 @@ bool Viewer::load(std::string* error) {
     mqoFreeModel(model_);
     model_ = model;
     summary_ = summariseModel(model_);
+    scene_ = readSceneView(path());
     problem_ = check.warning.empty() ? "" : "warning: " + check.warning;
     return true;
 }
@@ -86,6 +87,7 @@ std::string Viewer::title() const {
                   summary_.triangles);
     std::string title = baseName(path()) + " - " + counts;
     title += exact_ ? " - exact subset" : " - complete profile";
+    if (authorsView_) title += scene_.usable ? " - author's camera" : " - " + scene_.why;
     if (!problem_.empty()) title += " - " + problem_;
     return title;
 }
@@ -94,7 +96,11 @@ void Viewer::draw(int width, int height) {
     glDisable(GL_FOG);
     glDisable(GL_CULL_FACE);
     glDepthFunc(GL_LESS);
-    drawFramed(model_, summary_, camera_, width, height, kBackground);
+    if (authorsView_ && scene_.usable) {
+        drawFromScene(model_, scene_.scene, width, height, kBackground);
+    } else {
+        drawFramed(model_, summary_, camera_, width, height, kBackground);
+    }
     if (backFaces_) drawBackFaces(width, height);
     if (wireframe_) drawWireframe();
     glDisable(GL_FOG);

@@ -8,6 +8,7 @@
 
 #include "mqo/MqoModel.h"
 #include "view/framing.h"
+#include "view/scene_camera.h"
 
 class Viewer {
 public:
@@ -24,6 +25,10 @@ public:
     void step(int by);  // to another of the files given, loading it
     void toggleProfile();
     void frame() { camera_ = Camera(); }
+    // The camera the document was saved with (its Scene chunk) instead of
+    // the framing camera, for this and the next files; framed, and said so
+    // in the title, for a document without one.
+    bool& authorsView() { return authorsView_; }
     Camera& camera() { return camera_; }
     bool& wireframe() { return wireframe_; }
     bool& backFaces() { return backFaces_; }
@@ -43,6 +48,8 @@ private:
     MeshModel* model_ = nullptr;
     ModelSummary summary_ = summariseModel(nullptr);
     Camera camera_;
+    SceneView scene_;  // read with each load
+    bool authorsView_ = false;
     bool wireframe_ = false, backFaces_ = false;
     std::string problem_;  // why the last load failed, shown in the title
 };

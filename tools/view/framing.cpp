@@ -79,9 +79,7 @@ void applyCamera(const ModelSummary& summary, const Camera& camera, double aspec
     glFrustum(-top * aspect, top * aspect, -top, top, nearPlane, farPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    // The light is set in eye space, so it stays at the viewer's side.
-    const GLfloat towardsViewer[4] = {0.3f, 0.4f, 1.0f, 0.0f};
-    glLightfv(GL_LIGHT0, GL_POSITION, towardsViewer);
+    placeViewerLight();
     double visibleHeight = 2 * distance * std::tan(halfAngle);
     glTranslated(camera.pan[0] * visibleHeight, camera.pan[1] * visibleHeight, -distance);
     glRotated(camera.pitch, 1, 0, 0);
@@ -89,8 +87,7 @@ void applyCamera(const ModelSummary& summary, const Camera& camera, double aspec
     glTranslated(-centre[0], -centre[1], -centre[2]);
 }
 
-void drawFramed(MeshModel* model, const ModelSummary& summary, const Camera& camera, int width,
-                int height, const float background[4]) {
+void beginPicture(int width, int height, const float background[4]) {
     glViewport(0, 0, width, height);
     glClearColor(background[0], background[1], background[2], background[3]);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -109,6 +106,17 @@ void drawFramed(MeshModel* model, const ModelSummary& summary, const Camera& cam
     const GLfloat white[4] = {1, 1, 1, 1};
     glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
     glLightfv(GL_LIGHT0, GL_SPECULAR, white);
+}
+
+void placeViewerLight() {
+    // The light is set in eye space, so it stays at the viewer's side.
+    const GLfloat towardsViewer[4] = {0.3f, 0.4f, 1.0f, 0.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, towardsViewer);
+}
+
+void drawFramed(MeshModel* model, const ModelSummary& summary, const Camera& camera, int width,
+                int height, const float background[4]) {
+    beginPicture(width, height, background);
     applyCamera(summary, camera, height > 0 ? static_cast<double>(width) / height : 1.0);
     mqoDrawModel(model);
 }

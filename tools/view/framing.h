@@ -29,7 +29,14 @@ struct Camera {
 // the viewer's side.
 void applyCamera(const ModelSummary& summary, const Camera& camera, double aspect);
 
-// Clears to (r, g, b, a), then draws the model under the camera.
+// Sets the viewport, clears to (r, g, b, a) and sets the state every
+// picture is drawn with: depth test, back faces culled, one white light.
+void beginPicture(int width, int height, const float background[4]);
+
+// Places the light at the viewer's side; call with the modelview at identity.
+void placeViewerLight();
+
+// beginPicture, then the model drawn under the camera.
 void drawFramed(MeshModel* model, const ModelSummary& summary, const Camera& camera, int width,
                 int height, const float background[4]);
 

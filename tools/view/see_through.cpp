@@ -40,11 +40,11 @@ void solveSeeThrough(const unsigned char* overBlack, const unsigned char* overWh
     }
 }
 
-std::vector<unsigned char> drawSeeThrough(Offscreen& target, MeshModel* model,
-                                          const ModelSummary& summary, const Camera& camera) {
-    drawFramed(model, summary, camera, target.size(), target.size(), kBlack);
+std::vector<unsigned char> drawSeeThrough(Offscreen& target,
+                                          const std::function<void(const float*)>& draw) {
+    draw(kBlack);
     std::vector<unsigned char> picture = target.readRgba();
-    drawFramed(model, summary, camera, target.size(), target.size(), kWhite);
+    draw(kWhite);
     std::vector<unsigned char> overWhite = target.readRgba();
     solveSeeThrough(picture.data(), overWhite.data(), picture.size() / 4, picture.data());
     return picture;

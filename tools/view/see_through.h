@@ -4,16 +4,18 @@
 #define MQO_TOOLS_SEE_THROUGH_H
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 #include "view/framing.h"
 #include "view/offscreen.h"
 
-// Draws the model framed by the camera into target and returns its pixels
-// as straight (not premultiplied) RGBA rows, top row first: composited over
-// any background, they give what drawing directly over it gives.
-std::vector<unsigned char> drawSeeThrough(Offscreen& target, MeshModel* model,
-                                          const ModelSummary& summary, const Camera& camera);
+// Runs draw (which draws a whole picture over the background it is given)
+// into target twice and returns the pixels as straight (not premultiplied)
+// RGBA rows, top row first: composited over any background, they give what
+// drawing directly over it gives.
+std::vector<unsigned char> drawSeeThrough(Offscreen& target,
+                                          const std::function<void(const float*)>& draw);
 
 // The RGBA picture (straight alpha) whose composition over black and over
 // white gives overBlack and overWhite (RGBA rows, their alpha ignored).
