@@ -44,9 +44,6 @@ const std::map<std::string, double> kLowerFloors = {
     // A translucent sphere (0.947), parts of which lie close to the
     // background, drawn over a background that varies a little.
     {"devil-tamachan__MQShrinkWrap/test.mqo", 0.92},
-    // Its object is a half that a connected mirror completes; this depends
-    // on connected mirrors being drawn, and is to be tightened with them.
-    {"nutti__blender-mqo/mirrored.mqo", 0.0},
 };
 
 // Where a thumbnail shows the tool's buttons: x and y below these.
