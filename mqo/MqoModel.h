@@ -210,15 +210,15 @@ MeshModel* mqoLoadModel(const char* path, double scale);
 //   col 1 1 1 1, dif 0.8, amb 0.6, emi 0, spc 0, power 5, appended as needed.
 // - FORMAT_DEFAULTS: absent object keys are visible 15, shading 1, facet 59.5;
 //   facet is in degrees.
-// - MIRROR: mirror 1 or 2 (connected: vertices within mirror_dis of a plane
-//   shared), mirror_axis X 1, Y 2, Z 4 (1 when absent); copies wound to face out.
+// - MIRROR: mirror 1 or 2 (connected: vertices on a plane shared with their
+//   images), mirror_axis X 1, Y 2, Z 4 (1 when absent); copies wound to face out.
 //   Connected halves are joined: each open edge a -> b (of a face of 3+
 //   corners, matched by no other) gets the face (a, a', b', b) to its image
 //   across the lowest axis set, with its face's material and a's UV at a and
 //   a', b's at b and b'; a shared end makes it a triangle, two (an edge on
 //   the plane) no face. Without a mirror_dis line (or an unreadable one)
 //   every open edge joins; with one only edges with 2 |c| <= mirror_dis at
-//   both ends, whose ends are then shared already, so no face is added.
+//   both ends (c: the coordinate on that axis).
 //   Further axes copy the joining faces too. An object's faces grow at most
 //   3 x 2^(axes set) times (24 times); its vertices 2^(axes set) times.
 // - POLYGONS: faces of 5+ corners become n - 2 triangles by ear clipping in

@@ -327,8 +327,8 @@ TEST(CompleteGeometry, ConnectedMirrorJoinsOpenEdgesToTheirImages) {
          true,
          {0, 128, 128}},
         {"no mirror_dis: every edge joins", strip, "4 V(0 1 2 3)", joined, 12, false, {}},
-        // Within mirror_dis the near corners are shared, which leaves no gap.
-        {"mirror_dis 2", strip, "4 V(0 1 2 3)", joined + "\tmirror_dis 2\n", 4, false, {}},
+        // Only the near edge (x = 1) lies within mirror_dis of its image.
+        {"mirror_dis 2", strip, "4 V(0 1 2 3)", joined + "\tmirror_dis 2\n", 6, false, {}},
         {"an edge on the plane adds nothing", roof, "4 V(0 1 2 3)", joined, 8, true, {0, 0.55, 0}},
     };
     for (const Case& c : cases) {

@@ -25,9 +25,11 @@ void finishObject(ObjectEntry* object, MqoObjectExtras* extras) {
     const int axes = extras->mirrorAxis & 7;
     if ((features & MQO_FEATURE_MIRROR) && (extras->mirror == 1 || extras->mirror == 2) &&
         axes != 0) {
-        // Without a mirror_dis line an edge joins at any distance.
+        // Without a mirror_dis line an edge joins at any distance. Only a
+        // vertex on the plane is one with its image: one near it is joined
+        // to its image by the faces on its edges, as the modelling tool does.
         const float joinLimit = extras->hasMirrorDistance ? extras->mirrorDistance : HUGE_VALF;
-        mqoMirrorObject(object, axes, extras->mirror == 2, extras->mirrorDistance, joinLimit);
+        mqoMirrorObject(object, axes, extras->mirror == 2, 0.0f, joinLimit);
     }
     // The smoothing reads the angle as the format writes it, with or
     // without the format's defaults.
