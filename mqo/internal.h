@@ -90,8 +90,12 @@ unsigned char* mqoDecodeTextureImage(char* texturePath, char* alphaPath, int* si
 // regular file. path itself is never written to.
 FILE* mqoOpenTextureFile(const char* path);
 
-// mqoOpenTextureFile with the backslashes read as mqoSlashFolders reads them.
-FILE* mqoOpenTextureFileAs(const char* path, bool shiftJis);
+// mqoOpenTextureFile read as how says: MQO_LOOKUP_SHIFT_JIS reads the
+// backslashes as mqoSlashFolders(path, out, true) does; MQO_LOOKUP_REGULAR
+// opens nothing but a regular file, the name as written included (a place
+// the search made up may be a folder, or a FIFO that would stall the open).
+enum { MQO_LOOKUP_SHIFT_JIS = 1, MQO_LOOKUP_REGULAR = 2 };
+FILE* mqoOpenTextureFileAs(const char* path, unsigned how);
 
 // Writes path to out (as long as path) with its folder-separating
 // backslashes made '/'. Without shiftJis every backslash is one. With it,

@@ -150,15 +150,15 @@ void mqoSlashFolders(const char* path, char* out, bool shiftJis) {
     out[at] = '\0';
 }
 
-FILE* mqoOpenTextureFile(const char* path) { return mqoOpenTextureFileAs(path, false); }
+FILE* mqoOpenTextureFile(const char* path) { return mqoOpenTextureFileAs(path, 0); }
 
-FILE* mqoOpenTextureFileAs(const char* path, bool shiftJis) {
-    FILE* file = std::fopen(path, "rb");
+FILE* mqoOpenTextureFileAs(const char* path, unsigned how) {
+    FILE* file = (how & MQO_LOOKUP_REGULAR) != 0 ? openRegularFile(path) : std::fopen(path, "rb");
     if (file != nullptr || std::strchr(path, ':') != nullptr) return file;
 
     if (std::strlen(path) >= PATH_BYTES) return nullptr;
     char converted[PATH_BYTES];
-    mqoSlashFolders(path, converted, shiftJis);
+    mqoSlashFolders(path, converted, (how & MQO_LOOKUP_SHIFT_JIS) != 0);
     const bool hadBackslash = std::strcmp(converted, path) != 0;
     if (hadBackslash && (file = openRegularFile(converted)) != nullptr) return file;
 
