@@ -1,6 +1,7 @@
 // MqoModel: opening a texture file by the name a document gave it. Documents
 // made on Windows write backslash folders and any letter case; here both are
-// mended one folder at a time, within fixed bounds.
+// mended one folder at a time, within fixed bounds, and, when asked, with
+// the backslash bytes that end Shift_JIS characters left inside them.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
