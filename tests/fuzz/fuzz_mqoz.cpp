@@ -40,7 +40,10 @@ void openTexture(const MqoParsedModel& parsed, const char* name) {
     if (file == nullptr) return;
     if (std::fseek(file, 0, SEEK_END) != 0) std::abort();
     const long size = std::ftell(file);
-    if (size < 0 || size > (64L << 20) || std::fseek(file, 0, SEEK_SET) != 0) std::abort();
+    // The limit is the package's; a file beside it (fileno >= 0) is the disk's.
+    const bool fromPackage = fileno(file) < 0;
+    if (size < 0 || (fromPackage && size > (64L << 20)) || std::fseek(file, 0, SEEK_SET) != 0)
+        std::abort();
     long read = 0;
     char buffer[4096];
     for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) read += got;
