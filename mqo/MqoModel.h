@@ -220,7 +220,8 @@ MeshModel* mqoLoadModel(const char* path, double scale);
 //   names never end a character in 0x5C but may pair up as Shift_JIS does).
 //   A joined place of 260 bytes or more is not tried. When nothing opens
 //   from a package, the read-error message names the package's folder
-//   joined with the last component (the name alone when that does not fit).
+//   joined with the last component (the name as asked when that does not
+//   fit).
 #define MQO_FEATURE_PNG_JPEG 0x01u
 #define MQO_FEATURE_IMAGE_LAYOUT 0x02u
 #define MQO_FEATURE_UNMATERIALED 0x04u
