@@ -249,8 +249,23 @@ MeshModel* mqoLoadModel(const char* path, double scale);
 //   what is left gives its corners their faces' normals; an object of more
 //   than INT_MAX corners, or one memory runs out for, is smoothed as without
 //   the bit.
-// - TEXTURE_SEARCH: a texture not found by its name is looked for by its last
-//   component beside the document (and beside a package).
+// - TEXTURE_SEARCH: a texture or alpha file not found by its name (as
+//   mqoSetTexturePool looks it up; inside the package for one) is looked for
+//   by its last component in the document's folder (in the package, for
+//   one), then, for a package, beside it: by its path in the package (unless
+//   drive-qualified or rooted), then by its last component. Each of these
+//   places is matched folder by folder in any ASCII case, as
+//   mqoSetTexturePool does, and must be a regular file; with UTF8_NAMES it
+//   is tried as UTF-8 too. The pool keeps each document folder's textures
+//   apart. Names that are valid UTF-8 ('/'-separated part by part) read
+//   every backslash as a separator; others are read as Shift_JIS too, where
+//   a 0x5C after a lead byte (0x81-0x9F, 0xE0-0xFC) ends the character: the
+//   whole name after its plain reading, its last component before (CP949
+//   names never end a character in 0x5C but may pair up as Shift_JIS does).
+//   A joined place of 260 bytes or more is not tried. When nothing opens
+//   from a package, the read-error message names the package's folder
+//   joined with the last component (the name as asked when that does not
+//   fit).
 #define MQO_FEATURE_PNG_JPEG 0x01u
 #define MQO_FEATURE_IMAGE_LAYOUT 0x02u
 #define MQO_FEATURE_UNMATERIALED 0x04u

@@ -21,21 +21,31 @@
 // Where a texture request's files come from and how they are read: the
 // load's MQO_FEATURE_* bits, and the .mqoz package the names lie in (null
 // for the file system).
+// With MQO_FEATURE_TEXTURE_SEARCH, directory is the document's folder (in
+// its package, for one) as mqoDirectoryOf gives it: where a name's last
+// component is looked for; null when the document's folder did not fit.
 struct MqoTextureSource {
     uint32_t features;
     const char* package;
+    const char* directory = nullptr;
 };
 
-// The bits that change what pixels a texture name gives; the pool keeps
-// textures read under different values of these apart.
-#define MQO_IMAGE_FEATURES \
-    (MQO_FEATURE_PNG_JPEG | MQO_FEATURE_IMAGE_LAYOUT | MQO_FEATURE_MQOZ | MQO_FEATURE_UTF8_NAMES)
+// The bits that change what pixels (or which file) a texture name gives;
+// the pool keeps textures read under different values of these apart, and
+// under TEXTURE_SEARCH those of different document folders too.
+#define MQO_IMAGE_FEATURES                                                                         \
+    (MQO_FEATURE_PNG_JPEG | MQO_FEATURE_IMAGE_LAYOUT | MQO_FEATURE_MQOZ | MQO_FEATURE_UTF8_NAMES | \
+     MQO_FEATURE_TEXTURE_SEARCH)
 
 // Opens a texture or alpha file as source says: from its package when it
 // has one, else from the file system as mqoOpenTextureFile does (and, with
 // MQO_FEATURE_UTF8_NAMES, with the name converted to UTF-8 when that fails).
-// A null source is mqoOpenTextureFile.
-FILE* mqoOpenTextureSource(const char* path, const MqoTextureSource* source);
+// With MQO_FEATURE_TEXTURE_SEARCH the places TEXTURE_SEARCH's comment in
+// MqoModel.h lists follow, in its order; beside (MQO_POOL_PATH_SIZE bytes, when not null)
+// then receives the place beside the package the read-error message names,
+// or "" when the message names path. A null source is mqoOpenTextureFile.
+FILE* mqoOpenTextureSource(const char* path, const MqoTextureSource* source,
+                           char* beside = nullptr);
 
 // Opens the file name (backslashes and "." / ".." resolved within the
 // archive, then in any ASCII case) inside the .mqoz at package, read whole
@@ -47,8 +57,9 @@ FILE* mqoOpenPackageEntry(const char* package, const char* name);
 // when this fails), seekable like a file on disk.
 FILE* mqoOpenMemoryFile(unsigned char* bytes, size_t size);
 
-// True when text is valid UTF-8 (ASCII included).
+// True when text (or its n bytes) is valid UTF-8 (ASCII included).
 bool mqoIsUtf8(const char* text);
+bool mqoIsUtf8Bytes(const char* text, size_t n);
 
 // Writes path into out (outSize bytes) with each '/'-separated component
 // that is not UTF-8 converted from Shift_JIS (CP932). False when nothing
@@ -78,6 +89,20 @@ unsigned char* mqoDecodeTextureImage(char* texturePath, char* alphaPath, int* si
 // 4096 entries, for a path of 260 bytes or more, and on anything but a
 // regular file. path itself is never written to.
 FILE* mqoOpenTextureFile(const char* path);
+
+// mqoOpenTextureFile read as how says: MQO_LOOKUP_SHIFT_JIS reads the
+// backslashes as mqoSlashFolders(path, out, true) does; MQO_LOOKUP_REGULAR
+// opens nothing but a regular file, the name as written included (a place
+// the search made up may be a folder, or a FIFO that would stall the open).
+enum { MQO_LOOKUP_SHIFT_JIS = 1, MQO_LOOKUP_REGULAR = 2 };
+FILE* mqoOpenTextureFileAs(const char* path, unsigned how);
+
+// Writes path to out (as long as path) with its folder-separating
+// backslashes made '/'. Without shiftJis every backslash is one. With it,
+// each '/'-separated part that is not valid UTF-8 is read as Shift_JIS: a
+// backslash that is the second byte of a double-byte character (lead byte
+// 0x81-0x9F or 0xE0-0xFC, then 0x40-0x7E or 0x80-0xFC) stays.
+void mqoSlashFolders(const char* path, char* out, bool shiftJis);
 
 // Reads width rows of pixels from file (positioned at its pixel data; the
 // rows stored bottom-up, back to back) into the width x width RGBA block.

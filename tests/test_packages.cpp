@@ -29,6 +29,13 @@ const char* kDocument =
     "\tface 2 {\n\t\t3 V(0 1 2) M(0)\n\t\t3 V(0 2 3) M(1) UV(0 0 1 0 1 1)\n\t}\n"
     "}\nEof\n";
 
+// kDocument with its texture named name.
+std::string documentNaming(const std::string& name) {
+    std::string text = kDocument;
+    const std::string written = "tex(\"Tex.BMP\")";
+    return text.replace(text.find(written), written.size(), "tex(\"" + name + "\")");
+}
+
 std::string capturedOutput() {
     std::fflush(stdout);
     return testing::internal::GetCapturedStdout();
@@ -183,4 +190,78 @@ TEST_F(Packages, RealPackageLoads) {
     ASSERT_EQ(model->objectCount, 1);
     EXPECT_STREQ(model->objects[0].name, "\"obj1\"");
     mqoFreeModel(model);
+}
+
+// Inside the package first, in the document's folder there too, then beside
+// the package: by the name, and by its last component.
+TEST_F(Packages, SearchLooksInsideThenBesideThePackage) {
+    const std::string path = dir.file("pkg/Pack.mqoz");
+    dir.write("pkg/both.bmp", "beside both");
+    dir.write("pkg/beside.bmp", "beside");
+    dir.write("pkg/models/deep.bmp", "beside deep");
+    dir.write("textures/up.bmp", "up");
+    ASSERT_TRUE(zipfiles::write(path, {{"models/pack.mqo", kDocument},
+                                       {"models/inside.bmp", "inside"},
+                                       {"models/both.bmp", "inside both"}}));
+    const uint32_t search = MQO_FEATURE_MQOZ | MQO_FEATURE_TEXTURE_SEARCH;
+    const struct {
+        std::string name;  // as the document wrote it
+        uint32_t features;
+        std::string opened;
+    } cases[] = {
+        {"both.bmp", search, "inside both"},
+        {"beside.bmp", search, "beside"},
+        {"beside.bmp", MQO_FEATURE_MQOZ, ""},
+        {"C:\\Users\\someone\\Desktop\\inside.bmp", search, "inside"},
+        {"C:\\Users\\someone\\Desktop\\BESIDE.BMP", search, "beside"},
+        {"deep.bmp", search, "beside deep"},
+        {"..\\..\\textures\\up.bmp", search, "up"},
+        {"missing.bmp", search, ""},
+    };
+    for (const auto& c : cases) {
+        // Joined to the document's folder as texture requests join it.
+        const std::string request =
+            c.name.find(':') != std::string::npos ? c.name : "models/" + c.name;
+        const MqoTextureSource source = {c.features, path.c_str(), "models/"};
+        FILE* file = mqoOpenTextureSource(request.c_str(), &source);
+        EXPECT_EQ(file != nullptr ? readAll(file) : "", c.opened) << c.name;
+    }
+}
+
+// Loaded whole: a texture beside the package (or beside a plain document,
+// by an absolute name) is uploaded under the bit; what is found nowhere is
+// reported by the last place tried.
+TEST_F(Packages, SearchedTexturesLoadAndMissingOnesNameWhereTheyWereLookedFor) {
+    dir.write("tex.bmp", readerfiles::tinyBmp());
+    const std::string packaged = dir.file("p.mqoz"), missing = dir.file("m.mqoz");
+    ASSERT_TRUE(zipfiles::write(packaged, {{"p.mqo", documentNaming("tex.bmp")}}));
+    ASSERT_TRUE(zipfiles::write(missing, {{"m.mqo", documentNaming("missing.bmp")}}));
+    const std::string plain =
+        dir.write("doc.mqo", documentNaming("C:\\Users\\someone\\Desktop\\tex.bmp"));
+    const uint32_t search = MQO_FEATURE_MQOZ | MQO_FEATURE_TEXTURE_SEARCH;
+    const std::string error = "MqoModel:テクスチャ読み込みエラー[";
+    const struct {
+        std::string path;
+        uint32_t features;
+        std::string printed;
+    } cases[] = {
+        {packaged, search, ""},
+        {packaged, MQO_FEATURE_MQOZ, error + "tex.bmp]\n"},
+        {plain, search, ""},
+        {plain, MQO_FEATURE_MQOZ, error + "C:\\Users\\someone\\Desktop\\tex.bmp]\n"},
+        {missing, search, error + dir.file("missing.bmp") + "]\n"},
+        {missing, MQO_FEATURE_MQOZ, error + "missing.bmp]\n"},
+    };
+    for (const auto& c : cases) {
+        mqoReleaseTexturePool();
+        const MqoLoadOptions options = {c.features};
+        testing::internal::CaptureStdout();
+        MeshModel* model = mqoLoadModelEx(c.path.c_str(), 1.0, &options);
+        EXPECT_EQ(capturedOutput(), c.printed) << c.path << " " << c.features;
+        ASSERT_NE(model, nullptr);
+        const bool found = c.printed.empty();
+        EXPECT_EQ(model->objects[0].batches[1].textureName != static_cast<uint32_t>(-1), found)
+            << c.path << " " << c.features;
+        mqoFreeModel(model);
+    }
 }

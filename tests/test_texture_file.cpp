@@ -127,6 +127,118 @@ TEST(TextureFile, FindsWindowsNamesAndRefusesWhatIsNotThere) {
     }
 }
 
+// Names as authors' machines wrote them, in Shift_JIS (CP932) and CP949.
+const std::string kSjisStudy = "\x95\xd7\x8b\xad";                             // 勉強
+const std::string kSjisTextures = "\x83\x65\x83\x4e\x83\x58\x83\x60\x83\x83";  // テクスチャ
+const std::string kSjisTable = "\x95\x5c";                              // 表, ending in 0x5C
+const std::string kSjisTrails = "\x83\x5c\x95\x5c\x94\x5c";             // ソ表能, all three
+const std::string kCp949Desktop = "\xb9\xd9\xc5\xc1 \xc8\xad\xb8\xe9";  // 바탕 화면
+
+// What mqoOpenTextureSource opened for a name a document in folder wrote,
+// joined as texture requests join it; "" for null.
+std::string searched(const testsupport::TempDir& dir, const std::string& folder,
+                     const std::string& name, uint32_t features) {
+    const std::string documentFolder = dir.path() + "/" + folder;
+    const std::string request = name.find(':') != std::string::npos ? name : documentFolder + name;
+    const MqoTextureSource source = {features, nullptr, documentFolder.c_str()};
+    FILE* file = mqoOpenTextureSource(request.c_str(), &source);
+    if (file == nullptr) return "";
+    std::string content(300, '\0');
+    content.resize(std::fread(&content[0], 1, content.size(), file));
+    std::fclose(file);
+    return content;
+}
+
+TEST(TextureFile, SearchFindsTexturesMovedWithTheirDocument) {
+    const uint32_t search = MQO_FEATURE_TEXTURE_SEARCH;
+    const uint32_t others = MQO_FEATURE_ALL & ~MQO_FEATURE_TEXTURE_SEARCH;
+    const struct {
+        const char* what;
+        std::vector<std::string> files;
+        std::string folder, name;  // the document's folder, the name it wrote
+        uint32_t features;
+        std::string opened;
+    } cases[] = {
+        {"Windows absolute path",
+         {"tex.png"},
+         "",
+         "C:\\Users\\someone\\Desktop\\tex.png",
+         search,
+         "tex.png"},
+        {"... not without the bit",
+         {"tex.png"},
+         "",
+         "C:\\Users\\someone\\Desktop\\tex.png",
+         others,
+         ""},
+        {"Shift_JIS folder, base in another case",
+         {"tex.png"},
+         "",
+         "E:\\" + kSjisStudy + "\\TEX.PNG",
+         search,
+         "tex.png"},
+        {"base of 0x5C trail bytes, not the plain cut",
+         {kSjisTrails + ".png", ".png"},
+         "",
+         "C:\\" + kSjisStudy + "\\" + kSjisTrails + ".png",
+         search,
+         kSjisTrails + ".png"},
+        {"Shift_JIS folder and file, relative",
+         {kSjisTextures + "/" + kSjisTable + ".png"},
+         "",
+         kSjisTextures + "\\" + kSjisTable + ".png",
+         search,
+         kSjisTextures + "/" + kSjisTable + ".png"},
+        {"... not without the bit",
+         {kSjisTextures + "/" + kSjisTable + ".png"},
+         "",
+         kSjisTextures + "\\" + kSjisTable + ".png",
+         others,
+         ""},
+        {"CP949 folder pairing up as Shift_JIS",
+         {"tex.png"},
+         "",
+         "C:\\" + kCp949Desktop + "\\tex.png",
+         search,
+         "tex.png"},
+        {"relative folder that is gone",
+         {"doc/Tex.png"},
+         "doc/",
+         "..\\textures\\tex.png",
+         search,
+         "doc/Tex.png"},
+        {"name as written still comes first",
+         {"doc/sub/tex.png", "doc/tex.png"},
+         "doc/",
+         "sub\\tex.png",
+         search,
+         "doc/sub/tex.png"},
+        {"nothing beside the document", {"other.png"}, "", "C:\\x\\tex.png", search, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::TempDir dir("mqo_search");
+        ASSERT_FALSE(dir.path().empty());
+        makeTree(dir, c.files);
+        EXPECT_EQ(searched(dir, c.folder, c.name, c.features), c.opened);
+    }
+}
+
+// A document folder and base name that do not fit a pool slot together are
+// not searched: cut, the place would name another file (tex.pn here).
+TEST(TextureFile, SearchedPlaceMustFitWhole) {
+    testsupport::TempDir dir("mqo_search");
+    ASSERT_FALSE(dir.path().empty());
+    const size_t base = std::string("/tex.png").size();
+    for (const size_t placeLength : {size_t{MQO_POOL_PATH_SIZE} - 1, size_t{MQO_POOL_PATH_SIZE}}) {
+        const std::string folder(placeLength - dir.path().size() - 1 - base, 'd');
+        makeTree(dir, {folder + "/tex.png", folder + "/tex.pn"});
+        const std::string found = placeLength < MQO_POOL_PATH_SIZE ? folder + "/tex.png" : "";
+        EXPECT_EQ(searched(dir, folder + "/", "C:\\tex.png", MQO_FEATURE_TEXTURE_SEARCH), found)
+            << placeLength;
+    }
+}
+
 // A folder too large to search is passed through only by its exact name.
 TEST(TextureFile, TooLargeFolderIsNotSearched) {
     testsupport::TempDir dir("mqo_paths");

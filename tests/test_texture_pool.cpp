@@ -274,4 +274,35 @@ TEST_F(TexturePool, ProfilesGetTexturesOfTheirOwn) {
     EXPECT_EQ(mqoRequestTexture(tall.get(), nullptr, 255, &complete), 2);  // now shared
 }
 
+// A searched name finds the file of its document's folder: the same name
+// from another folder, or read without the search, is another texture.
+TEST_F(TexturePool, SearchedTexturesArePooledByTheirDocumentsFolder) {
+    const std::string folders[2] = {dir.file("a/"), dir.file("b/")};
+    for (const std::string& folder : folders) std::filesystem::create_directory(folder);
+    dir.write("a/tex.bmp", testimages::bmp(2, 2, testimages::counting(12)));
+    dir.write("b/tex.bmp", testimages::bmp(2, 2, Bytes(12, 7)));
+    const uint32_t search = MQO_FEATURE_TEXTURE_SEARCH;
+    const MqoTextureSource sources[] = {
+        {search, nullptr, folders[0].c_str()},
+        {search, nullptr, folders[1].c_str()},
+        {search, nullptr, folders[0].c_str()},
+        {MQO_FEATURE_UTF8_NAMES, nullptr, folders[0].c_str()},
+    };
+    const int expected[] = {1, 2, 1, -1};
+    std::vector<Bytes> uploads;
+    testing::internal::CaptureStdout();
+    for (size_t i = 0; i < 4; ++i) {
+        PathBuffer name("C:\\tex.bmp");
+        EXPECT_EQ(mqoRequestTexture(name.get(), nullptr, 255, &sources[i]), expected[i]) << i;
+        uploads.push_back(fakegl::lastTextureImage());
+    }
+    PathBuffer exact("C:\\tex.bmp");
+    EXPECT_EQ(mqoSetTexturePool(exact.get(), nullptr, 255), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "MqoModel:テクスチャ読み込みエラー[C:\\tex.bmp]\n"
+              "MqoModel:テクスチャ読み込みエラー[C:\\tex.bmp]\n");
+    EXPECT_NE(uploads[0], uploads[1]);
+    EXPECT_EQ(texturePoolCount, 2);
+}
+
 }  // namespace

@@ -10,7 +10,8 @@ void mqoRealiseDocument(MeshModel* model, MqoParsedModel* parsed) {
     }
     model->alpha = parsed->alpha;
     MqoTextureSource source = {parsed->features,
-                               parsed->package[0] != '\0' ? parsed->package : nullptr};
+                               parsed->package[0] != '\0' ? parsed->package : nullptr,
+                               parsed->directoryFits != 0 ? parsed->directory : nullptr};
     mqoResolveTextures(parsed->directory, parsed->directoryFits != 0, parsed->materials,
                        parsed->materialCount, parsed->alpha, &source);
     if (parsed->features & MQO_FEATURE_MANY_OBJECTS) {

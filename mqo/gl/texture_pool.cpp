@@ -9,14 +9,43 @@ TexturePoolEntry texturePool[MQO_TEXTURE_POOL_SIZE];
 int32_t texturePoolCount = 0;
 
 namespace {
-// The image features and package each slot was read under, beside the
-// slots (whose layout callers may rely on): a request matches a slot only
-// when both are the same.
-uint32_t slotFeatures[MQO_TEXTURE_POOL_SIZE];
-char slotPackage[MQO_TEXTURE_POOL_SIZE][MQO_POOL_PATH_SIZE];
-}  // namespace
 
-namespace {
+// What a slot was read under, beside the slots (whose layout callers may
+// rely on): a request matches a slot only when all of it is the same. The
+// document's folder counts only when the search uses it.
+struct SlotSource {
+    uint32_t features;
+    char package[MQO_POOL_PATH_SIZE];
+    bool searchesFolder;
+    char folder[MQO_POOL_PATH_SIZE];
+};
+SlotSource slotSources[MQO_TEXTURE_POOL_SIZE];
+
+// The request's SlotSource; false, naming what does not fit, when a name
+// is too long to keep.
+bool describeSource(const MqoTextureSource* source, SlotSource* out) {
+    *out = SlotSource();
+    if (source == nullptr) return true;
+    out->features = source->features & MQO_IMAGE_FEATURES;
+    out->searchesFolder =
+        (out->features & MQO_FEATURE_TEXTURE_SEARCH) != 0 && source->directory != nullptr;
+    const char* names[2] = {source->package != nullptr ? source->package : "",
+                            out->searchesFolder ? source->directory : ""};
+    char* kept[2] = {out->package, out->folder};
+    for (int i = 0; i < 2; ++i) {
+        if (std::strlen(names[i]) >= MQO_POOL_PATH_SIZE) {
+            std::printf(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, names[i]);
+            return false;
+        }
+        std::strcpy(kept[i], names[i]);
+    }
+    return true;
+}
+
+bool sameSource(const SlotSource& a, const SlotSource& b) {
+    return a.features == b.features && a.searchesFolder == b.searchesFolder &&
+           std::strcmp(a.package, b.package) == 0 && std::strcmp(a.folder, b.folder) == 0;
+}
 
 // The driver's texture size limit; 0 when no context answers.
 int driverTextureLimit() {
@@ -42,12 +71,8 @@ int mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char alpha) {
 
 int mqoRequestTexture(char* texturePath, char* alphaPath, unsigned char alpha,
                       const MqoTextureSource* source) {
-    const uint32_t features = source != nullptr ? source->features & MQO_IMAGE_FEATURES : 0;
-    const char* package = source != nullptr && source->package != nullptr ? source->package : "";
-    if (std::strlen(package) >= MQO_POOL_PATH_SIZE) {
-        std::printf(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, package);
-        return -1;
-    }
+    SlotSource from;
+    if (!describeSource(source, &from)) return -1;
     // A path that cannot be stored whole could never be matched again, so
     // it would take a fresh slot on every request: refuse it up front.
     if (!fitsSlot(texturePath) || !fitsSlot(alphaPath)) {
@@ -58,8 +83,7 @@ int mqoRequestTexture(char* texturePath, char* alphaPath, unsigned char alpha,
     for (int32_t i = 0; i < texturePoolCount && i < MQO_TEXTURE_POOL_SIZE; ++i) {
         TexturePoolEntry* slot = &texturePool[i];
         if (slot->alpha == alpha && pathMatches(texturePath, slot->texturePath) &&
-            pathMatches(alphaPath, slot->alphaPath) && slotFeatures[i] == features &&
-            std::strcmp(slotPackage[i], package) == 0) {
+            pathMatches(alphaPath, slot->alphaPath) && sameSource(slotSources[i], from)) {
             return static_cast<int>(slot->textureName);
         }
     }
@@ -69,7 +93,7 @@ int mqoRequestTexture(char* texturePath, char* alphaPath, unsigned char alpha,
     }
 
     TexturePoolEntry* slot = &texturePool[texturePoolCount];
-    unsigned char* image = features == 0
+    unsigned char* image = from.features == 0
                                ? mqoReadTextureImage(texturePath, alphaPath, &slot->size, alpha)
                                : mqoDecodeTextureImageEx(texturePath, alphaPath, &slot->size, alpha,
                                                          driverTextureLimit, source);
@@ -79,8 +103,7 @@ int mqoRequestTexture(char* texturePath, char* alphaPath, unsigned char alpha,
     if (texturePath != nullptr) std::strcpy(slot->texturePath, texturePath);
     if (alphaPath != nullptr) std::strcpy(slot->alphaPath, alphaPath);
     slot->alpha = alpha;
-    slotFeatures[texturePoolCount] = features;
-    std::strcpy(slotPackage[texturePoolCount], package);
+    slotSources[texturePoolCount] = from;
 
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -102,8 +125,7 @@ void mqoReleaseTexturePool(void) {
         glDeleteTextures(1, &texturePool[i].textureName);
     }
     std::memset(texturePool, 0, sizeof texturePool);
-    std::memset(slotFeatures, 0, sizeof slotFeatures);
-    std::memset(slotPackage, 0, sizeof slotPackage);
+    std::memset(slotSources, 0, sizeof slotSources);
     texturePoolCount = 0;
 }
 

@@ -45,9 +45,10 @@ MqoImageStatus screenKind(MqoFileKind kind, bool isAlpha, uint32_t features, con
 
 MqoImageStatus mqoReadImageFile(const char* path, bool isAlpha, const MqoTextureSource* source,
                                 MqoImageLimits* limits, MqoImage* image) {
-    FILE* in = mqoOpenTextureSource(path, source);
+    char beside[MQO_POOL_PATH_SIZE];
+    FILE* in = mqoOpenTextureSource(path, source, beside);
     if (in == nullptr) {
-        std::printf(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, path);
+        std::printf(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, beside[0] != '\0' ? beside : path);
         return MQO_IMAGE_SKIPPED;
     }
     MqoFileBytes file;

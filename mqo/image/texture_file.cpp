@@ -1,6 +1,7 @@
 // MqoModel: opening a texture file by the name a document gave it. Documents
 // made on Windows write backslash folders and any letter case; here both are
-// mended one folder at a time, within fixed bounds.
+// mended one folder at a time, within fixed bounds, and, when asked, with
+// the backslash bytes that end Shift_JIS characters left inside them.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -79,6 +80,24 @@ bool findIgnoringCase(const char* folder, const char* part, size_t n, char (&fou
     return any;
 }
 
+// Shift_JIS: a lead byte, and the bytes that may follow one as its second.
+bool shiftJisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool shiftJisTrail(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+
+// Copies the n bytes of part, not valid UTF-8, to out with backslashes made
+// '/' but those that end a double-byte character.
+void slashShiftJisPart(const char* part, size_t n, char* out) {
+    for (size_t i = 0; i < n; ++i) {
+        const auto b = static_cast<unsigned char>(part[i]);
+        out[i] = part[i] == '\\' ? '/' : part[i];
+        if (shiftJisLead(b) && i + 1 < n &&
+            shiftJisTrail(static_cast<unsigned char>(part[i + 1]))) {
+            out[i + 1] = part[i + 1];
+            ++i;
+        }
+    }
+}
+
 // Rewrites path (a copy, backslashes already made '/') one component at a
 // time into resolved; false when a component is missing or a bound is met.
 bool resolveIgnoringCase(const char* path, char (&resolved)[PATH_BYTES]) {
@@ -115,18 +134,33 @@ bool resolveIgnoringCase(const char* path, char (&resolved)[PATH_BYTES]) {
 
 }  // namespace
 
-FILE* mqoOpenTextureFile(const char* path) {
-    FILE* file = std::fopen(path, "rb");
+void mqoSlashFolders(const char* path, char* out, bool shiftJis) {
+    size_t at = 0;
+    while (path[at] != '\0') {
+        size_t end = at;
+        while (path[end] != '\0' && path[end] != '/') ++end;
+        // '/' is never part of a character, so each part is read on its own.
+        if (shiftJis && !mqoIsUtf8Bytes(path + at, end - at)) {
+            slashShiftJisPart(path + at, end - at, out + at);
+        } else {
+            for (size_t i = at; i < end; ++i) out[i] = path[i] == '\\' ? '/' : path[i];
+        }
+        if (path[end] == '/') out[end++] = '/';
+        at = end;
+    }
+    out[at] = '\0';
+}
+
+FILE* mqoOpenTextureFile(const char* path) { return mqoOpenTextureFileAs(path, 0); }
+
+FILE* mqoOpenTextureFileAs(const char* path, unsigned how) {
+    FILE* file = (how & MQO_LOOKUP_REGULAR) != 0 ? openRegularFile(path) : std::fopen(path, "rb");
     if (file != nullptr || std::strchr(path, ':') != nullptr) return file;
 
-    const size_t length = std::strlen(path);
-    if (length >= PATH_BYTES) return nullptr;
+    if (std::strlen(path) >= PATH_BYTES) return nullptr;
     char converted[PATH_BYTES];
-    bool hadBackslash = false;
-    for (size_t i = 0; i <= length; ++i) {
-        converted[i] = path[i] == '\\' ? '/' : path[i];
-        hadBackslash = hadBackslash || path[i] == '\\';
-    }
+    mqoSlashFolders(path, converted, (how & MQO_LOOKUP_SHIFT_JIS) != 0);
+    const bool hadBackslash = std::strcmp(converted, path) != 0;
     if (hadBackslash && (file = openRegularFile(converted)) != nullptr) return file;
 
     char resolved[PATH_BYTES];

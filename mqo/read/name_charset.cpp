@@ -76,6 +76,8 @@ size_t cutAtBoundary(const char* text, size_t length, size_t most) {
 
 bool mqoIsUtf8(const char* text) { return isUtf8(text, std::strlen(text)); }
 
+bool mqoIsUtf8Bytes(const char* text, size_t n) { return isUtf8(text, n); }
+
 namespace {
 
 void convertName(char* name) {

@@ -1,8 +1,9 @@
 // Fuzz target: arbitrary bytes as a .mqoz package through the CPU stage with
-// packages and name conversion on, then the texture names of its materials
-// opened from inside it. A package that does not read leaves the parse
-// empty; one that does names itself as the textures' source, and every
-// entry opened reads back no more than the texture limit.
+// packages, name conversion and the texture search on, then the texture
+// names of its materials opened from inside it (and beside it). A package
+// that does not read leaves the parse empty; one that does names itself as
+// the textures' source, and every entry opened reads back no more than the
+// texture limit.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +14,7 @@
 
 namespace {
 
-const uint32_t kFeatures = MQO_FEATURE_MQOZ | MQO_FEATURE_UTF8_NAMES;
+const uint32_t kFeatures = MQO_FEATURE_MQOZ | MQO_FEATURE_UTF8_NAMES | MQO_FEATURE_TEXTURE_SEARCH;
 const int kMostOpened = 4;  // texture opens per input, so each run stays quick
 
 const testsupport::TempDir& folder() {
@@ -33,12 +34,16 @@ void checkNames(const MqoParsedModel& parsed) {
 // Opens a name the way the GL stage would and reads the whole entry back.
 void openTexture(const MqoParsedModel& parsed, const char* name) {
     std::string path = std::string(parsed.directory) + name;
-    const MqoTextureSource source = {parsed.features, parsed.package};
+    const MqoTextureSource source = {parsed.features, parsed.package,
+                                     parsed.directoryFits != 0 ? parsed.directory : nullptr};
     FILE* file = mqoOpenTextureSource(path.c_str(), &source);
     if (file == nullptr) return;
     if (std::fseek(file, 0, SEEK_END) != 0) std::abort();
     const long size = std::ftell(file);
-    if (size < 0 || size > (64L << 20) || std::fseek(file, 0, SEEK_SET) != 0) std::abort();
+    // The limit is the package's; a file beside it (fileno >= 0) is the disk's.
+    const bool fromPackage = fileno(file) < 0;
+    if (size < 0 || (fromPackage && size > (64L << 20)) || std::fseek(file, 0, SEEK_SET) != 0)
+        std::abort();
     long read = 0;
     char buffer[4096];
     for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) read += got;
