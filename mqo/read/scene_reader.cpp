@@ -59,9 +59,9 @@ void readSceneChunk(MqoStream* stream, MqoScene* scene) {
     int depth = 1;
     const char* line;
     while (depth > 0 && (line = mqoReadLine(stream)) != nullptr) {
-        if (std::strchr(line, '}') != nullptr) {
+        if (mqoFindBrace(line, '}') != nullptr) {
             --depth;
-        } else if (std::strchr(line, '{') != nullptr) {
+        } else if (mqoFindBrace(line, '{') != nullptr) {
             ++depth;
         } else if (depth == 1) {
             readSceneLine(line, scene);
