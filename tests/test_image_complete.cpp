@@ -2,6 +2,7 @@
 // headers say, the square block of any image, alpha planes, and what
 // damaged or hostile files give.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <optional>
@@ -243,6 +244,65 @@ TEST_F(ImageComplete, PaletteBmpsGiveTheirIndicesColours) {
         ASSERT_NE(b.rgba, nullptr) << c.name << b.printed;
         ASSERT_EQ(static_cast<size_t>(b.size) * b.size, c.picture.size()) << c.name;
         EXPECT_EQ(Bytes(b.rgba, b.rgba + expected.size()), expected) << c.name;
+    }
+}
+
+// Palette BMPs another program wrote, against that program's own decoding of
+// the same files, every pixel, top row first in both. Square pictures: the
+// block is then the file's pixels, unscaled. The header's depth and
+// compression are checked too, so a writer that changes its mind fails
+// rather than testing something else. It writes no RLE4, and RLE8 only as
+// runs and line ends: absolute runs and deltas are the hand-made test's.
+TEST_F(ImageComplete, PaletteBmpsMatchAnotherProgramsDecoding) {
+    const std::string convert = "/usr/bin/convert";
+    if (access(convert.c_str(), X_OK) != 0)
+        GTEST_SKIP() << convert << " is missing (scripts/deps.sh installs ImageMagick)";
+    struct Case {
+        const char* name;
+        int side;
+        const char* options;
+        unsigned depth, compression;
+    } cases[] = {
+        {"raw8", 15, "-colors 200 -type Palette -compress None BMP3", 8, 0},
+        {"rle8", 15, "-colors 200 -type Palette -compress RLE BMP3", 8, 1},
+        {"rle8few", 16, "-colors 6 -type Palette -compress RLE BMP3", 8, 1},
+        {"rle8v5", 15, "-colors 200 -type Palette -compress RLE BMP", 8, 1},  // 124-byte header
+        {"raw4", 15, "-colors 16 -type Palette -compress None BMP3", 4, 0},
+        {"raw1", 13, "-monochrome -compress None BMP3", 1, 0},
+    };
+    for (const Case& c : cases) {
+        // A flat left third (long runs), then a ramp on both axes (many colours).
+        std::string ppm =
+            "P6\n" + std::to_string(c.side) + " " + std::to_string(c.side) + "\n255\n";
+        for (int y = 0; y < c.side; ++y)
+            for (int x = 0; x < c.side; ++x) {
+                const bool flat = x < c.side / 3;
+                ppm += static_cast<char>(flat ? 200 : x * 255 / (c.side - 1));
+                ppm += static_cast<char>(flat ? 40 : y * 255 / (c.side - 1));
+                ppm += static_cast<char>(flat ? 40 : (x * y * 7) % 256);
+            }
+        const std::string base = dir.file(c.name), bmp = base + ".bmp";
+        testsupport::writeFile(base + ".ppm", ppm);
+        const std::string write = convert + " '" + base + ".ppm' " + c.options + ":'" + bmp + "'";
+        const std::string read = convert + " '" + bmp + "' -depth 8 'rgba:" + base + ".rgba'";
+        ASSERT_EQ(std::system(write.c_str()), 0) << write;
+        ASSERT_EQ(std::system(read.c_str()), 0) << read;
+        const std::string header = testsupport::readFile(bmp);
+        const std::string theirs = testsupport::readFile(base + ".rgba");
+        ASSERT_GE(header.size(), 34u) << c.name;
+        EXPECT_EQ(static_cast<uint8_t>(header[28]), c.depth) << c.name;
+        EXPECT_EQ(static_cast<uint8_t>(header[30]), c.compression) << c.name;
+        Block b;
+        decode(&b, bmp, std::nullopt, 255, MQO_FEATURE_IMAGE_LAYOUT);
+        ASSERT_NE(b.rgba, nullptr) << c.name << b.printed;
+        ASSERT_EQ(b.size, c.side) << c.name;
+        ASSERT_EQ(theirs.size(), static_cast<size_t>(c.side) * c.side * 4) << c.name;
+        // The first pixel that differs, as x, y from the top left; none: the side squared.
+        const Bytes ours(b.rgba, b.rgba + theirs.size()), want(theirs.begin(), theirs.end());
+        const auto first =
+            (std::mismatch(ours.begin(), ours.end(), want.begin()).first - ours.begin()) / 4;
+        EXPECT_EQ(first, c.side * c.side)
+            << c.name << " at " << first % c.side << ", " << first / c.side;
     }
 }
 
