@@ -21,8 +21,8 @@ void include(Box* box, const float p[3]) {
     box->any = true;
 }
 
+// A vertexCount <= 0 walks nothing, whatever the arrays hold.
 void includeBatch(Box* box, const MaterialBatch& batch) {
-    if (batch.vertexCount <= 0) return;
     if (batch.hasTexture) {
         if (batch.texturedVertices == nullptr) return;
         for (int32_t i = 0; i < batch.vertexCount; ++i) {
