@@ -153,6 +153,20 @@ int mqoModelObjectCount(const MeshModel* model);
 // Null when model is null or index is outside 0 .. mqoModelObjectCount - 1.
 MeshObject* mqoModelObject(MeshModel* model, int index);
 
+// The box around a model's triangle corners: per axis the least and the
+// greatest position, as stored (already scaled). Needs no GL context.
+// - Returns 1 and sets min and max when at least one corner was counted;
+//   returns 0 and leaves them untouched otherwise (null model, min or max, a
+//   model without objects, or without a corner to count).
+// - Walks every object mqoModelObjectCount counts: objects[] (within the
+//   49 counted), then extraObjects; every batch of each, through its
+//   texturedVertices or plainVertices as hasTexture says. A batch with
+//   vertexCount <= 0 or without that array is passed over.
+// - visibleOnly non-zero passes over objects with visible 0.
+// - A corner with a coordinate that is not a number (NaN) is passed over;
+//   infinite coordinates count.
+int mqoModelBounds(const MeshModel* model, int visibleOnly, float min[3], float max[3]);
+
 // ---------------------------------------------------------------------------
 // Texture pool and image reader
 // ---------------------------------------------------------------------------

@@ -3,6 +3,8 @@
 // limit; object names are the whole quoted text.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <memory>
 #include <string>
 
 #include "mqo/internal.h"
@@ -109,6 +111,111 @@ TEST_F(ManyObjects, ParsedOnAnotherThreadTheSameWay) {
     ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(mqoModelObjectCount(models[0]), 49);
     for (MeshModel* m : models) mqoFreeModel(m);
+}
+
+// Object i of the document lies at z = i: the box ends where the walk ends.
+TEST_F(ManyObjects, BoundsReachEveryObjectTheModelCounts) {
+    for (const MqoLoadOptions* options : {static_cast<const MqoLoadOptions*>(nullptr), &kMany}) {
+        ::testing::internal::CaptureStdout();
+        MeshModel* model = mqoLoadModelEx(path.c_str(), 1.0, options);
+        ::testing::internal::GetCapturedStdout();
+        ASSERT_NE(model, nullptr);
+        float min[3], max[3];
+        ASSERT_EQ(mqoModelBounds(model, 1, min, max), 1);
+        EXPECT_EQ(min[2], 0.0f);
+        // The exact reading keeps an uncounted fiftieth object (z 49) in objects[].
+        EXPECT_EQ(max[2], options != nullptr ? 142.0f : 48.0f);
+        mqoFreeModel(model);
+    }
+}
+
+namespace {
+
+// A model made by hand with every kind of batch the bounds walk meets.
+struct HandModel {
+    PlainVertex plain[3] = {{{1, 2, 3}, {}}, {{-1, 0, 5}, {}}, {{NAN, 90, 90}, {}}};
+    TexturedVertex textured[3] = {{{4, -2, 0}, {}, {}}, {}, {}};
+    PlainVertex hidden[3] = {{{100, -100, 20}, {}}, {}, {}};
+    PlainVertex stray[3] = {{{999, 999, 999}, {}}, {}, {}};
+    TexturedVertex extra[3] = {{{0, 0, -7}, {}, {}}, {}, {}};
+    PlainVertex hiddenExtra[3] = {{{-50, 0, 0}, {}}, {}, {}};
+    MaterialBatch visibleBatches[4] = {};
+    MaterialBatch hiddenBatch = {}, strayBatch = {}, extraBatch = {}, hiddenExtraBatch = {};
+    MeshObject extraObjects[2] = {};
+    MeshModel model = {};
+    MeshModel hiddenOnly = {};
+    MeshModel nothingToCount = {};
+
+    static MaterialBatch batch(int32_t count, PlainVertex* plain, TexturedVertex* textured) {
+        MaterialBatch b = {};
+        b.hasTexture = textured != nullptr;
+        b.vertexCount = count;
+        b.plainVertices = plain;
+        b.texturedVertices = textured;
+        return b;
+    }
+    static void object(MeshObject* o, int visible, MaterialBatch* batches, int32_t count) {
+        o->visible = visible;
+        o->batches = batches;
+        o->batchCount = count;
+    }
+
+    HandModel() {
+        visibleBatches[0] = batch(3, plain, nullptr);
+        visibleBatches[1] = batch(3, nullptr, textured);
+        visibleBatches[2] = batch(0, stray, nullptr);  // no corners, whatever the array
+        visibleBatches[3] = batch(3, stray, nullptr);
+        visibleBatches[3].hasTexture = 1;  // textured, but only the plain array is there
+        hiddenBatch = batch(3, hidden, nullptr);
+        strayBatch = batch(3, stray, nullptr);
+        extraBatch = batch(3, nullptr, extra);
+        hiddenExtraBatch = batch(3, hiddenExtra, nullptr);
+        model.objectCount = 49;
+        object(&model.objects[0], 15, visibleBatches, 4);
+        object(&model.objects[1], 0, &hiddenBatch, 1);
+        object(&model.objects[49], 15, &strayBatch, 1);  // the uncounted fiftieth
+        object(&extraObjects[0], 15, &extraBatch, 1);
+        object(&extraObjects[1], 0, &hiddenExtraBatch, 1);
+        model.extraObjects = extraObjects;
+        model.extraObjectCount = 2;
+        hiddenOnly.objectCount = 1;
+        object(&hiddenOnly.objects[0], 0, &hiddenBatch, 1);
+        nothingToCount.objectCount = 1;
+        object(&nothingToCount.objects[0], 15, visibleBatches + 2, 2);
+    }
+};
+
+}  // namespace
+
+TEST(ModelBounds, WalkCountedObjectsAndBatchesWithCorners) {
+    auto hand = std::make_unique<HandModel>();
+    MeshModel empty = {};
+    const struct {
+        const char* what;
+        const MeshModel* model;
+        int visibleOnly, result;
+        float min[3], max[3];
+    } cases[] = {
+        {"visible", &hand->model, 1, 1, {-1, -2, -7}, {4, 2, 5}},
+        {"all", &hand->model, 0, 1, {-50, -100, -7}, {100, 2, 20}},
+        {"hidden only, visible asked", &hand->hiddenOnly, 1, 0, {}, {}},
+        {"hidden only, all asked", &hand->hiddenOnly, 0, 1, {0, -100, 0}, {100, 0, 20}},
+        {"no batch with corners", &hand->nothingToCount, 0, 0, {}, {}},
+        {"empty model", &empty, 0, 0, {}, {}},
+        {"null model", nullptr, 0, 0, {}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        float min[3] = {7, 7, 7}, max[3] = {7, 7, 7};
+        ASSERT_EQ(mqoModelBounds(c.model, c.visibleOnly, min, max), c.result);
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_EQ(min[k], c.result ? c.min[k] : 7.0f) << k;  // untouched on 0
+            EXPECT_EQ(max[k], c.result ? c.max[k] : 7.0f) << k;
+        }
+    }
+    float box[3];
+    EXPECT_EQ(mqoModelBounds(&hand->model, 0, nullptr, box), 0);
+    EXPECT_EQ(mqoModelBounds(&hand->model, 0, box, nullptr), 0);
 }
 
 TEST(QuotedNames, WholeQuotedTextWithoutQuotes) {

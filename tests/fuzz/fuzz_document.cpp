@@ -36,6 +36,20 @@ bool makeFolder() {
     return true;
 }
 
+// Whatever the document, the box of every object holds the box of the
+// visible ones, and each is ordered on every axis.
+void checkBounds(const MeshModel* m) {
+    float lo[3], hi[3], visibleLo[3], visibleHi[3];
+    const int all = mqoModelBounds(m, 0, lo, hi);
+    if (!mqoModelBounds(m, 1, visibleLo, visibleHi)) return;
+    if (!all) abort();
+    for (int k = 0; k < 3; ++k) {
+        if (!(lo[k] <= visibleLo[k] && visibleLo[k] <= visibleHi[k] && visibleHi[k] <= hi[k])) {
+            abort();
+        }
+    }
+}
+
 void checkModel(const MeshModel* m) {
     if (m->objectCount < 0 || m->objectCount > 49) abort();
     if (m->extraObjectCount > 0 && m->objectCount != 49) abort();
@@ -73,6 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MeshModel* m = mqoLoadModel(path.c_str(), 0.5);
     if (m == nullptr) abort();  // the file exists: a load never fails
     checkModel(m);
+    checkBounds(m);
     mqoFreeModel(m);
     mqoCleanupLibrary();
     return 0;

@@ -9,26 +9,12 @@ namespace {
 
 const double kFieldOfView = 30.0;  // degrees, vertical
 
-void include(ModelSummary* s, const float p[3]) {
-    for (int k = 0; k < 3; ++k) {
-        s->min[k] = std::min(s->min[k], p[k]);
-        s->max[k] = std::max(s->max[k], p[k]);
-    }
-}
-
-void summariseBatch(ModelSummary* s, const MaterialBatch& batch) {
-    if (batch.vertexCount <= 0) return;
-    for (int32_t i = 0; i < batch.vertexCount; ++i) {
-        if (batch.hasTexture && batch.texturedVertices != nullptr) {
-            include(s, batch.texturedVertices[i].position);
-        } else if (!batch.hasTexture && batch.plainVertices != nullptr) {
-            include(s, batch.plainVertices[i].position);
-        } else {
-            return;
-        }
-    }
-    s->triangles += batch.vertexCount / 3;
-    s->empty = false;
+// Triangles of a batch the bounds walk too: with vertices and their array.
+long long batchTriangles(const MaterialBatch& batch) {
+    if (batch.vertexCount <= 0) return 0;
+    const void* corners = batch.hasTexture ? static_cast<const void*>(batch.texturedVertices)
+                                           : static_cast<const void*>(batch.plainVertices);
+    return corners != nullptr ? batch.vertexCount / 3 : 0;
 }
 
 }  // namespace
@@ -39,16 +25,16 @@ ModelSummary summariseModel(const MeshModel* model) {
         s.min[k] = HUGE_VALF;
         s.max[k] = -HUGE_VALF;
     }
-    s.empty = true;
-    s.objects = 0;
+    s.empty = mqoModelBounds(model, 1, s.min, s.max) == 0;
+    s.objects = mqoModelObjectCount(model);
     s.triangles = 0;
-    if (model == nullptr) return s;
     MeshModel* all = const_cast<MeshModel*>(model);
-    s.objects = mqoModelObjectCount(all);
     for (int32_t o = 0; o < s.objects; ++o) {
         const MeshObject& object = *mqoModelObject(all, o);
         if (!object.visible || object.batches == nullptr) continue;
-        for (int32_t b = 0; b < object.batchCount; ++b) summariseBatch(&s, object.batches[b]);
+        for (int32_t b = 0; b < object.batchCount; ++b) {
+            s.triangles += batchTriangles(object.batches[b]);
+        }
     }
     return s;
 }

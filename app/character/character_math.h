@@ -1,6 +1,6 @@
 // Small vector and rotation helpers for the character generator.
-#ifndef TOOLS_CHARACTER_MATH_H
-#define TOOLS_CHARACTER_MATH_H
+#ifndef APP_CHARACTER_MATH_H
+#define APP_CHARACTER_MATH_H
 
 #include <cmath>
 
@@ -120,4 +120,4 @@ inline double wrap01(double t) { return t - std::floor(t); }
 
 }  // namespace character
 
-#endif  // TOOLS_CHARACTER_MATH_H
+#endif  // APP_CHARACTER_MATH_H

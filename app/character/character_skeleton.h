@@ -4,8 +4,8 @@
 // Units are document units. The figure faces +z, its left hand is on +x, and
 // the origin sits at hip height so that, loaded at scale 0.5 and drawn at
 // (0, 100, -3000), the figure is centred in the viewer's picture.
-#ifndef TOOLS_CHARACTER_SKELETON_H
-#define TOOLS_CHARACTER_SKELETON_H
+#ifndef APP_CHARACTER_SKELETON_H
+#define APP_CHARACTER_SKELETON_H
 
 #include <vector>
 
@@ -97,4 +97,4 @@ Pose unpack(const std::vector<double>& values);
 
 }  // namespace character
 
-#endif  // TOOLS_CHARACTER_SKELETON_H
+#endif  // APP_CHARACTER_SKELETON_H

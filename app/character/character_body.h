@@ -1,6 +1,6 @@
 // The character's body: one object per rigid part, each riding on a bone.
-#ifndef TOOLS_CHARACTER_BODY_H
-#define TOOLS_CHARACTER_BODY_H
+#ifndef APP_CHARACTER_BODY_H
+#define APP_CHARACTER_BODY_H
 
 #include <string>
 #include <vector>
@@ -41,4 +41,4 @@ std::vector<Part> posedParts(const Skeleton& skeleton);
 
 }  // namespace character
 
-#endif  // TOOLS_CHARACTER_BODY_H
+#endif  // APP_CHARACTER_BODY_H

@@ -1,7 +1,7 @@
 // Polygon meshes for the character: faces with per-corner UVs, and the few
 // primitive shapes the body is made of.
-#ifndef TOOLS_CHARACTER_MESH_H
-#define TOOLS_CHARACTER_MESH_H
+#ifndef APP_CHARACTER_MESH_H
+#define APP_CHARACTER_MESH_H
 
 #include <string>
 #include <vector>
@@ -87,4 +87,4 @@ void orientOutward(Mesh& mesh);
 
 }  // namespace character
 
-#endif  // TOOLS_CHARACTER_MESH_H
+#endif  // APP_CHARACTER_MESH_H

@@ -1,6 +1,6 @@
 // The three motions: poses frame by frame.
-#ifndef TOOLS_CHARACTER_MOTION_H
-#define TOOLS_CHARACTER_MOTION_H
+#ifndef APP_CHARACTER_MOTION_H
+#define APP_CHARACTER_MOTION_H
 
 #include "app/motions.h"
 #include "character_skeleton.h"
@@ -24,4 +24,4 @@ Pose motionPose(Motion motion, int frame);
 
 }  // namespace character
 
-#endif  // TOOLS_CHARACTER_MOTION_H
+#endif  // APP_CHARACTER_MOTION_H

@@ -1,12 +1,13 @@
 # The character generator, run by the build.
+set(character_sources ${CMAKE_CURRENT_LIST_DIR})
 add_executable(make_character
-  make_character.cpp
-  character_body.cpp
-  character_mesh.cpp
-  character_motion.cpp
-  character_skeleton.cpp
-  character_textures.cpp
-  character_writer.cpp
+  ${character_sources}/make_character.cpp
+  ${character_sources}/character_body.cpp
+  ${character_sources}/character_mesh.cpp
+  ${character_sources}/character_motion.cpp
+  ${character_sources}/character_skeleton.cpp
+  ${character_sources}/character_textures.cpp
+  ${character_sources}/character_writer.cpp
 )
 # It shares the program's table of motions (app/motions.h).
 target_include_directories(make_character PRIVATE ${PROJECT_SOURCE_DIR})

@@ -1,6 +1,6 @@
 // Procedural textures of the character and the BMP/TGA files they go into.
-#ifndef TOOLS_CHARACTER_TEXTURES_H
-#define TOOLS_CHARACTER_TEXTURES_H
+#ifndef APP_CHARACTER_TEXTURES_H
+#define APP_CHARACTER_TEXTURES_H
 
 #include <string>
 #include <vector>
@@ -49,4 +49,4 @@ bool writeTextures(const std::string& folder);
 
 }  // namespace character
 
-#endif  // TOOLS_CHARACTER_TEXTURES_H
+#endif  // APP_CHARACTER_TEXTURES_H

@@ -1,6 +1,6 @@
 // Writes the character's parts as an MQO document.
-#ifndef TOOLS_CHARACTER_WRITER_H
-#define TOOLS_CHARACTER_WRITER_H
+#ifndef APP_CHARACTER_WRITER_H
+#define APP_CHARACTER_WRITER_H
 
 #include <string>
 #include <vector>
@@ -20,4 +20,4 @@ bool writeBytes(const std::string& path, const std::string& bytes);
 
 }  // namespace character
 
-#endif  // TOOLS_CHARACTER_WRITER_H
+#endif  // APP_CHARACTER_WRITER_H

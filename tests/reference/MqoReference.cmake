@@ -1,6 +1,6 @@
 # The library's sources with its first, simplest pieces in place of the fast
 # ones: a stdio line stream, sscanf patterns, a byte-at-a-time image reader
-# and the mesh builder as first written (all under tests/reference). The
+# and the mesh builder as first written (all beside this file). The
 # comparison test and the benchmarks build the library once more from these.
 function(mqo_reference_sources out)
   set(replacements
