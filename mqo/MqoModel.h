@@ -27,6 +27,14 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "mqo/MqoExport.h"
+
+// The library's version, as the build and its packages give it: a release
+// keeps the calls of every earlier one of the same major and minor version.
+#define MQO_VERSION_MAJOR 0
+#define MQO_VERSION_MINOR 1
+#define MQO_VERSION_PATCH 0
+
 #ifdef __cplusplus
 #define MQO_STATIC_ASSERT static_assert
 extern "C" {
@@ -118,16 +126,16 @@ typedef struct ModelSequence {
 // - When the driver lists GL_ARB_vertex_buffer_object but any of the four
 //   entry points cannot be looked up, the extension is treated as absent:
 //   vboSupported 0 and all four pointers null.
-void mqoInitLibrary(void);
+MQO_API void mqoInitLibrary(void);
 
 // Deletes every pooled texture and empties the pool. Changes nothing else.
-void mqoCleanupLibrary(void);
+MQO_API void mqoCleanupLibrary(void);
 
 // Allocates n zeroed models as one block; initialises the library first if
 // that has not happened.
 // - The caller owns the block; release it with mqoFreeModels.
 // - n <= 0, or n so large that n models do not fit in memory, gives null.
-MeshModel* mqoAllocModels(int n);
+MQO_API MeshModel* mqoAllocModels(int n);
 
 // Releases the batches (vertex arrays and buffer objects) of slots
 // start .. start + n - 1. Object counts and names stay.
@@ -137,21 +145,21 @@ MeshModel* mqoAllocModels(int n);
 //   released, so an object built beyond the limit does not leak.
 // - The extra objects are released and their array freed (extraObjectCount 0).
 // - Released twice, a range does nothing more. Textures are not touched.
-void mqoReleaseModelSlots(MeshModel* models, int start, int n);
+MQO_API void mqoReleaseModelSlots(MeshModel* models, int start, int n);
 
 // Releases slots 0 .. n - 1 and frees the block. Null does nothing; n <= 0
 // still frees the block.
-void mqoFreeModels(MeshModel* models, int n);
+MQO_API void mqoFreeModels(MeshModel* models, int n);
 
 // mqoFreeModels(model, 1).
-void mqoFreeModel(MeshModel* model);
+MQO_API void mqoFreeModel(MeshModel* model);
 
 // Every object of a model: objectCount + extraObjectCount; 0 for null.
-int mqoModelObjectCount(const MeshModel* model);
+MQO_API int mqoModelObjectCount(const MeshModel* model);
 
 // Object index of a model, counting objects[] first, then extraObjects.
 // Null when model is null or index is outside 0 .. mqoModelObjectCount - 1.
-MeshObject* mqoModelObject(MeshModel* model, int index);
+MQO_API MeshObject* mqoModelObject(MeshModel* model, int index);
 
 // The box around a model's triangle corners: per axis the least and the
 // greatest position, as stored (already scaled). Needs no GL context.
@@ -165,7 +173,7 @@ MeshObject* mqoModelObject(MeshModel* model, int index);
 // - visibleOnly non-zero passes over objects with visible 0.
 // - A corner with a coordinate that is not a number (NaN) is passed over;
 //   infinite coordinates count.
-int mqoModelBounds(const MeshModel* model, int visibleOnly, float min[3], float max[3]);
+MQO_API int mqoModelBounds(const MeshModel* model, int visibleOnly, float min[3], float max[3]);
 
 // ---------------------------------------------------------------------------
 // Texture pool and image reader
@@ -186,10 +194,10 @@ int mqoModelBounds(const MeshModel* model, int visibleOnly, float min[3], float 
 //   separators, then matched in any ASCII case folder by folder (of several
 //   matches the first in strcmp order); not so a drive-qualified name ("C:").
 //   The slot keeps the name as given (after the rename above), not the file found.
-int mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char alpha);
+MQO_API int mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char alpha);
 
 // Deletes the textures of all slots in use and empties the pool.
-void mqoReleaseTexturePool(void);
+MQO_API void mqoReleaseTexturePool(void);
 
 // ---------------------------------------------------------------------------
 // Document reader
@@ -200,13 +208,13 @@ void mqoReleaseTexturePool(void);
 // - Returns 0, or -1 when models is null, index is negative or the file
 //   cannot be opened. index is not checked against the array's size.
 // - Safe on untrusted files.
-int mqoLoadModelSlot(MeshModel* models, int index, const char* path, double scale,
-                     unsigned char alpha);
+MQO_API int mqoLoadModelSlot(MeshModel* models, int index, const char* path, double scale,
+                             unsigned char alpha);
 
 // Loads a document as a model of its own, with alpha 255.
 // - Returns a new model that the caller frees with mqoFreeModel, or null when
 //   the file cannot be opened (or the model cannot be allocated).
-MeshModel* mqoLoadModel(const char* path, double scale);
+MQO_API MeshModel* mqoLoadModel(const char* path, double scale);
 
 // What a load reads beyond the exact subset: MQO_FEATURE_* bits, one per
 // capability; 0 (or null options) reads exactly as mqoLoadModel does.
@@ -303,11 +311,11 @@ typedef struct MqoLoadOptions {
 //   are ignored. A texture read under one set of features is never handed to
 //   a request under another whose pixels would differ.
 // - Safe on untrusted files and packages, within the bounds given above.
-int mqoLoadModelSlotEx(MeshModel* models, int index, const char* path, double scale,
-                       unsigned char alpha, const MqoLoadOptions* options);
+MQO_API int mqoLoadModelSlotEx(MeshModel* models, int index, const char* path, double scale,
+                               unsigned char alpha, const MqoLoadOptions* options);
 
 // mqoLoadModel with options, as mqoLoadModelSlotEx reads them.
-MeshModel* mqoLoadModelEx(const char* path, double scale, const MqoLoadOptions* options);
+MQO_API MeshModel* mqoLoadModelEx(const char* path, double scale, const MqoLoadOptions* options);
 
 // Loads count documents as mqoLoadModel(paths[i], scale) would, into
 // models[i], reading and building them on worker threads while this thread
@@ -318,7 +326,7 @@ MeshModel* mqoLoadModelEx(const char* path, double scale, const MqoLoadOptions* 
 //   loads one after another. Uses at most the hardware's threads and never
 //   more than count; with none to be had, reads on this thread.
 // - Null paths or models, or count <= 0, load nothing and return 0.
-int mqoLoadModels(const char* const* paths, int count, double scale, MeshModel** models);
+MQO_API int mqoLoadModels(const char* const* paths, int count, double scale, MeshModel** models);
 
 // mqoLoadModels in two halves, so the reading overlaps work of the caller's
 // own (opening its window, say): this half starts the worker threads and
@@ -327,13 +335,13 @@ int mqoLoadModels(const char* const* paths, int count, double scale, MeshModel**
 //   count <= 0. paths and its strings must stay valid until then.
 // - Makes no GL call and needs no context; prints nothing.
 typedef struct MqoPendingLoad MqoPendingLoad;
-MqoPendingLoad* mqoStartLoadModels(const char* const* paths, int count, double scale);
+MQO_API MqoPendingLoad* mqoStartLoadModels(const char* const* paths, int count, double scale);
 
 // Waits for the reading, then does mqoLoadModels' GL stage into models
 // (count entries) and releases pending. Returns how many loaded.
 // - A null models discards what was read with no GL call; null pending gives 0.
 // - Every started load must be finished, once.
-int mqoFinishLoadModels(MqoPendingLoad* pending, MeshModel** models);
+MQO_API int mqoFinishLoadModels(MqoPendingLoad* pending, MeshModel** models);
 
 // ---------------------------------------------------------------------------
 // The author's camera and thumbnail
@@ -377,10 +385,10 @@ enum { MQO_THUMBNAIL_MOST_SIDE = 1024 };  // a longer side is not read
 //   of the file can hold; a picture cut short, or holding a character that
 //   is neither a hex digit nor white space, is dropped (null, sides 0).
 // - Safe on untrusted files. Release with mqoReleaseScene; no GL call.
-int mqoReadScene(const char* path, MqoScene* scene);
+MQO_API int mqoReadScene(const char* path, MqoScene* scene);
 
 // Frees the thumbnail and sets it null with sides 0. Null does nothing.
-void mqoReleaseScene(MqoScene* scene);
+MQO_API void mqoReleaseScene(MqoScene* scene);
 
 // ---------------------------------------------------------------------------
 // Drawing
@@ -401,10 +409,10 @@ void mqoReleaseScene(MqoScene* scene);
 //   enabled; GL_ARRAY_BUFFER_ARB ends at 0 when buffer objects are in use.
 // - A batch without a buffer object is drawn from its array in memory; one
 //   without either is skipped.
-void mqoDrawModelSlot(MeshModel* models, int index);
+MQO_API void mqoDrawModelSlot(MeshModel* models, int index);
 
 // mqoDrawModelSlot(model, 0).
-void mqoDrawModel(MeshModel* model);
+MQO_API void mqoDrawModel(MeshModel* model);
 
 // ---------------------------------------------------------------------------
 // Sequences
@@ -430,18 +438,18 @@ void mqoDrawModel(MeshModel* model);
 //   A name that would be longer than 255 characters fails the same way.
 //   When the array cannot be allocated (an enormous |fade|): null array,
 //   frameCount -1. Documents are read as by mqoLoadModelSlot.
-ModelSequence mqoLoadSequence(const char* pattern, int fileCount, double scale, int fade,
-                              unsigned char alpha);
+MQO_API ModelSequence mqoLoadSequence(const char* pattern, int fileCount, double scale, int fade,
+                                      unsigned char alpha);
 
 // mqoLoadSequence(pattern, fileCount, scale, 0, 255).
-ModelSequence mqoLoadSequenceNoFade(const char* pattern, int fileCount, double scale);
+MQO_API ModelSequence mqoLoadSequenceNoFade(const char* pattern, int fileCount, double scale);
 
 // Draws frame when 0 <= frame < frameCount; otherwise makes no GL call.
-void mqoDrawSequenceFrame(ModelSequence sequence, int frame);
+MQO_API void mqoDrawSequenceFrame(ModelSequence sequence, int frame);
 
 // Releases frameCount frames and frees the array. A null array does nothing;
 // frameCount <= 0 frees the array only.
-void mqoFreeSequence(ModelSequence sequence);
+MQO_API void mqoFreeSequence(ModelSequence sequence);
 
 #ifdef __cplusplus
 }  // extern "C"

@@ -7,14 +7,16 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include "mqo/MqoExport.h"
+
 #ifdef __cplusplus
 // The GL library exports functions of these names itself, so ours live in a
 // namespace (and are not reachable from C). Null unless vboSupported is 1.
 namespace mqo {
-extern PFNGLGENBUFFERSARBPROC glGenBuffersARB;
-extern PFNGLBINDBUFFERARBPROC glBindBufferARB;
-extern PFNGLBUFFERDATAARBPROC glBufferDataARB;
-extern PFNGLDELETEBUFFERSARBPROC glDeleteBuffersARB;
+extern MQO_API PFNGLGENBUFFERSARBPROC glGenBuffersARB;
+extern MQO_API PFNGLBINDBUFFERARBPROC glBindBufferARB;
+extern MQO_API PFNGLBUFFERDATAARBPROC glBufferDataARB;
+extern MQO_API PFNGLDELETEBUFFERSARBPROC glDeleteBuffersARB;
 }  // namespace mqo
 #endif
 

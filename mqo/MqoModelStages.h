@@ -65,10 +65,10 @@ typedef struct TexturePoolEntry {
 // Library globals
 // ---------------------------------------------------------------------------
 
-extern int32_t libraryInitialised;  // set by mqoInitLibrary, never cleared
-extern int32_t vboSupported;        // 1 when buffer objects are used
-extern TexturePoolEntry texturePool[MQO_TEXTURE_POOL_SIZE];
-extern int32_t texturePoolCount;
+extern MQO_API int32_t libraryInitialised;  // set by mqoInitLibrary, never cleared
+extern MQO_API int32_t vboSupported;        // 1 when buffer objects are used
+extern MQO_API TexturePoolEntry texturePool[MQO_TEXTURE_POOL_SIZE];
+extern MQO_API int32_t texturePoolCount;
 
 // ---------------------------------------------------------------------------
 // Library state
@@ -77,7 +77,7 @@ extern int32_t texturePoolCount;
 // Tests whether the driver lists an extension as a whole token.
 // - Returns 1 or 0. An empty name, a name with a space, or no current context
 //   (no extension string) gives 0; null gives 0.
-int mqoHasExtension(const char* name);
+MQO_API int mqoHasExtension(const char* name);
 
 // Reads a texture file and an optional TGA alpha plane into one square RGBA
 // block (memory row 0 is the last row stored in the file).
@@ -97,8 +97,8 @@ int mqoHasExtension(const char* name);
 // - The block starts zeroed: pixels a short texture file does not supply are
 //   0 in all four bytes (a short alpha plane leaves the texture's alpha), and
 //   a block made from the alpha file alone has R, G, B 0.
-unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size,
-                                   unsigned char alpha);
+MQO_API unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size,
+                                           unsigned char alpha);
 
 // ---------------------------------------------------------------------------
 // Document reader
@@ -139,22 +139,22 @@ typedef struct MqoStream MqoStream;
 // - A texture path (directory + name) that does not fit in 255 characters is
 //   not passed to the pool: the read-error message is printed and the
 //   material's texture is -1, as for a missing file.
-int mqoReadDocument(MeshModel* model, const char* path, double scale, unsigned char alpha);
+MQO_API int mqoReadDocument(MeshModel* model, const char* path, double scale, unsigned char alpha);
 
 // Writes the directory part of path, with its closing separator, into
 // directory (256 bytes): up to the later of the last slash and the last
 // backslash. Empty when path has no separator (or is null).
 // - Returns 1, or 0 when the directory does not fit in 255 characters (it is
 //   then written empty) or directory is null.
-int mqoDirectoryOf(const char* path, char* directory);
+MQO_API int mqoDirectoryOf(const char* path, char* directory);
 
 // Opens a document for the chunk readers below (binary mode; a line is
 // everything up to its line feed, however long). Null when path is null or
 // the file cannot be opened.
-MqoStream* mqoOpenStream(const char* path);
+MQO_API MqoStream* mqoOpenStream(const char* path);
 
 // Closes a stream opened by mqoOpenStream. Null does nothing.
-void mqoCloseStream(MqoStream* stream);
+MQO_API void mqoCloseStream(MqoStream* stream);
 
 // Reads the lines of a Material chunk up to its "}" (consumed): line n fills
 // materials[n] while n < count; later lines are ignored.
@@ -168,27 +168,27 @@ void mqoCloseStream(MqoStream* stream);
 // - tex(" ") and aplane(" ") names are cut between the keyword's quote and
 //   the first ")" minus one; without ")" (or with nothing inside) the name is
 //   empty.
-void mqoReadMaterialChunk(MqoStream* stream, MaterialEntry* materials, int count);
+MQO_API void mqoReadMaterialChunk(MqoStream* stream, MaterialEntry* materials, int count);
 
 // Reads an Object chunk up to its own "}" into object, allocating its vertex
 // and face lists (a second list of a kind replaces the first). Here and in
 // the list readers below, braces inside a closed pair of quotes are not
 // braces, as mqoReadDocument says.
-void mqoReadObjectChunk(MqoStream* stream, ObjectEntry* object);
+MQO_API void mqoReadObjectChunk(MqoStream* stream, ObjectEntry* object);
 
 // Reads a text vertex list up to its "}": line n fills vertices[n] while
 // n < count.
-void mqoReadVertexChunk(MqoStream* stream, float (*vertices)[3], int count);
+MQO_API void mqoReadVertexChunk(MqoStream* stream, float (*vertices)[3], int count);
 
 // Reads a binary vertex list: the "Vector n [s]" line, the s-byte block right
 // after it, then lines up to the list's "}".
 // - Returns n, or -1 (nothing more read) when the first line has no "Vector".
 // - Copies at most min(n, count, whole 12-byte vertices read) positions. A
 //   block larger than the rest of the file is read up to the end of the file.
-int mqoReadBinaryVertexChunk(MqoStream* stream, float (*vertices)[3], int count);
+MQO_API int mqoReadBinaryVertexChunk(MqoStream* stream, float (*vertices)[3], int count);
 
 // Reads a face list up to its "}": line n fills faces[n] while n < count.
-void mqoReadFaceChunk(MqoStream* stream, FaceEntry* faces, int count);
+MQO_API void mqoReadFaceChunk(MqoStream* stream, FaceEntry* faces, int count);
 
 // ---------------------------------------------------------------------------
 // Mesh builder
@@ -200,9 +200,9 @@ void mqoReadFaceChunk(MqoStream* stream, FaceEntry* faces, int count);
 //   its material is at or beyond materialCount (1 when materials is null).
 //   Faces with material -1 or below shape normals but join no batch.
 // - The arrays must hold the counts the entries state.
-void mqoBuildObjects(MeshModel* model, ObjectEntry* objects, int objectCount,
-                     MaterialEntry* materials, int materialCount, double scale,
-                     unsigned char alpha);
+MQO_API void mqoBuildObjects(MeshModel* model, ObjectEntry* objects, int objectCount,
+                             MaterialEntry* materials, int materialCount, double scale,
+                             unsigned char alpha);
 
 // Builds one parsed object into model's next object slot.
 // - When completing it raises objectCount to 50, the object-limit message is
@@ -213,26 +213,28 @@ void mqoBuildObjects(MeshModel* model, ObjectEntry* objects, int objectCount,
 // - A batch whose array cannot be allocated stays empty (vertexCount 0).
 // - With vboSupported, each non-empty batch gets a static buffer object; the
 //   last one stays bound.
-void mqoBuildObject(ObjectEntry* object, MeshModel* model, float (*vertexNormals)[3],
-                    MaterialEntry* materials, int materialCount, double scale, unsigned char alpha);
+MQO_API void mqoBuildObject(ObjectEntry* object, MeshModel* model, float (*vertexNormals)[3],
+                            MaterialEntry* materials, int materialCount, double scale,
+                            unsigned char alpha);
 
 // Smoothed vertex normals of an object: a new array of vertexCount normals
 // that the caller frees, or null (no vertices, or out of memory).
 // - Faces are skipped as for mqoBuildObjects, with materialCount as given.
-float (*mqoVertexNormals(const ObjectEntry* object, int materialCount))[3];
+MQO_API float (*mqoVertexNormals(const ObjectEntry* object, int materialCount))[3];
 
 // Unit normal of the triangle p, q, r (clockwise front), or zero.
-void mqoFaceNormal(const float p[3], const float q[3], const float r[3], float normal[3]);
+MQO_API void mqoFaceNormal(const float p[3], const float q[3], const float r[3], float normal[3]);
 
 // Arc cosine in radians; 0 at and beyond -1 and 1.
-double mqoSafeAcos(double x);
+MQO_API double mqoSafeAcos(double x);
 
 // Fills one batch with the triangles of material k, writing at most the
 // batch's vertexCount vertices; faces with an index outside 0 ..
 // vertexCount - 1 are skipped. Sets the colour even when there is no array.
-void mqoFillBatch(MaterialBatch* batch, int k, FaceEntry* faces, int faceCount,
-                  float (*vertices)[3], int vertexCount, float (*vertexNormals)[3], double facet,
-                  const float colorSource[4], double scale, unsigned char alpha);
+MQO_API void mqoFillBatch(MaterialBatch* batch, int k, FaceEntry* faces, int faceCount,
+                          float (*vertices)[3], int vertexCount, float (*vertexNormals)[3],
+                          double facet, const float colorSource[4], double scale,
+                          unsigned char alpha);
 
 // ---------------------------------------------------------------------------
 // The two stages of a load
@@ -267,22 +269,23 @@ typedef struct MqoParsedModel {
 
 // Builds objects into staged (objectCount entries), as mqoBuildObjects would
 // before its uploads: normals, batches and their arrays. No GL, no globals.
-void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCount,
-                     MaterialEntry* materials, int materialCount, double scale,
-                     unsigned char alpha);
+MQO_API void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCount,
+                             MaterialEntry* materials, int materialCount, double scale,
+                             unsigned char alpha);
 
 // mqoBuildObject's CPU part: one object into staged, with the given normals.
-void mqoStageObject(ObjectEntry* object, MqoStagedObject* staged, float (*vertexNormals)[3],
-                    MaterialEntry* materials, int materialCount, double scale, unsigned char alpha);
+MQO_API void mqoStageObject(ObjectEntry* object, MqoStagedObject* staged, float (*vertexNormals)[3],
+                            MaterialEntry* materials, int materialCount, double scale,
+                            unsigned char alpha);
 
 // Appends the staged objects to model in order: texture names from the
 // materials' pool results, buffer objects in batch order, and the object
 // limit as mqoBuildObject applies it. Each staged object is consumed.
-void mqoRealiseObjects(MeshModel* model, MqoStagedObject* staged, int count,
-                       const MaterialEntry* materials);
+MQO_API void mqoRealiseObjects(MeshModel* model, MqoStagedObject* staged, int count,
+                               const MaterialEntry* materials);
 
 // Frees a staged object that was never realised (it has no buffer objects).
-void mqoDiscardStagedObject(MqoStagedObject* staged);
+MQO_API void mqoDiscardStagedObject(MqoStagedObject* staged);
 
 // The CPU stage of mqoReadDocument: reads and builds the document at path
 // into parsed (about 15 KB; the caller's storage).
@@ -290,21 +293,22 @@ void mqoDiscardStagedObject(MqoStagedObject* staged);
 //   parsed is null. No GL call and no library state: safe on any thread for
 //   different documents at once. Release with mqoRealiseDocument or
 //   mqoReleaseParsedModel.
-int mqoParseDocument(const char* path, double scale, unsigned char alpha, MqoParsedModel* parsed);
+MQO_API int mqoParseDocument(const char* path, double scale, unsigned char alpha,
+                             MqoParsedModel* parsed);
 
 // mqoParseDocument reading what features (MQO_FEATURE_* bits) asks for as
 // well; 0 gives exactly mqoParseDocument.
-int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha, uint32_t features,
-                       MqoParsedModel* parsed);
+MQO_API int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha,
+                               uint32_t features, MqoParsedModel* parsed);
 
 // The GL stage, on the GL thread: the model alpha, the textures (pool
 // requests in material order), then the objects appended and uploaded, as
 // mqoReadDocument does after reading. parsed is left empty; with a null model
 // it is only released, and a null parsed does nothing.
-void mqoRealiseDocument(MeshModel* model, MqoParsedModel* parsed);
+MQO_API void mqoRealiseDocument(MeshModel* model, MqoParsedModel* parsed);
 
 // Frees what parsed still holds, without GL. Null does nothing.
-void mqoReleaseParsedModel(MqoParsedModel* parsed);
+MQO_API void mqoReleaseParsedModel(MqoParsedModel* parsed);
 
 #ifdef __cplusplus
 }  // extern "C"
