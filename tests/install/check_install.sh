@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the library into a temporary prefix and builds three programs
 # against it: one through find_package(MqoModel), one through pkg-config, and
-# one in C through pkg-config.
+# one in C through pkg-config. Then the same for the shared library (a
+# second, library-only configuration), whose exported names must be exactly
+# the public ones (exports.sh).
 set -euo pipefail
 source_dir=$1
 work=$(mktemp -d)
@@ -12,6 +14,7 @@ cmake --build "$work/build" -j2 >/dev/null
 cmake --install "$work/build" --prefix "$work/prefix" >/dev/null
 test -f "$work/prefix/include/mqo/MqoModel.h"
 test -f "$work/prefix/include/mqo/MqoModelStages.h"
+test -f "$work/prefix/include/mqo/MqoExport.h"
 
 cmake -S "$(dirname "$0")/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
 cmake --build "$work/consumer" >/dev/null
@@ -26,4 +29,29 @@ g++ -std=c++17 -o "$work/pc-consumer" "$(dirname "$0")/consumer/main.cpp" \
 gcc -std=c11 -Wall -Wextra -Werror -o "$work/c-consumer" "$(dirname "$0")/consumer/main.c" \
     $(pkg-config --cflags --libs mqomodel) -lstdc++ -lm
 [ "$("$work/c-consumer")" = null ]
-echo "installed library builds through find_package and pkg-config, from C++ and C"
+
+cmake -S "$source_dir" -B "$work/shared" -DBUILD_SHARED_LIBS=ON -DMQO_BUILD_APP=OFF \
+    -DMQO_BUILD_TOOLS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$work/shared" -j2 >/dev/null
+cmake --install "$work/shared" --prefix "$work/shared-prefix" >/dev/null
+test -f "$work/shared-prefix/include/mqo/MqoExport.h"
+library=$(find "$work/shared-prefix" -name 'libmqomodel.so.*.*.*')
+libdir=$(dirname "$library")
+[ ! -e "$libdir/libmqomodel.a" ]
+bash "$(dirname "$0")/exports.sh" "$source_dir" "$library"
+
+cmake -S "$(dirname "$0")/consumer" -B "$work/shared-consumer" \
+    -DCMAKE_PREFIX_PATH="$work/shared-prefix" >/dev/null
+cmake --build "$work/shared-consumer" >/dev/null
+readelf -d "$work/shared-consumer/consumer" | grep -q 'NEEDED.*\[libmqomodel\.so\.'
+[ "$("$work/shared-consumer/consumer")" = null ]
+
+# The decoders and the C++ runtime come with the shared library: a C program
+# names neither.
+export PKG_CONFIG_PATH="$libdir/pkgconfig"
+# shellcheck disable=SC2046
+gcc -std=c11 -Wall -Wextra -Werror -o "$work/c-shared-consumer" \
+    "$(dirname "$0")/consumer/main.c" $(pkg-config --cflags --libs mqomodel)
+readelf -d "$work/c-shared-consumer" | grep -q 'NEEDED.*\[libmqomodel\.so\.'
+[ "$(LD_LIBRARY_PATH="$libdir" "$work/c-shared-consumer")" = null ]
+echo "installed static and shared libraries build through find_package and pkg-config, from C++ and C"
