@@ -12,7 +12,7 @@ packages=(cmake make g++ pkg-config libglut-dev libglu1-mesa-dev libgl-dev libeg
           xvfb xauth xdotool x11-utils imagemagick)
 if [ "${1:-run}" = test ]; then
     packages+=(clang clang-format libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
-               dpkg-dev file zip)
+               dpkg-dev file zip lintian)
 fi
 
 missing=()
