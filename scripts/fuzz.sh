@@ -5,7 +5,7 @@
 #
 # BUILD_DIR is a test build configured with -DMQO_BUILD_FUZZ=ON (clang);
 # it defaults to build/test. The target is built first. The corpus grows in
-# BUILD_DIR/tests/fuzz-work/TARGET, seeded from tests/fuzz/corpus/TARGET;
+# BUILD_DIR/tests/fuzz/fuzz-work/TARGET, seeded from tests/fuzz/corpus/TARGET;
 # crash inputs land in BUILD_DIR/fuzz-crashes/TARGET. Keep every crash as a
 # regression: copy it to tests/fuzz/regressions/TARGET/ and fix the reader.
 set -eu
@@ -25,13 +25,13 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     exit 2
 fi
 cmake --build "$build" --target "$target" -j2
-binary=$build/tests/$target
+binary=$build/tests/fuzz/$target
 if [ ! -x "$binary" ]; then
     echo "$binary was not built: is MQO_BUILD_FUZZ on in $build?" >&2
     exit 2
 fi
 
-work=$build/tests/fuzz-work/$target
+work=$build/tests/fuzz/fuzz-work/$target
 crashes=$build/fuzz-crashes/$target
 mkdir -p "$work" "$crashes"
 seeds=$root/tests/fuzz/corpus/$target
