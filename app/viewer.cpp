@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "mqo/MqoModelStages.h"
 #include "platform.h"
 #include "playback.h"
 

@@ -16,6 +16,7 @@
 #include "app/playback.h"
 #include "app/viewer.h"
 #include "bench/bench_support.h"
+#include "mqo/MqoModelStages.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "mqo/MqoModel.h"
+#include "mqo/MqoModelStages.h"
 #include "support/egl_context.h"
 #include "support/reader_files.h"
 

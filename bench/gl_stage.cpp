@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "mqo/MqoModel.h"
+#include "mqo/MqoModelGL.h"
 #include "support/egl_context.h"
 
 namespace {

@@ -1,6 +1,8 @@
-// MqoModel: the GL entry points the library looked up. Included by
-// mqo/MqoModel.h unless MQO_NO_GL_HEADERS is defined; include that header,
-// not this one.
+// MqoModel: the GL entry points the library looked up, for a program that
+// makes buffer-object calls of its own the way the library does. It includes
+// <GL/gl.h> and <GL/glext.h>, which mqo/MqoModel.h and mqo/MqoModelStages.h
+// (included here, for vboSupported) leave out; a program with a GL loader of
+// its own does not need this header.
 #ifndef MQO_MQOMODELGL_H
 #define MQO_MQOMODELGL_H
 
@@ -8,6 +10,7 @@
 #include <GL/glext.h>
 
 #include "mqo/MqoExport.h"
+#include "mqo/MqoModelStages.h"
 
 #ifdef __cplusplus
 // The GL library exports functions of these names itself, so ours live in a

@@ -1,16 +1,281 @@
-// MqoModel, the stages of a load: what mqo/MqoModel.h includes for callers
-// that need more than its calls (a parse on threads of their own, the
-// reader's chunk readers and records, the mesh builder's steps, the texture
-// pool's slots and the library's globals). The conventions of MqoModel.h hold
-// here too; include that header, not this one.
+// MqoModel beyond the manual (mqo/MqoModel.h, which this includes): the
+// feature bits in full, model arrays and their slots, loading in two halves,
+// the texture pool, the author's camera, sequences, and the stages of a load
+// (a parse on threads of your own, the reader's chunk readers and records,
+// the mesh builder's steps and its math, the pool's slots and the library's
+// globals). The conventions of MqoModel.h hold here too. No GL header: the
+// GL entry points are in mqo/MqoModelGL.h.
 #ifndef MQO_MQOMODELSTAGES_H
 #define MQO_MQOMODELSTAGES_H
 
 #include "mqo/MqoModel.h"
 
 #ifdef __cplusplus
+#define MQO_STATIC_ASSERT static_assert
 extern "C" {
+#else
+#define MQO_STATIC_ASSERT _Static_assert
 #endif
+
+// The vertex layouts MqoModel.h promises, as GL is handed them.
+MQO_STATIC_ASSERT(sizeof(TexturedVertex) == 32, "textured vertex stride is 32 bytes");
+MQO_STATIC_ASSERT(offsetof(TexturedVertex, normal) == 12, "normal at byte 12");
+MQO_STATIC_ASSERT(offsetof(TexturedVertex, uv) == 24, "uv at byte 24");
+MQO_STATIC_ASSERT(sizeof(PlainVertex) == 24, "plain vertex stride is 24 bytes");
+MQO_STATIC_ASSERT(offsetof(PlainVertex, normal) == 12, "normal at byte 12");
+
+// ---------------------------------------------------------------------------
+// Feature bits: what each MQO_FEATURE_* bit of MqoLoadOptions reads
+// ---------------------------------------------------------------------------
+
+// What a load reads beyond the exact subset, bit by bit (mqo/MqoModel.h gives
+// each in a line or two).
+// - PNG_JPEG: PNG/JPEG textures and PNG alpha planes, told by their first bytes.
+// - IMAGE_LAYOUT: BMP 24/32-bit (BI_RGB, byte-wide BITFIELDS), BMP 1/4/8-bit
+//   palettes, RLE4/RLE8 (OS/2 core headers too), TGA types 2, 3, 10, 11, rows
+//   as the header orders them. An index past the palette (at most 2^bits
+//   entries, whatever its count) is opaque black; pixels the runs skip are
+//   0 0 0 0; runs past a row's end are cut there; a file ending before end of
+//   bitmap (or the last row) is damaged. With either image bit an image of
+//   any size is stretched (bilinear) to the square of its longer side; a side
+//   over the driver's limit or 32767, over 256 MiB of pixels or of file, or a
+//   damaged file gives no texture.
+// - UNMATERIALED: faces without M( (every face, without a Material chunk) take
+//   col 1 1 1 1, dif 0.8, amb 0.6, emi 0, spc 0, power 5, appended as needed.
+// - FORMAT_DEFAULTS: absent object keys are visible 15, shading 1, facet 59.5;
+//   facet is in degrees.
+// - MIRROR: mirror 1 or 2 (connected: vertices on a plane shared with their
+//   images), mirror_axis X 1, Y 2, Z 4 (1 when absent); copies wound to face out.
+//   Connected halves are joined: each open edge a -> b (of a face of 3+
+//   corners, matched by no other) gets the face (a, a', b', b) to its image
+//   across the lowest axis set, with its face's material and a's UV at a and
+//   a', b's at b and b'; a shared end makes it a triangle, two (an edge on
+//   the plane) no face. Without a mirror_dis line (or an unreadable one)
+//   every open edge joins; with one only edges with 2 |c| <= mirror_dis at
+//   both ends (c: the coordinate on that axis).
+//   Further axes copy the joining faces too. An object's faces grow at most
+//   3 x 2^(axes set) times (24 times); its vertices 2^(axes set) times.
+// - POLYGONS: faces of 5+ corners become n - 2 triangles by ear clipping in
+//   their plane, with their UVs; flat, crossing or costly ones become a fan.
+// - MQOZ: a ".mqoz" path is a zip read for its ".mqo" entry and its textures;
+//   at most 65536 entries looked at, 256 MiB for the document, 64 MiB a texture.
+// - UTF8_NAMES: object names not in UTF-8 converted from CP932 (kept when they
+//   do not convert); texture names tried as written, then as UTF-8.
+// - MANY_OBJECTS: every Object chunk is built, past the 49 of objects[]: the
+//   rest go to extraObjects (see MeshModel), with no object-limit message.
+//   Each chunk takes at least its "Object" line, so the count is bounded by
+//   the file's size; when memory for the extra objects runs out they are
+//   dropped (the first 49 stay).
+// - QUOTED_NAMES: an object name is the whole quoted text, spaces included,
+//   without its quotes.
+// - FACET_SMOOTHING: a corner's normal is the normalised sum of the unit
+//   normals of the faces at its vertex within facet degrees of its own face
+//   (facet read in degrees, with or without FORMAT_DEFAULTS), its own face
+//   included, each face once; so edges sharper than facet stay sharp. A
+//   face's normal is the normalised sum of (prev - v) x (next - v) over its
+//   triangles; the triangles of a polygon (POLYGONS) and of a mirror copy of
+//   one share one normal. Faces meet where they share a vertex index, so
+//   separate mirror halves stay apart and connected ones smooth across.
+//   shading 0, or facet 0 or below, gives every corner its face's normal;
+//   facet 180 or more sums every face at the vertex; a sum of length zero
+//   gives the face's normal. Bounded work: an object compares at most 4M
+//   pairs of faces plus 256 a corner, and a vertex whose faces would pass
+//   what is left gives its corners their faces' normals; an object of more
+//   than INT_MAX corners, or one memory runs out for, is smoothed as without
+//   the bit.
+// - TEXTURE_SEARCH: a texture or alpha file not found by its name (as
+//   mqoSetTexturePool looks it up; inside the package for one) is looked for
+//   by its last component in the document's folder (in the package, for
+//   one), then, for a package, beside it: by its path in the package (unless
+//   drive-qualified or rooted), then by its last component. Each of these
+//   places is matched folder by folder in any ASCII case, as
+//   mqoSetTexturePool does, and must be a regular file; with UTF8_NAMES it
+//   is tried as UTF-8 too. The pool keeps each document folder's textures
+//   apart. Names that are valid UTF-8 ('/'-separated part by part) read
+//   every backslash as a separator; others are read as Shift_JIS too, where
+//   a 0x5C after a lead byte (0x81-0x9F, 0xE0-0xFC) ends the character: the
+//   whole name after its plain reading, its last component before (CP949
+//   names never end a character in 0x5C but may pair up as Shift_JIS does).
+//   A joined place of 260 bytes or more is not tried. When nothing opens
+//   from a package, the read-error message names the package's folder
+//   joined with the last component (the name as asked when that does not
+//   fit).
+
+// ---------------------------------------------------------------------------
+// Model arrays: models in slots of one block, as sequences hold them
+// ---------------------------------------------------------------------------
+
+// Allocates n zeroed models as one block; initialises the library first if
+// that has not happened.
+// - The caller owns the block; release it with mqoFreeModels.
+// - n <= 0, or n so large that n models do not fit in memory, gives null.
+MQO_API MeshModel* mqoAllocModels(int n);
+
+// Releases the batches (vertex arrays and buffer objects) of slots
+// start .. start + n - 1. Object counts and names stay.
+// - Null models, n <= 0 or start < 0 do nothing. The range must lie within
+//   the array. Batches with vertexCount <= 0 are passed over untouched.
+// - A slot that counts 49 objects also has its fiftieth (uncounted) object
+//   released, so an object built beyond the limit does not leak.
+// - The extra objects are released and their array freed (extraObjectCount 0).
+// - Released twice, a range does nothing more. Textures are not touched.
+MQO_API void mqoReleaseModelSlots(MeshModel* models, int start, int n);
+
+// Releases slots 0 .. n - 1 and frees the block. Null does nothing; n <= 0
+// still frees the block.
+MQO_API void mqoFreeModels(MeshModel* models, int n);
+
+// Loads a document into slot index of a model array, appending its objects
+// after any the slot already holds.
+// - Returns 0, or -1 when models is null, index is negative or the file
+//   cannot be opened. index is not checked against the array's size.
+// - Safe on untrusted files.
+MQO_API int mqoLoadModelSlot(MeshModel* models, int index, const char* path, double scale,
+                             unsigned char alpha);
+
+// mqoLoadModelSlot, reading what options->features asks for as well.
+// - Null options or features 0 give exactly mqoLoadModelSlot. Unknown bits
+//   are ignored. A texture read under one set of features is never handed to
+//   a request under another whose pixels would differ.
+// - Safe on untrusted files and packages, within the bounds given above.
+MQO_API int mqoLoadModelSlotEx(MeshModel* models, int index, const char* path, double scale,
+                               unsigned char alpha, const MqoLoadOptions* options);
+
+// mqoDrawModel for slot index of a model array. Null draws nothing and makes
+// no GL call. index is not checked: keep it within the array.
+MQO_API void mqoDrawModelSlot(MeshModel* models, int index);
+
+// ---------------------------------------------------------------------------
+// Loading many documents in two halves
+// ---------------------------------------------------------------------------
+
+// mqoLoadModels in two halves, so the reading overlaps work of the caller's
+// own (opening its window, say): this half starts the worker threads and
+// returns at once; mqoFinishLoadModels makes the GL calls.
+// - Returns what mqoFinishLoadModels takes, or null when paths is null or
+//   count <= 0. paths and its strings must stay valid until then.
+// - Makes no GL call and needs no context; prints nothing.
+typedef struct MqoPendingLoad MqoPendingLoad;
+MQO_API MqoPendingLoad* mqoStartLoadModels(const char* const* paths, int count, double scale);
+
+// Waits for the reading, then does mqoLoadModels' GL stage into models
+// (count entries) and releases pending. Returns how many loaded.
+// - A null models discards what was read with no GL call; null pending gives 0.
+// - Every started load must be finished, once.
+MQO_API int mqoFinishLoadModels(MqoPendingLoad* pending, MeshModel** models);
+
+// ---------------------------------------------------------------------------
+// Texture pool and image reader
+// ---------------------------------------------------------------------------
+
+// Returns the texture for a (texture path, alpha path, alpha) combination,
+// reading and uploading the images the first time the combination is asked.
+// - A null path matches any stored path. Both paths may be rewritten in
+//   place (a name not ending in tga/png/jpg gets its last three characters
+//   replaced by "bmp").
+// - Returns the GL texture name, or -1 when the pool is full or no image
+//   could be read (the pool prints why). Safe on untrusted files.
+// - A path of 260 characters or more cannot be stored in a slot: the request
+//   prints the read-error message with that path and returns -1 without
+//   reading anything or taking a slot.
+// - A failed read leaves the slot free; the same request later reads again.
+// - A name that does not open as written is tried with backslashes as folder
+//   separators, then matched in any ASCII case folder by folder (of several
+//   matches the first in strcmp order); not so a drive-qualified name ("C:").
+//   The slot keeps the name as given (after the rename above), not the file found.
+MQO_API int mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char alpha);
+
+// Deletes the textures of all slots in use and empties the pool.
+MQO_API void mqoReleaseTexturePool(void);
+
+// ---------------------------------------------------------------------------
+// The author's camera and thumbnail
+// ---------------------------------------------------------------------------
+
+// What a document remembers of the view its author last had: the Scene
+// chunk's camera and the Thumbnail picture drawn from it. The camera maps a
+// world point P (vertex coordinates as written, at load scale 1) to OpenGL
+// eye space as Rz(bank) Rx(pich) Ry(head) (P - lookat) + (pos.x, pos.y,
+// -pos.z); a perspective view has the focal length zoom2 * pos.z / 1000 in
+// normalised device units, an orthographic one a half-height of 1000 / zoom2.
+typedef struct MqoScene {
+    float pos[3];            // pan (x, y) and distance from lookat (z)
+    float lookat[3];         // the point the camera turns about
+    float head, pich, bank;  // radians, as written (not wrapped)
+    int32_t ortho;           // 1: orthographic
+    float zoom2;
+    float frontclip, backclip;                // near and far distances
+    int32_t thumbnailWidth, thumbnailHeight;  // 0 without a thumbnail
+    unsigned char* thumbnail;                 // owned RGB rows, the top row first; or null
+} MqoScene;
+
+enum { MQO_THUMBNAIL_MOST_SIDE = 1024 };  // a longer side is not read
+
+// Reads the Scene and Thumbnail chunks of the document at path (a ".mqoz"
+// path, in any case, is read as a package, for the document inside it).
+// - Returns 1 when a Scene chunk was read, 0 when there is none, the file
+//   cannot be opened, or scene is null. Without a Scene chunk the camera is
+//   the format's default: pos 0 0 1500, lookat 0 0 0, head -0.5236, pich
+//   0.5236, bank 0, ortho 0, zoom2 5.
+// - A key absent from the chunk, or given a value that does not scan or is
+//   not finite, keeps its default; absent clips are 0.15 and 30 times the
+//   distance, as the modelling tool writes them. Values are not checked
+//   further: a distance or zoom2 of zero or less is handed on as written.
+// - Only top-level chunks (named at a line's start, not indented) before the
+//   first Object or Eof line are looked at, where the tool writes them, so a
+//   large model is not read through. Of several Scene chunks the first counts,
+//   of several Thumbnail chunks the first that reads.
+// - The thumbnail is read only as "Thumbnail W H 24 rgb raw {" with sides of
+//   1 to MQO_THUMBNAIL_MOST_SIDE and hex digits for every pixel that the rest
+//   of the file can hold; a picture cut short, or holding a character that
+//   is neither a hex digit nor white space, is dropped (null, sides 0).
+// - Safe on untrusted files. Release with mqoReleaseScene; no GL call.
+MQO_API int mqoReadScene(const char* path, MqoScene* scene);
+
+// Frees the thumbnail and sets it null with sides 0. Null does nothing.
+MQO_API void mqoReleaseScene(MqoScene* scene);
+
+// ---------------------------------------------------------------------------
+// Sequences
+// ---------------------------------------------------------------------------
+
+typedef struct ModelSequence {
+    MeshModel* models;   // owned; frame i is slot i
+    int32_t frameCount;  // frames that can be drawn; -1 when the first file failed
+} ModelSequence;
+
+// Loads files pattern % 0 .. fileCount - 1 as one sequence, fading in
+// (fade > 0) or out (fade < 0) over |fade| frames.
+// - The sequence has max(fileCount, |fade|) frames; frames past the last file
+//   load the last file again. Frame alphas (A = alpha, integer division):
+//   fade 0: A throughout; fade > 0: min(A, i * (A / fade)), the last frame A;
+//   fade < 0: A until frame fileCount - |fade|, then falling by A / |fade|
+//   per frame, at least 0, the last frame 0. A fade of INT_MIN counts as
+//   INT_MAX frames.
+// - The caller owns the array (also after a failed load) and frees it with
+//   mqoFreeSequence.
+// - pattern must hold exactly one conversion taking an int: %d, %i, %u, %x,
+//   %X or %o, with optional flags -+ #0, width, precision and h or hh; "%%"
+//   may appear anywhere. Any other pattern ("%s", "%d%d", "%n", "%*d",
+//   "%ld", "%1$d", none), a null pattern, and fileCount <= 0 (whatever the
+//   fade) give a null array and frameCount 0; nothing is loaded.
+// - A file that cannot be read ends the load and drops the frame before it:
+//   frameCount is the failed frame's index - 1, or -1 when frame 0 failed.
+//   A name that would be longer than 255 characters fails the same way.
+//   When the array cannot be allocated (an enormous |fade|): null array,
+//   frameCount -1. Documents are read as by mqoLoadModelSlot.
+MQO_API ModelSequence mqoLoadSequence(const char* pattern, int fileCount, double scale, int fade,
+                                      unsigned char alpha);
+
+// mqoLoadSequence(pattern, fileCount, scale, 0, 255).
+MQO_API ModelSequence mqoLoadSequenceNoFade(const char* pattern, int fileCount, double scale);
+
+// Draws frame when 0 <= frame < frameCount; otherwise makes no GL call.
+MQO_API void mqoDrawSequenceFrame(ModelSequence sequence, int frame);
+
+// Releases frameCount frames and frees the array. A null array does nothing;
+// frameCount <= 0 frees the array only.
+MQO_API void mqoFreeSequence(ModelSequence sequence);
 
 // ---------------------------------------------------------------------------
 // Parse records: one document as read, before the mesh builder runs
@@ -48,7 +313,7 @@ typedef struct ObjectEntry {
 } ObjectEntry;
 
 // ---------------------------------------------------------------------------
-// Texture pool
+// Texture pool slots
 // ---------------------------------------------------------------------------
 
 enum { MQO_TEXTURE_POOL_SIZE = 100, MQO_POOL_PATH_SIZE = 260 };
@@ -66,7 +331,9 @@ typedef struct TexturePoolEntry {
 // ---------------------------------------------------------------------------
 
 extern MQO_API int32_t libraryInitialised;  // set by mqoInitLibrary, never cleared
-extern MQO_API int32_t vboSupported;        // 1 when buffer objects are used
+// vboSupported is 1 when the driver lists GL_ARB_vertex_buffer_object and all
+// four entry points of mqo/MqoModelGL.h were found (else 0, and they are null).
+extern MQO_API int32_t vboSupported;
 extern MQO_API TexturePoolEntry texturePool[MQO_TEXTURE_POOL_SIZE];
 extern MQO_API int32_t texturePoolCount;
 
@@ -312,13 +579,6 @@ MQO_API void mqoReleaseParsedModel(MqoParsedModel* parsed);
 
 #ifdef __cplusplus
 }  // extern "C"
-#endif
-
-// The buffer-object entry points the library looked up. A file that defines
-// MQO_NO_GL_HEADERS before including mqo/MqoModel.h leaves them out, and with
-// them every GL header: the parse stage needs none.
-#ifndef MQO_NO_GL_HEADERS
-#include "mqo/MqoModelGL.h"
 #endif
 
 #endif  // MQO_MQOMODELSTAGES_H

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "mqo/MqoModel.h"
+#include "mqo/MqoModelStages.h"
 
 // The library's name as its messages print it.
 #define MQO_LIBRARY_NAME "MqoModel"
@@ -41,7 +41,7 @@ struct MqoTextureSource {
 // has one, else from the file system as mqoOpenTextureFile does (and, with
 // MQO_FEATURE_UTF8_NAMES, with the name converted to UTF-8 when that fails).
 // With MQO_FEATURE_TEXTURE_SEARCH the places TEXTURE_SEARCH's comment in
-// MqoModel.h lists follow, in its order; beside (MQO_POOL_PATH_SIZE bytes, when not null)
+// MqoModelStages.h lists follow, in its order; beside (MQO_POOL_PATH_SIZE bytes, when not null)
 // then receives the place beside the package the read-error message names,
 // or "" when the message names path. A null source is mqoOpenTextureFile.
 FILE* mqoOpenTextureSource(const char* path, const MqoTextureSource* source,

@@ -2,8 +2,7 @@
 # Checks the boundary between the library's two stages: no file of the CPU
 # stage (mqo/read, mqo/mesh, mqo/image) includes a GL or window-system
 # header, directly or through the library's own headers, as the build
-# compiles them (with MQO_NO_GL_HEADERS). Exits non-zero naming each file
-# that does.
+# compiles them. Exits non-zero naming each file that does.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cxx=${CXX:-c++}
@@ -11,7 +10,7 @@ status=0
 checked=0
 for file in "$root"/mqo/read/* "$root"/mqo/mesh/* "$root"/mqo/image/*; do
     case "$file" in *.cpp | *.h) ;; *) continue ;; esac
-    deps=$("$cxx" -std=c++17 -x c++ -M -I"$root" -DMQO_NO_GL_HEADERS "$file")
+    deps=$("$cxx" -std=c++17 -x c++ -M -I"$root" "$file")
     if grep -Eq '(^|[[:space:]/])(GL|EGL|KHR|GLES[0-9]*)/|MqoModelGL\.h' <<<"$deps"; then
         echo "FAIL: ${file#"$root"/} includes a GL header:" >&2
         tr ' \\' '\n\n' <<<"$deps" | grep -E '(GL|EGL|KHR)/|MqoModelGL\.h' | sed 's/^/    /' >&2

@@ -12,7 +12,9 @@ packages=(cmake make g++ pkg-config libglut-dev libglu1-mesa-dev libgl-dev libeg
           xvfb xauth xdotool x11-utils imagemagick)
 if [ "${1:-run}" = test ]; then
     packages+=(clang clang-format libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
-               dpkg-dev file zip lintian)
+               dpkg-dev file zip lintian
+               # a GL loader of a program's own beside the library's header
+               libepoxy-dev)
 fi
 
 missing=()

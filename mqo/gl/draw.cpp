@@ -5,6 +5,7 @@
 // otherwise. State a batch changes is queried before and restored after it,
 // except what the caller is expected to set anew anyway (shade model,
 // material, colour, blend function); client arrays end disabled.
+#include "mqo/MqoModelGL.h"
 #include "mqo/internal.h"
 
 namespace {

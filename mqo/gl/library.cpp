@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/MqoModelGL.h"
 #include "mqo/internal.h"
 
 int32_t libraryInitialised = 0;

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "mqo/MqoModelGL.h"
 #include "mqo/internal.h"
 
 namespace {

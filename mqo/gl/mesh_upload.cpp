@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/MqoModelGL.h"
 #include "mqo/internal.h"
 
 namespace {

@@ -1,5 +1,6 @@
 // MqoModel: a load's GL stage and the load calls: a parsed document's
 // textures requested and its objects uploaded on the caller's thread.
+#include "mqo/MqoModelGL.h"
 #include "mqo/internal.h"
 
 void mqoRealiseDocument(MeshModel* model, MqoParsedModel* parsed) {

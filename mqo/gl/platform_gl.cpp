@@ -3,6 +3,7 @@
 #include <EGL/egl.h>
 #include <GL/glx.h>
 
+#include "mqo/MqoModelGL.h"
 #include "mqo/internal.h"
 
 void* mqoLookupGLFunction(const char* name) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "mqo/MqoModelGL.h"
 #include "mqo/internal.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/MqoModelGL.h"
 #include "mqo/internal.h"
 
 TexturePoolEntry texturePool[MQO_TEXTURE_POOL_SIZE];

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "mqo/MqoModelGL.h"
 #include "mqo/internal.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <stddef.h>
 
-#include "mqo/MqoModel.h"
+#include "mqo/MqoModelStages.h"
 
 // The corners of an object's polygons (faces of five or more corners), kept
 // aside while its face list is read: the face list holds a placeholder for

@@ -4,7 +4,7 @@
 #ifndef MQO_READ_COMPLETE_INTERNAL_H
 #define MQO_READ_COMPLETE_INTERNAL_H
 
-#include "mqo/MqoModel.h"
+#include "mqo/MqoModelStages.h"
 #include "mqo/mesh/polygons.h"
 
 // The bits that change how an Object chunk is read or finished.

@@ -7,7 +7,7 @@
 #ifndef MQO_READER_INTERNAL_H
 #define MQO_READER_INTERNAL_H
 
-#include "mqo/MqoModel.h"
+#include "mqo/MqoModelStages.h"
 
 // ---- line stream (line_reader.cpp) ----
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "mqo/MqoModelStages.h"
 #include "playback.h"
 #include "support/app_glut_stub.h"
 #include "support/fake_gl.h"

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "mqo/MqoModel.h"
+#include "mqo/MqoModelStages.h"
 #include "support/temp_dir.h"
 
 inline void checkStaged(const MqoParsedModel& parsed) {

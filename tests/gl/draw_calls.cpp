@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "mqo/MqoModel.h"
+#include "mqo/MqoModelGL.h"
 #include "support/fake_gl.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "mqo/MqoModel.h"
+#include "mqo/MqoModelStages.h"
 #include "support/draw_files.h"
 #include "support/egl_context.h"
 #include "support/encoded_images.h"

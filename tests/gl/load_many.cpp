@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "mqo/MqoModel.h"
+#include "mqo/MqoModelStages.h"
 #include "support/fake_gl.h"
 #include "support/reader_files.h"
 

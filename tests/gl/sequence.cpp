@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "mqo/MqoModel.h"
+#include "mqo/MqoModelStages.h"
 #include "support/draw_files.h"
 #include "support/fake_gl.h"
 

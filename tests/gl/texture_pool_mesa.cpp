@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include "mqo/MqoModelGL.h"
 #include "mqo/internal.h"
 #include "support/egl_context.h"
 #include "support/image_files.h"

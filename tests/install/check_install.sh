@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs the library into a temporary prefix and builds three programs
-# against it: one through find_package(MqoModel), one through pkg-config, and
-# one in C through pkg-config. Then the same for the shared library (a
-# second, library-only configuration), whose exported names must be exactly
-# the public ones (exports.sh).
+# Installs the library into a temporary prefix and builds programs against
+# it: one through find_package(MqoModel), one through pkg-config, one in C
+# through pkg-config, and a C and a C++ one with libepoxy as their GL loader.
+# Then the same for the shared library (a second, library-only
+# configuration), whose exported names must be exactly the public ones
+# (exports.sh).
 set -euo pipefail
 source_dir=$1
 work=$(mktemp -d)
@@ -14,6 +15,7 @@ cmake --build "$work/build" -j2 >/dev/null
 cmake --install "$work/build" --prefix "$work/prefix" >/dev/null
 test -f "$work/prefix/include/mqo/MqoModel.h"
 test -f "$work/prefix/include/mqo/MqoModelStages.h"
+test -f "$work/prefix/include/mqo/MqoModelGL.h"
 test -f "$work/prefix/include/mqo/MqoExport.h"
 
 cmake -S "$(dirname "$0")/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
@@ -29,6 +31,18 @@ g++ -std=c++17 -o "$work/pc-consumer" "$(dirname "$0")/consumer/main.cpp" \
 gcc -std=c11 -Wall -Wextra -Werror -o "$work/c-consumer" "$(dirname "$0")/consumer/main.c" \
     $(pkg-config --cflags --libs mqomodel) -lstdc++ -lm
 [ "$("$work/c-consumer")" = null ]
+# A program with a GL loader of its own (libepoxy) links beside the library,
+# with the library's header before the loader's or after it.
+for order in -DMQO_LOADER_FIRST -DMQO_HEADER_FIRST; do
+    # shellcheck disable=SC2046
+    gcc -std=c11 -Wall -Wextra -Werror "$order" -o "$work/epoxy-c" "$(dirname "$0")/with_epoxy.c" \
+        $(pkg-config --cflags --libs mqomodel epoxy) -lstdc++ -lm
+    [ "$("$work/epoxy-c")" = null ]
+    # shellcheck disable=SC2046
+    g++ -std=c++17 -Wall -Wextra -Werror "$order" -o "$work/epoxy-cpp" \
+        "$(dirname "$0")/with_epoxy.cpp" $(pkg-config --cflags --libs mqomodel epoxy)
+    [ "$("$work/epoxy-cpp")" = null ]
+done
 
 cmake -S "$source_dir" -B "$work/shared" -DBUILD_SHARED_LIBS=ON -DMQO_BUILD_APP=OFF \
     -DMQO_BUILD_TOOLS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null

@@ -23,7 +23,7 @@
 #include <utility>
 #include <vector>
 
-#include "mqo/MqoModel.h"
+#include "mqo/MqoModelStages.h"
 #include "support/corpus_files.h"
 
 namespace fs = std::filesystem;

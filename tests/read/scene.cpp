@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "mqo/MqoModel.h"
+#include "mqo/MqoModelStages.h"
 #include "support/temp_dir.h"
 #include "support/zip_files.h"
 

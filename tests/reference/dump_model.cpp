@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "mqo/MqoModel.h"
+#include "mqo/MqoModelStages.h"
 #include "support/fake_gl.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/motions.h"
-#include "mqo/MqoModel.h"
+#include "mqo/MqoModelStages.h"
 #include "support/temp_dir.h"
 
 namespace charactertest {

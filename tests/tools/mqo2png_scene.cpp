@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "mqo/MqoModel.h"
+#include "mqo/MqoModelStages.h"
 #include "support/corpus_files.h"
 #include "support/temp_dir.h"
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "mqo/MqoModel.h"
+#include "mqo/MqoModelStages.h"
 #include "mqo2png/options.h"
 #include "mqo2png/picture_names.h"
 #include "view/document_check.h"

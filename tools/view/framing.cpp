@@ -2,6 +2,8 @@
 // the angle, so a turn never pushes part of it out of the picture.
 #include "view/framing.h"
 
+#include <GL/gl.h>
+
 #include <algorithm>
 #include <cmath>
 

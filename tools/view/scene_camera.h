@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "mqo/MqoModel.h"
+#include "mqo/MqoModelStages.h"
 
 // The document's camera, when it has one that can be drawn from.
 struct SceneView {

@@ -1,5 +1,6 @@
 /* The installed headers from C: every call and record is reachable. */
 #include <mqo/MqoModel.h>
+#include <mqo/MqoModelStages.h>
 #include <stdio.h>
 
 int main(void) {
