@@ -1,5 +1,7 @@
 // Playback without a window: onIdle's redraw and the wait's sleep land in
 // stand-ins below that record what they were asked to do.
+#include "playback.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,7 +9,6 @@
 
 #include "commands.h"
 #include "platform.h"
-#include "playback.h"
 #include "viewer.h"
 
 namespace {

@@ -1,5 +1,7 @@
 // The viewer over the recording fake GL and stand-in GLUT calls: drawing
 // order, projection, input handlers, the set-up sequence and the ways out.
+#include "viewer.h"
+
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -21,7 +23,6 @@
 #include "support/app_glut_stub.h"
 #include "support/fake_gl.h"
 #include "support/temp_dir.h"
-#include "viewer.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 // The line scanner must give what sscanf gives, field for field and bit for
 // bit, on the lines documents really hold and on the odd ones.
+#include "mqo/read/scan.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -11,7 +13,6 @@
 #include <vector>
 
 #include "fuzz/scan_patterns.h"
-#include "mqo/read/scan.h"
 
 namespace {
 
