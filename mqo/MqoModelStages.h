@@ -568,6 +568,27 @@ MQO_API int mqoParseDocument(const char* path, double scale, unsigned char alpha
 MQO_API int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha,
                                uint32_t features, MqoParsedModel* parsed);
 
+// mqoParseDocumentEx over a document already in memory: size bytes at bytes,
+// read as a file holding them would be, with directory standing for the
+// document's folder. Parsing from a file and from its bytes gives the same
+// parsed model.
+// - The bytes are copied (the caller keeps them, and may free them as soon
+//   as this returns); size is at most MQO_PARSE_MEMORY_MAX_BYTES (256 MiB),
+//   the bound a packaged document has too.
+// - directory is prefixed to the document's texture names, so it ends with
+//   its separator, as mqoDirectoryOf writes one; null or "" looks for them
+//   in the working directory. When it does not fit in 255 characters the
+//   parse still succeeds but its textures are not looked for, as for a file
+//   whose folder is too long.
+// - The bytes are always a document: MQO_FEATURE_MQOZ has no effect here,
+//   so the bytes of a .mqoz read as a document without chunks.
+// - Returns 1, or 0 (parsed left empty) when parsed is null, bytes is null
+//   while size is not 0, size is beyond the bound, or memory runs out.
+#define MQO_PARSE_MEMORY_MAX_BYTES (256u << 20)
+MQO_API int mqoParseDocumentMemory(const void* bytes, size_t size, const char* directory,
+                                   double scale, unsigned char alpha, uint32_t features,
+                                   MqoParsedModel* parsed);
+
 // The GL stage, on the GL thread: the model alpha, the textures (pool
 // requests in material order), then the objects appended and uploaded, as
 // mqoReadDocument does after reading. parsed is left empty; with a null model

@@ -361,13 +361,12 @@ int mqoParseDocument(const char* path, double scale, unsigned char alpha, MqoPar
     return mqoParseDocumentEx(path, scale, alpha, 0, parsed);
 }
 
-int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha, uint32_t features,
-                       MqoParsedModel* parsed) {
-    if (parsed == nullptr) return 0;
-    std::memset(parsed, 0, sizeof *parsed);
-    const bool packaged = (features & MQO_FEATURE_MQOZ) != 0 && mqoIsPackagePath(path);
-    MqoStream* stream = packaged ? mqoOpenPackageDocument(path, parsed) : mqoOpenStream(path);
-    if (stream == nullptr) return 0;
+namespace {
+
+// Reads the opened document into parsed (already cleared, its directory
+// set) and builds its objects; closes the stream.
+void parseStream(MqoStream* stream, double scale, unsigned char alpha, uint32_t features,
+                 MqoParsedModel* parsed) {
     parsed->alpha = alpha;
     parsed->features = features & MQO_FEATURE_ALL;
 
@@ -390,13 +389,46 @@ int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha, uint
                               records.objectCount);
     }
 
-    if (!packaged) parsed->directoryFits = mqoDirectoryOf(path, parsed->directory);
     stageDocument(parsed, &records, scale, alpha);
     if ((features & MQO_FEATURE_UTF8_NAMES) != 0) mqoConvertObjectNames(parsed);
     parsed->materials = records.materials;
     parsed->materialCount = records.materialCount;
     for (int i = 0; i < records.objectCount; ++i) freeObjectLists(&records.objects[i]);
     if (records.objects != records.table) std::free(records.objects);
+}
+
+}  // namespace
+
+int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha, uint32_t features,
+                       MqoParsedModel* parsed) {
+    if (parsed == nullptr) return 0;
+    std::memset(parsed, 0, sizeof *parsed);
+    const bool packaged = (features & MQO_FEATURE_MQOZ) != 0 && mqoIsPackagePath(path);
+    MqoStream* stream = packaged ? mqoOpenPackageDocument(path, parsed) : mqoOpenStream(path);
+    if (stream == nullptr) return 0;
+    if (!packaged) parsed->directoryFits = mqoDirectoryOf(path, parsed->directory);
+    parseStream(stream, scale, alpha, features, parsed);
+    return 1;
+}
+
+int mqoParseDocumentMemory(const void* bytes, size_t size, const char* directory, double scale,
+                           unsigned char alpha, uint32_t features, MqoParsedModel* parsed) {
+    if (parsed == nullptr) return 0;
+    std::memset(parsed, 0, sizeof *parsed);
+    if ((bytes == nullptr && size != 0) || size > MQO_PARSE_MEMORY_MAX_BYTES) return 0;
+    // The stream owns its block; one byte more keeps malloc(0) from
+    // answering null for an empty document.
+    auto* copy = static_cast<unsigned char*>(std::malloc(size + 1));
+    if (copy == nullptr) return 0;
+    if (size != 0) std::memcpy(copy, bytes, size);
+    MqoStream* stream = mqoOpenStreamMemory(copy, size);  // frees copy when it fails
+    if (stream == nullptr) return 0;
+    const size_t length = directory == nullptr ? 0 : std::strlen(directory);
+    parsed->directoryFits = length < sizeof parsed->directory;
+    if (parsed->directoryFits && length != 0) std::memcpy(parsed->directory, directory, length);
+    // The bytes are the document, never a package, whatever MQOZ says; the
+    // bit is still recorded, as a file's parse records it.
+    parseStream(stream, scale, alpha, features, parsed);
     return 1;
 }
 

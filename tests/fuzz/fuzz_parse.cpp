@@ -4,5 +4,5 @@
 #include "fuzz/staged_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    return parseAndCheck("fuzz_parse", data, size, 0);
+    return parseAndCheck(data, size, 0);
 }

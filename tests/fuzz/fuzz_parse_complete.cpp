@@ -5,5 +5,5 @@
 #include "fuzz/staged_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    return parseAndCheck("fuzz_parse_complete", data, size, MQO_FEATURE_ALL & ~MQO_FEATURE_MQOZ);
+    return parseAndCheck(data, size, MQO_FEATURE_ALL & ~MQO_FEATURE_MQOZ);
 }

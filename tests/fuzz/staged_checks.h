@@ -7,10 +7,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "mqo/MqoModelStages.h"
-#include "support/temp_dir.h"
 
 inline void checkStaged(const MqoParsedModel& parsed) {
     if (parsed.objectCount < 0 || parsed.objectCount > MQO_MAX_OBJECTS) std::abort();
@@ -45,16 +43,13 @@ inline void releaseChecked(MqoParsedModel* parsed) {
     if (parsed->extraObjectCount != 0 || parsed->extraObjects != nullptr) std::abort();
 }
 
-// One fuzz input: the bytes written as a document in a memory-backed folder
-// (tag names it), parsed with features, checked and released.
-inline int parseAndCheck(const char* tag, const uint8_t* data, size_t size, uint32_t features) {
-    static const testsupport::TempDir folder(tag, "/dev/shm");
-    if (folder.path().empty()) return 0;
-    const std::string path = folder.file("doc.mqo");
-    if (!testsupport::writeFile(path, data, size)) std::abort();
+// One fuzz input: the bytes parsed from memory (a file's parse gives the
+// same model, tests/read/parse_memory.cpp) with features, checked and
+// released.
+inline int parseAndCheck(const uint8_t* data, size_t size, uint32_t features) {
     auto* parsed = static_cast<MqoParsedModel*>(std::malloc(sizeof(MqoParsedModel)));
     if (parsed == nullptr) return 0;
-    if (mqoParseDocumentEx(path.c_str(), 0.5, 200, features, parsed) != 1) std::abort();
+    if (mqoParseDocumentMemory(data, size, "", 0.5, 200, features, parsed) != 1) std::abort();
     checkStaged(*parsed);
     releaseChecked(parsed);
     std::free(parsed);

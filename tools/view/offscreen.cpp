@@ -30,7 +30,7 @@ bool fail(std::string* error, const char* what) {
 
 }  // namespace
 
-bool Offscreen::open(int size, std::string* error) {
+bool Offscreen::open(int width, int height, std::string* error) {
     EGLDisplay display = surfacelessDisplay();
     if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr))
         return fail(error, "no EGL display (is Mesa's EGL installed?)");
@@ -53,30 +53,35 @@ bool Offscreen::open(int size, std::string* error) {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     glGenRenderbuffers(2, renderbuffers_);
     glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers_[0]);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, size, size);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
                               renderbuffers_[0]);
     glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers_[1]);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, size, size);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
                               renderbuffers_[1]);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
         return fail(error, "cannot create a picture of that size");
-    size_ = size;
+    glViewport(0, 0, width, height);
+    width_ = width;
+    height_ = height;
     return true;
 }
 
 std::vector<unsigned char> Offscreen::readRgba() const {
-    const size_t row = static_cast<size_t>(size_) * 4;
-    std::vector<unsigned char> pixels(row * static_cast<size_t>(size_));
+    const size_t row = static_cast<size_t>(width_) * 4;
+    std::vector<unsigned char> pixels(row * static_cast<size_t>(height_));
     if (pixels.empty()) return pixels;
+    GLint oldAlignment = 4;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &oldAlignment);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, size_, size_, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, oldAlignment);
     // GL gives the bottom row first; pictures start at the top.
     std::vector<unsigned char> swap(row);
-    for (int y = 0; y < size_ / 2; ++y) {
+    for (int y = 0; y < height_ / 2; ++y) {
         unsigned char* a = &pixels[static_cast<size_t>(y) * row];
-        unsigned char* b = &pixels[static_cast<size_t>(size_ - 1 - y) * row];
+        unsigned char* b = &pixels[static_cast<size_t>(height_ - 1 - y) * row];
         std::memcpy(swap.data(), a, row);
         std::memcpy(a, b, row);
         std::memcpy(b, swap.data(), row);
@@ -91,5 +96,8 @@ Offscreen::~Offscreen() {
         eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         eglDestroyContext(display_, context_);
     }
-    if (display_ != nullptr) eglTerminate(display_);
+    if (display_ != nullptr) {
+        eglTerminate(display_);
+        eglReleaseThread();
+    }
 }

@@ -1,5 +1,6 @@
 // A windowless OpenGL context for rendering pictures: EGL on Mesa's
 // surfaceless platform (no X server) with a framebuffer object to draw in.
+// The tools draw their pictures in it and the pixel tests their frames.
 #ifndef MQO_TOOLS_OFFSCREEN_H
 #define MQO_TOOLS_OFFSCREEN_H
 
@@ -15,11 +16,16 @@ public:
 
     // Creates the context and a size x size RGBA target with depth, and makes
     // them current. False with *error set when the driver cannot.
-    bool open(int size, std::string* error);
+    bool open(int size, std::string* error) { return open(size, size, error); }
+    // The same with a width x height target; the viewport covers it.
+    bool open(int width, int height, std::string* error);
 
-    int size() const { return size_; }
+    int size() const { return width_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
 
-    // The target's pixels as RGBA rows, the top row first.
+    // The target's pixels as RGBA rows, the top row first. The pack
+    // alignment is left as it was, since callers may be checking it.
     std::vector<unsigned char> readRgba() const;
 
 private:
@@ -27,7 +33,8 @@ private:
     void* context_ = nullptr;
     unsigned framebuffer_ = 0;
     unsigned renderbuffers_[2] = {0, 0};
-    int size_ = 0;
+    int width_ = 0;
+    int height_ = 0;
 };
 
 #endif  // MQO_TOOLS_OFFSCREEN_H
