@@ -20,7 +20,8 @@
 // - Files are untrusted: no document or image, however damaged, makes a call
 //   read or write outside its buffers or allocate far beyond the file's size.
 // - Every release call accepts null and does nothing with it.
-// - Console messages are printed to standard output in UTF-8.
+// - Console messages are printed to standard output in UTF-8, unless a
+//   load's options send them elsewhere (Options).
 #ifndef MQO_MQOMODEL_H
 #define MQO_MQOMODEL_H
 
@@ -66,6 +67,8 @@ MQO_API MeshModel* mqoLoadModel(const char* path, double scale);
 //   ignored. A texture read under one set of features is never handed to a
 //   request under another whose pixels would differ.
 // - Safe on untrusted files and packages, within each bit's bounds.
+// - options->report, when set, says why a load failed and what it left out;
+//   options->message (or quiet) takes its console messages (Options).
 MQO_API MeshModel* mqoLoadModelEx(const char* path, double scale, const MqoLoadOptions* options);
 
 // Loads count documents as mqoLoadModel(paths[i], scale) would, into
@@ -123,8 +126,49 @@ MQO_API void mqoCleanupLibrary(void);
 // ---- Options: MQO_FEATURE_* bits, one per capability beyond the exact subset
 // (each in full under "Feature bits" in mqo/MqoModelStages.h).
 
+// A load's report (options->report, filled by mqoLoadModelEx and
+// mqoLoadModelSlotEx; mqoLoadModels fills none). Counting changes no model,
+// GL call or message; each count stops at INT32_MAX. A model is returned with MQO_LOAD_OK or
+// MQO_LOAD_NOT_DOCUMENT (loaded as the exact reading always loaded such a
+// file); with any other result the load returns null (the slot call -1).
+typedef enum MqoLoadResult {
+    MQO_LOAD_OK = 0,
+    MQO_LOAD_NOT_FOUND,        // no such file (or a null path)
+    MQO_LOAD_FOLDER,           // the path is a directory
+    MQO_LOAD_UNREADABLE,       // exists, but cannot be opened (permissions, ...)
+    MQO_LOAD_NOT_DOCUMENT,     // loaded, but the first line is not "Metasequoia Document"
+    MQO_LOAD_DAMAGED_PACKAGE,  // MQO_FEATURE_MQOZ: no zip, or no readable .mqo entry
+    MQO_LOAD_OUT_OF_MEMORY     // the model or the reader's buffers could not be allocated
+} MqoLoadResult;
+
+enum { MQO_REPORT_NAMES = 8, MQO_REPORT_NAME_SIZE = 260 };
+
+typedef struct MqoLoadReport {
+    MqoLoadResult result;
+    // Faces left out (of every object read), by the first reason that holds;
+    // faces without M( are not counted (the exact reading never draws them).
+    int32_t facesBadCorners;   // fewer than 3 corners (more than 4 without POLYGONS)
+    int32_t facesBadMaterial;  // M( names a material the document lacks
+    int32_t facesBadVertices;  // a corner names a vertex the object lacks
+    // Textured materials whose texture the pool could not give (one name
+    // failing for two materials counts twice), and the first MQO_REPORT_NAMES
+    // of their tex( names, as the document writes them.
+    int32_t texturesNotRead;
+    char textureNames[MQO_REPORT_NAMES][MQO_REPORT_NAME_SIZE];
+    // Object chunks dropped past the 49 of objects[] (0 with MANY_OBJECTS).
+    int32_t objectsPastLimit;
+    int32_t missingEof;  // 1: the last line that is not blank is not "Eof" (or none)
+} MqoLoadReport;
+
 struct MqoLoadOptions {
-    uint32_t features;  // MQO_FEATURE_* bits; 0 = the exact subset
+    uint32_t features;      // MQO_FEATURE_* bits; 0 = the exact subset
+    MqoLoadReport* report;  // null: no report; else zeroed, then filled by the load
+    // Every console message of the load (the same UTF-8 text, line end
+    // included) goes to message instead of standard output, with context;
+    // null prints as ever. quiet non-zero drops them when message is null.
+    void (*message)(void* context, const char* text);
+    void* context;
+    int32_t quiet;
 };
 
 // PNG and JPEG textures and PNG alpha planes, told by their first bytes.

@@ -138,6 +138,8 @@ MQO_API int mqoLoadModelSlot(MeshModel* models, int index, const char* path, dou
 //   are ignored. A texture read under one set of features is never handed to
 //   a request under another whose pixels would differ.
 // - Safe on untrusted files and packages, within the bounds given above.
+// - Fills options->report and sends messages to its sink as mqoLoadModelEx
+//   does; a null models or negative index reports MQO_LOAD_NOT_FOUND.
 MQO_API int mqoLoadModelSlotEx(MeshModel* models, int index, const char* path, double scale,
                                unsigned char alpha, const MqoLoadOptions* options);
 

@@ -18,6 +18,29 @@
 
 // ---- CPU stage (read/, mesh/, image/): no GL header, no library state ----
 
+// The load under way on this thread (mqoLoadModelEx / SlotEx set it for
+// their span): where its messages go and what its report counts. Null for
+// every other call, and on the parse threads of mqoLoadModels, which print
+// nothing.
+struct MqoLoadContext {
+    MqoLoadReport* report;  // may be null
+    void (*message)(void* context, const char* text);
+    void* context;
+    bool quiet;
+};
+MqoLoadContext* mqoCurrentLoad();
+void mqoSetCurrentLoad(MqoLoadContext* load);
+
+// Prints a console message (printf's format), or hands it to the current
+// load's sink. Without a load or a sink it is printf to standard output.
+void mqoMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The current load's report, or null when nothing counts.
+MqoLoadReport* mqoLoadReport();
+
+// Counts a texture request that gave none, keeping the first names.
+void mqoReportTexture(const char* name);
+
 // Where a texture request's files come from and how they are read: the
 // load's MQO_FEATURE_* bits, and the .mqoz package the names lie in (null
 // for the file system).

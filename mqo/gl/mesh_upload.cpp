@@ -47,17 +47,20 @@ bool takeObject(MeshObject* target, MqoStagedObject* staged, const MaterialEntry
 // been built in place: uploads, then the object limit.
 void realiseObject(MeshModel* model, MqoStagedObject* staged, const MaterialEntry* materials) {
     if (staged->state == MQO_STAGED_NONE) return;
+    MqoLoadReport* report = mqoLoadReport();
     if (model->objectCount < 0 || model->objectCount >= MQO_MAX_OBJECTS) {
         mqoDiscardStagedObject(staged);
+        if (report != nullptr && report->objectsPastLimit < INT_MAX) report->objectsPastLimit += 1;
         return;
     }
     MeshObject* target = &model->objects[model->objectCount];
     if (!takeObject(target, staged, materials)) return;
     model->objectCount += 1;
     if (model->objectCount >= MQO_MAX_OBJECTS) {
-        std::printf(MQO_MSG_OBJECT_LIMIT, model->objectCount);
+        mqoMessage(MQO_MSG_OBJECT_LIMIT, model->objectCount);
         mqoReleaseObject(target);
         model->objectCount = MQO_MAX_OBJECTS - 1;
+        if (report != nullptr && report->objectsPastLimit < INT_MAX) report->objectsPastLimit += 1;
     }
 }
 

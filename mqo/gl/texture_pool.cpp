@@ -35,7 +35,7 @@ bool describeSource(const MqoTextureSource* source, SlotSource* out) {
     char* kept[2] = {out->package, out->folder};
     for (int i = 0; i < 2; ++i) {
         if (std::strlen(names[i]) >= MQO_POOL_PATH_SIZE) {
-            std::printf(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, names[i]);
+            mqoMessage(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, names[i]);
             return false;
         }
         std::strcpy(kept[i], names[i]);
@@ -77,8 +77,8 @@ int mqoRequestTexture(char* texturePath, char* alphaPath, unsigned char alpha,
     // A path that cannot be stored whole could never be matched again, so
     // it would take a fresh slot on every request: refuse it up front.
     if (!fitsSlot(texturePath) || !fitsSlot(alphaPath)) {
-        std::printf(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME,
-                    fitsSlot(texturePath) ? alphaPath : texturePath);
+        mqoMessage(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME,
+                   fitsSlot(texturePath) ? alphaPath : texturePath);
         return -1;
     }
     for (int32_t i = 0; i < texturePoolCount && i < MQO_TEXTURE_POOL_SIZE; ++i) {
@@ -89,7 +89,7 @@ int mqoRequestTexture(char* texturePath, char* alphaPath, unsigned char alpha,
         }
     }
     if (texturePoolCount >= MQO_TEXTURE_POOL_SIZE) {
-        std::printf(MQO_MSG_POOL_FULL, MQO_LIBRARY_NAME);
+        mqoMessage(MQO_MSG_POOL_FULL, MQO_LIBRARY_NAME);
         return -1;
     }
 

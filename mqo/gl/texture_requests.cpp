@@ -41,10 +41,12 @@ void mqoResolveTextures(const char* directory, bool directoryFits, MaterialEntry
             failed = m.alphaFile;
         }
         if (failed != nullptr) {
-            std::printf(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, failed);
+            mqoMessage(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, failed);
             m.textureId = -1;
+            mqoReportTexture(m.textureFile);
             continue;
         }
         m.textureId = mqoRequestTexture(texturePath, hasAlpha ? alphaPath : nullptr, alpha, source);
+        if (m.textureId == -1) mqoReportTexture(m.textureFile);
     }
 }

@@ -31,11 +31,11 @@ MqoImageStatus decodeBytes(const MqoFileBytes& file, MqoFileKind kind, bool isAl
 MqoImageStatus screenKind(MqoFileKind kind, bool isAlpha, uint32_t features, const char* path) {
     // Alpha planes are TGA or PNG, as in the exact reader.
     if (isAlpha && kind != MQO_FILE_TGA && kind != MQO_FILE_PNG) {
-        std::printf(MQO_MSG_ALPHA_TYPE, path);
+        mqoMessage(MQO_MSG_ALPHA_TYPE, path);
         return MQO_IMAGE_SKIPPED;
     }
     if ((kind == MQO_FILE_PNG || kind == MQO_FILE_JPEG) && !(features & MQO_FEATURE_PNG_JPEG)) {
-        std::printf(MQO_MSG_FORMAT, path);
+        mqoMessage(MQO_MSG_FORMAT, path);
         return MQO_IMAGE_SKIPPED;
     }
     return MQO_IMAGE_OK;
@@ -48,7 +48,7 @@ MqoImageStatus mqoReadImageFile(const char* path, bool isAlpha, const MqoTexture
     char beside[MQO_POOL_PATH_SIZE];
     FILE* in = mqoOpenTextureSource(path, source, beside);
     if (in == nullptr) {
-        std::printf(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, beside[0] != '\0' ? beside : path);
+        mqoMessage(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, beside[0] != '\0' ? beside : path);
         return MQO_IMAGE_SKIPPED;
     }
     MqoFileBytes file;
@@ -60,7 +60,7 @@ MqoImageStatus mqoReadImageFile(const char* path, bool isAlpha, const MqoTexture
     if (status == MQO_IMAGE_OK)
         status = decodeBytes(file, kind, isAlpha, source->features, limits, image);
     // A variant the header names but no reader here takes is a format not read.
-    if (status == MQO_IMAGE_UNSUPPORTED) std::printf(MQO_MSG_FORMAT, path);
+    if (status == MQO_IMAGE_UNSUPPORTED) mqoMessage(MQO_MSG_FORMAT, path);
     mqoFreeFileBytes(&file);
     return status;
 }

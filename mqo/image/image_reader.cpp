@@ -85,23 +85,23 @@ unsigned char* mqoDecodeTextureImage(char* texturePath, char* alphaPath, int* si
         bool isAlpha = i == 1;
         // Without three characters there is no type to tell, and no file to read.
         if (std::strlen(name) < 3) {
-            std::printf(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, name);
+            mqoMessage(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, name);
             error = true;
             width = -1;
             break;
         }
         FileType type = typeByName(name);
         if (isAlpha && type != TYPE_TGA && type != TYPE_PNG) {
-            std::printf(MQO_MSG_ALPHA_TYPE, name);
+            mqoMessage(MQO_MSG_ALPHA_TYPE, name);
             break;
         }
         file = mqoOpenTextureFile(name);
         if (file == nullptr) {
-            std::printf(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, name);
+            mqoMessage(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, name);
             continue;
         }
         if (type == TYPE_PNG || type == TYPE_JPG) {
-            std::printf(MQO_MSG_FORMAT, name);
+            mqoMessage(MQO_MSG_FORMAT, name);
             std::fclose(file);
             file = nullptr;
             continue;

@@ -322,6 +322,11 @@ void readDocumentLine(MqoStream* stream, const char* line, DocumentRecords* reco
             ++records->objectCount;
         } else {
             freeObjectLists(&spare);
+            MqoLoadReport* report = mqoLoadReport();
+            bool limited = (records->features & MQO_FEATURE_MANY_OBJECTS) == 0;
+            if (report != nullptr && limited && report->objectsPastLimit < INT_MAX) {
+                report->objectsPastLimit += 1;
+            }
         }
     }
 }
@@ -355,6 +360,44 @@ void stageDocument(MqoParsedModel* parsed, DocumentRecords* records, double scal
     parsed->extraObjectCount = more;
 }
 
+// Counts into report the faces the builder will leave out, by the first
+// reason it meets (faces without M( are left out by design). Polygons read
+// whole are the polygon stage's: their corners are not checked here.
+void reportFaces(MqoLoadReport* report, const DocumentRecords* records) {
+    for (int i = 0; i < records->objectCount; ++i) {
+        const ObjectEntry& object = records->objects[i];
+        for (int f = 0; object.faces != nullptr && f < object.faceCount; ++f) {
+            const FaceEntry& face = object.faces[f];
+            if (face.material < 0) continue;
+            int32_t* reason = nullptr;
+            const bool polygons = (records->features & MQO_FEATURE_POLYGONS) != 0;
+            if (face.vertexCount < 3 || (face.vertexCount > 4 && !polygons)) {
+                reason = &report->facesBadCorners;
+            } else if (face.material >= records->materialCount) {
+                reason = &report->facesBadMaterial;
+            } else if (face.vertexCount <= 4) {
+                for (int c = 0; c < face.vertexCount; ++c) {
+                    if (face.vertex[c] < 0 || face.vertex[c] >= object.vertexCount) {
+                        reason = &report->facesBadVertices;
+                    }
+                }
+            }
+            if (reason != nullptr && *reason < INT_MAX) *reason += 1;
+        }
+    }
+}
+
+// The report's view of the document's first and last lines.
+void reportLine(MqoLoadReport* report, const char* line, bool first) {
+    if (report == nullptr) return;
+    if (first && std::strncmp(line, "Metasequoia Document", 20) != 0) {
+        report->result = MQO_LOAD_NOT_DOCUMENT;
+    }
+    // Blank lines (and the NULs some writers add) after "Eof" keep it last.
+    if (line[std::strspn(line, " \t\r\n")] == '\0') return;
+    report->missingEof = std::strncmp(line, "Eof", 3) == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int mqoParseDocument(const char* path, double scale, unsigned char alpha, MqoParsedModel* parsed) {
@@ -376,7 +419,12 @@ void parseStream(MqoStream* stream, double scale, unsigned char alpha, uint32_t 
     records.objects = records.table;
     records.objectRoom = kObjectTableSize;
     records.features = parsed->features;
+    MqoLoadReport* report = mqoLoadReport();
+    if (report != nullptr) report->missingEof = 1;  // until a last line says otherwise
+    bool first = true;
     while (const char* read = mqoReadLine(stream)) {
+        reportLine(report, read, first);
+        first = false;
         // The chunks read on, and the Object test still runs on this line.
         char small[256];
         char* held;
@@ -389,6 +437,10 @@ void parseStream(MqoStream* stream, double scale, unsigned char alpha, uint32_t 
                               records.objectCount);
     }
 
+    if (report != nullptr) {
+        if (first) report->result = MQO_LOAD_NOT_DOCUMENT;  // an empty file
+        reportFaces(report, &records);
+    }
     stageDocument(parsed, &records, scale, alpha);
     if ((features & MQO_FEATURE_UTF8_NAMES) != 0) mqoConvertObjectNames(parsed);
     parsed->materials = records.materials;

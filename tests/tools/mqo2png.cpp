@@ -256,6 +256,25 @@ TEST(Mqo2Png, ExactReadingOfAPackageSaysToDropExact) {
     EXPECT_GT(readPng(dir.file("complete.png")).covered(), 0.08);
 }
 
+// What a load left out is one English line on standard error, the
+// library's own console lines silenced; a document that lost nothing says
+// nothing.
+TEST(Mqo2Png, SaysWhatTheLoadDroppedInOneLine) {
+    testsupport::TempDir dir("mqo2png");
+    std::string doc(kTetrahedron);
+    doc.replace(doc.find("power(5)"), 8, "power(5) tex(\"tex.bmp\")");
+    doc.replace(doc.find("3 V(1 3 2)"), 10, "3 V(1 3 9)");
+    ASSERT_TRUE(testsupport::writeFile(dir.file("a.mqo"), doc));
+    Outcome run = mqo2png(dir, dir.file("a.mqo") + " " + dir.file("a.png"));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "mqo2png: " + dir.file("a.mqo") +
+                           ": 1 face dropped (bad vertex indices), 1 texture not read: tex.bmp\n");
+    EXPECT_EQ(run.out, "");
+    ASSERT_TRUE(testsupport::writeFile(dir.file("b.mqo"), std::string(kTetrahedron)));
+    Outcome clean = mqo2png(dir, dir.file("b.mqo") + " " + dir.file("b.png"));
+    EXPECT_EQ(clean.err, "");
+}
+
 TEST(Mqo2Png, UsageMistakesExitTwoAndHelpExitsZero) {
     testsupport::TempDir dir("mqo2png");
     EXPECT_EQ(mqo2png(dir, "").status, 2);

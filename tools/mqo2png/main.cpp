@@ -27,18 +27,14 @@ void complain(const std::string& path, const std::string& what) {
 // Loads, draws and writes one picture; false (having said why) on failure.
 bool render(Offscreen& target, const Options& options, const std::string& input,
             const std::string& output) {
-    DocumentCheck check = checkDocument(input, !options.exact);
+    MeshModel* model = nullptr;
+    DocumentCheck check = loadDocument(input, options.exact, &model);
     if (!check.ok) {
         complain(input, check.error + (check.needsCompleteReading ? " (drop --exact)" : ""));
         return false;
     }
     if (!check.warning.empty()) complain(input, "warning: " + check.warning);
-    MqoLoadOptions load = {options.exact ? 0u : MQO_FEATURE_ALL};
-    MeshModel* model = mqoLoadModelEx(input.c_str(), 1.0, &load);
-    if (model == nullptr) {
-        complain(input, "cannot be read as an MQO document");
-        return false;
-    }
+    if (!check.dropped.empty()) complain(input, check.dropped);
     ModelSummary summary = summariseModel(model);
     if (summary.empty) complain(input, "warning: nothing visible to draw");
     SceneView scene;

@@ -42,12 +42,10 @@ Viewer::~Viewer() { mqoFreeModel(model_); }
 
 bool Viewer::load(std::string* error) {
     const bool first = model_ == nullptr;
-    DocumentCheck check = checkDocument(path(), !exact_);
     MeshModel* model = nullptr;
-    if (check.ok) {
-        MqoLoadOptions options = {exact_ ? 0u : MQO_FEATURE_ALL};
-        model = mqoLoadModelEx(path().c_str(), 1.0, &options);
-        if (model == nullptr) check.error = "cannot be read as an MQO document";
+    DocumentCheck check = loadDocument(path(), exact_, &model);
+    if (!check.dropped.empty()) {
+        std::fprintf(stderr, "mqoview: %s: %s\n", path().c_str(), check.dropped.c_str());
     }
     if (model == nullptr) {
         // A package met by the exact reading is no failed reload but the

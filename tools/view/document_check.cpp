@@ -1,34 +1,56 @@
 #include "view/document_check.h"
 
-#include <sys/stat.h>
-
 #include <cctype>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <string>
 
 namespace {
 
-struct File {
-    FILE* f;
-    explicit File(const std::string& path) : f(std::fopen(path.c_str(), "rb")) {}
-    ~File() {
-        if (f != nullptr) std::fclose(f);
-    }
-};
+std::string counted(int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
 
-// The last bytes of the file hold "Eof" (followed by line ends, perhaps
-// a NUL or two that some writers add).
-bool endsWithEof(FILE* f, long size) {
-    char tail[32] = {};
-    long from = size > 31 ? size - 31 : 0;
-    if (std::fseek(f, from, SEEK_SET) != 0) return false;
-    size_t got = std::fread(tail, 1, sizeof tail - 1, f);
-    while (got > 0 && (tail[got - 1] == '\n' || tail[got - 1] == '\r' || tail[got - 1] == '\0' ||
-                       tail[got - 1] == ' ')) {
-        --got;
+// "3 faces dropped (bad vertex indices), 1 texture not read: tex.bmp", or "".
+std::string droppedText(const MqoLoadReport& r) {
+    std::string out;
+    auto add = [&](const std::string& part) { out += (out.empty() ? "" : ", ") + part; };
+    const struct {
+        int n;
+        const char* why;
+    } faces[] = {{r.facesBadCorners, "too few or too many corners"},
+                 {r.facesBadVertices, "bad vertex indices"},
+                 {r.facesBadMaterial, "material out of range"}};
+    for (const auto& f : faces) {
+        if (f.n > 0) add(counted(f.n, "face", "faces") + " dropped (" + f.why + ")");
     }
-    return got >= 3 && std::memcmp(tail + got - 3, "Eof", 3) == 0;
+    if (r.texturesNotRead > 0) {
+        std::string names;
+        for (int i = 0; i < r.texturesNotRead && i < MQO_REPORT_NAMES; ++i) {
+            names += (i > 0 ? ", " : "") + std::string(r.textureNames[i]);
+        }
+        if (r.texturesNotRead > MQO_REPORT_NAMES) names += ", ...";
+        add(counted(r.texturesNotRead, "texture", "textures") + " not read: " + names);
+    }
+    if (r.objectsPastLimit > 0) {
+        add(counted(r.objectsPastLimit, "object", "objects") + " past the 49th dropped");
+    }
+    return out;
+}
+
+const char* failureText(MqoLoadResult result) {
+    switch (result) {
+        case MQO_LOAD_NOT_FOUND:
+            return "No such file or directory";
+        case MQO_LOAD_FOLDER:
+            return "is a folder";
+        case MQO_LOAD_UNREADABLE:
+            return "cannot be opened";
+        case MQO_LOAD_DAMAGED_PACKAGE:
+            return "a damaged package (no zip, or no .mqo entry)";
+        case MQO_LOAD_OUT_OF_MEMORY:
+            return "out of memory";
+        default:
+            return "cannot be read as an MQO document";
+    }
 }
 
 }  // namespace
@@ -40,40 +62,28 @@ bool isPackagePath(const std::string& path) {
     return end == ".mqoz";
 }
 
-DocumentCheck checkDocument(const std::string& path, bool packagesRead) {
+DocumentCheck loadDocument(const std::string& path, bool exact, MeshModel** model) {
     DocumentCheck check;
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0) {
-        check.error = std::strerror(errno);
+    MqoLoadReport report;
+    MqoLoadOptions options = {exact ? 0u : MQO_FEATURE_ALL, &report, nullptr, nullptr, 1};
+    *model = mqoLoadModelEx(path.c_str(), 1.0, &options);
+    if (*model != nullptr && report.result == MQO_LOAD_NOT_DOCUMENT) {
+        mqoFreeModel(*model);
+        *model = nullptr;
+        check.needsCompleteReading = exact && isPackagePath(path);
+        check.error = check.needsCompleteReading
+                          ? "a .mqoz package needs the complete reading"
+                          : "not an MQO document (no \"Metasequoia Document\" line)";
         return check;
     }
-    if (S_ISDIR(st.st_mode)) {
-        check.error = "is a folder";
-        return check;
-    }
-    File file(path);
-    if (file.f == nullptr) {
-        check.error = std::strerror(errno);
-        return check;
-    }
-    char head[20] = {};
-    size_t got = std::fread(head, 1, sizeof head, file.f);
-    if (packagesRead && isPackagePath(path)) {
-        check.ok = got >= 4 && std::memcmp(head, "PK\x03\x04", 4) == 0;
-        if (!check.ok) check.error = "not an MQO package (no zip header)";
-        return check;
-    }
-    if (isPackagePath(path) && got >= 4 && std::memcmp(head, "PK\x03\x04", 4) == 0) {
-        check.error = "a .mqoz package needs the complete reading";
-        check.needsCompleteReading = true;
-        return check;
-    }
-    if (got < sizeof head || std::memcmp(head, "Metasequoia Document", sizeof head) != 0) {
-        check.error = "not an MQO document (no \"Metasequoia Document\" line)";
+    if (*model == nullptr) {
+        check.error = failureText(report.result);
         return check;
     }
     check.ok = true;
-    if (!endsWithEof(file.f, static_cast<long>(st.st_size)))
+    check.dropped = droppedText(report);
+    if (report.missingEof != 0) {
         check.warning = "damaged: the document ends early (no Eof line); drawn as far as it reads";
+    }
     return check;
 }

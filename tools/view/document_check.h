@@ -1,23 +1,27 @@
-// What the tools say of a file before they load it.
+// What the tools say of a document as they load it, from the load's report.
 #ifndef MQO_TOOLS_DOCUMENT_CHECK_H
 #define MQO_TOOLS_DOCUMENT_CHECK_H
 
 #include <string>
 
+#include "mqo/MqoModel.h"
+
 struct DocumentCheck {
     bool ok = false;
     std::string error;                  // why the file cannot be shown (when !ok)
     std::string warning;                // shown anyway, but not as its author saw it
+    std::string dropped;                // what the load left out, "" for nothing
     bool needsCompleteReading = false;  // a package met without packages read
 };
 
-// Looks at a file as the tools report it: a missing or unreadable file, and
-// one that is no MQO document (or, when packages are read, no .mqoz
-// package), is an error. So is a package (a .mqoz file that starts as a zip
-// does) when packages are not read, with needsCompleteReading set so that
-// each tool can say how to switch. A document that does not end with its
-// "Eof" line was cut short and gets a warning.
-DocumentCheck checkDocument(const std::string& path, bool packagesRead);
+// Loads path (with every feature unless exact) with a report, the library's
+// own console lines silenced, and says what the tools say of it. A missing,
+// unreadable or damaged file, a folder, and one that is no MQO document (no
+// "Metasequoia Document" first line) is an error, with *model null; so is a
+// ".mqoz" that is no document under the exact reading, with
+// needsCompleteReading set so that each tool can say how to switch. A
+// document without its "Eof" line was cut short and gets a warning.
+DocumentCheck loadDocument(const std::string& path, bool exact, MeshModel** model);
 
 // True when path ends in ".mqoz", in any case.
 bool isPackagePath(const std::string& path);

@@ -1,0 +1,58 @@
+// MqoModel: a load's report and message sink, reached by the stages of the
+// load on its own thread without a parameter through every call between.
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "mqo/internal.h"
+
+namespace {
+
+// thread_local: mqoLoadModels parses on other threads, which see none.
+thread_local MqoLoadContext* current = nullptr;
+
+}  // namespace
+
+MqoLoadContext* mqoCurrentLoad() { return current; }
+
+void mqoSetCurrentLoad(MqoLoadContext* load) { current = load; }
+
+MqoLoadReport* mqoLoadReport() { return current != nullptr ? current->report : nullptr; }
+
+void mqoMessage(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    if (current == nullptr || (current->message == nullptr && !current->quiet)) {
+        std::vprintf(format, args);
+    } else if (current->message != nullptr) {
+        // The library's messages are a line with one or two names, each
+        // under 260 bytes in a request: the buffer only grows for longer.
+        char small[1024];
+        va_list again;
+        va_copy(again, args);
+        int length = std::vsnprintf(small, sizeof small, format, args);
+        if (length >= 0 && static_cast<size_t>(length) < sizeof small) {
+            current->message(current->context, small);
+        } else if (length >= 0) {
+            char* text = static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1));
+            if (text != nullptr) {
+                std::vsnprintf(text, static_cast<size_t>(length) + 1, format, again);
+                current->message(current->context, text);
+            }
+            std::free(text);
+        }
+        va_end(again);
+    }
+    va_end(args);
+}
+
+void mqoReportTexture(const char* name) {
+    MqoLoadReport* report = mqoLoadReport();
+    if (report == nullptr) return;
+    if (report->texturesNotRead >= 0 && report->texturesNotRead < MQO_REPORT_NAMES) {
+        std::snprintf(report->textureNames[report->texturesNotRead], MQO_REPORT_NAME_SIZE, "%s",
+                      name != nullptr ? name : "");
+    }
+    if (report->texturesNotRead < 0x7fffffff) report->texturesNotRead += 1;
+}
