@@ -26,6 +26,16 @@ inline bool mqoFaceUsable(const FaceEntry& face, int vertexCount, int materialCo
     return true;
 }
 
+// A face of 3 or 4 corners whose indices lie within the object's vertices,
+// whatever its material: one a mirror copies.
+inline bool mqoFaceIndexed(const FaceEntry& face, int vertexCount) {
+    if (mqoFaceCorners(face) == 0) return false;
+    for (int c = 0; c < face.vertexCount; ++c) {
+        if (face.vertex[c] < 0 || face.vertex[c] >= vertexCount) return false;
+    }
+    return true;
+}
+
 inline int mqoEmittedVertices(const FaceEntry& face) {
     return face.vertexCount == 3 ? 3 : face.vertexCount == 4 ? 6 : 0;
 }

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/mesh/mesh_builder.h"
 #include "mqo/mesh/polygons.h"
 
 namespace {
@@ -61,14 +62,6 @@ int mirrorVertices(const ObjectEntry* object, const Mirror& m, int* map, float (
         }
     }
     return n;
-}
-
-bool usable(const FaceEntry& face, int vertexCount) {
-    if (face.vertexCount != 3 && face.vertexCount != 4) return false;
-    for (int c = 0; c < face.vertexCount; ++c) {
-        if (face.vertex[c] < 0 || face.vertex[c] >= vertexCount) return false;
-    }
-    return true;
 }
 
 // Reverses a face's corners (and their UVs), corner 0 staying first.
@@ -139,7 +132,7 @@ int joinFaces(const ObjectEntry* object, const Mirror& m, const int* map, const 
         if (!isCopy(set, m.axes) || (set & m.joinBit) != 0) continue;
         for (int i = 0; i < object->faceCount; ++i) {
             const FaceEntry& face = object->faces[i];
-            if (!usable(face, object->vertexCount)) continue;
+            if (!mqoFaceIndexed(face, object->vertexCount)) continue;
             for (int c = 0; c < face.vertexCount; ++c) {
                 if (!open[4 * static_cast<size_t>(i) + c] || !joins(object, face, c, m)) continue;
                 n += joinFace(face, c, map, object->vertexCount, set, m, &out[n]);
@@ -157,14 +150,15 @@ int mirrorFaces(const ObjectEntry* object, const Mirror& m, const int* map,
     for (int i = 0; i < object->faceCount; ++i) {
         out[n] = object->faces[i];
         // An index past the original list would now name a copy's vertex.
-        if (!usable(out[n], count)) out[n].vertex[0] = -1;
+        if (!mqoFaceIndexed(out[n], count)) out[n].vertex[0] = -1;
         ++n;
     }
     for (int set = 1; set < 8; ++set) {
         if (!isCopy(set, m.axes)) continue;
         const int* row = rowOf(map, set, count);
         for (int i = 0; i < object->faceCount; ++i) {
-            if (usable(object->faces[i], count)) out[n++] = mirrorFace(object->faces[i], row, set);
+            if (mqoFaceIndexed(object->faces[i], count))
+                out[n++] = mirrorFace(object->faces[i], row, set);
         }
     }
     return open != nullptr ? n + joinFaces(object, m, map, open, out + n) : n;
@@ -176,7 +170,7 @@ uint64_t countJoins(const ObjectEntry* object, const Mirror& m, const unsigned c
     uint64_t n = 0;
     for (int i = 0; i < object->faceCount; ++i) {
         const FaceEntry& face = object->faces[i];
-        if (!usable(face, object->vertexCount)) continue;
+        if (!mqoFaceIndexed(face, object->vertexCount)) continue;
         for (int c = 0; c < face.vertexCount; ++c) {
             n += open[4 * static_cast<size_t>(i) + c] && joins(object, face, c, m);
         }

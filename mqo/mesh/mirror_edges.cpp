@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "mqo/mesh/mesh_builder.h"
 #include "mqo/mesh/polygons.h"
 
 namespace {
@@ -21,20 +22,12 @@ int byVertices(const void* a, const void* b) {
     return 0;
 }
 
-bool builtFace(const FaceEntry& face, int vertexCount) {
-    if (face.vertexCount != 3 && face.vertexCount != 4) return false;
-    for (int c = 0; c < face.vertexCount; ++c) {
-        if (face.vertex[c] < 0 || face.vertex[c] >= vertexCount) return false;
-    }
-    return true;
-}
-
 // The edges of the built faces, a corner repeated (no edge) left out.
 size_t collectEdges(const ObjectEntry* object, EdgeKey* keys) {
     size_t n = 0;
     for (int f = 0; f < object->faceCount; ++f) {
         const FaceEntry& face = object->faces[f];
-        if (!builtFace(face, object->vertexCount)) continue;
+        if (!mqoFaceIndexed(face, object->vertexCount)) continue;
         for (int c = 0; c < face.vertexCount; ++c) {
             const int32_t a = face.vertex[c], b = face.vertex[(c + 1) % face.vertexCount];
             if (a == b) continue;
