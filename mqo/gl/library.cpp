@@ -116,33 +116,6 @@ void mqoReleaseModelSlots(MeshModel* models, int start, int n) {
     }
 }
 
-namespace {
-
-// The objects of objects[] in use: objectCount, kept within the limit so a
-// damaged record reads nothing beyond the array.
-int ownObjects(const MeshModel* model) {
-    int count = model->objectCount < 0 ? 0 : model->objectCount;
-    return count > MQO_MAX_OBJECTS - 1 ? MQO_MAX_OBJECTS - 1 : count;
-}
-
-int extraObjects(const MeshModel* model) {
-    return model->extraObjects != nullptr && model->extraObjectCount > 0 ? model->extraObjectCount
-                                                                         : 0;
-}
-
-}  // namespace
-
-int mqoModelObjectCount(const MeshModel* model) {
-    return model != nullptr ? ownObjects(model) + extraObjects(model) : 0;
-}
-
-MeshObject* mqoModelObject(MeshModel* model, int index) {
-    if (model == nullptr || index < 0) return nullptr;
-    if (index < ownObjects(model)) return &model->objects[index];
-    index -= ownObjects(model);
-    return index < extraObjects(model) ? &model->extraObjects[index] : nullptr;
-}
-
 void mqoFreeModels(MeshModel* models, int n) {
     if (models == nullptr) return;
     mqoReleaseModelSlots(models, 0, n);
