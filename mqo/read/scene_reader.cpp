@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/file_bytes.h"
 #include "mqo/internal.h"
 #include "mqo/read/reader_internal.h"
 
@@ -70,7 +69,7 @@ void readSceneChunk(MqoStream* stream, MqoScene* scene) {
 }
 
 MqoStream* openDocument(const char* path) {
-    if (!mqoEndsWithIgnoringCase(path, ".mqoz")) return mqoOpenStream(path);
+    if (!mqoIsPackagePath(path)) return mqoOpenStream(path);
     // The package reader records the package in a parse record; only the
     // stream is wanted here.
     auto* parsed = static_cast<MqoParsedModel*>(std::calloc(1, sizeof(MqoParsedModel)));
