@@ -13,9 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "mqo/internal.h"
+#include "mqo/image/image_internal.h"
 #include "support/encoded_images.h"
 #include "support/temp_dir.h"
+
+using namespace mqo::detail;
 
 namespace {
 

@@ -6,7 +6,9 @@
 // except what the caller is expected to set anew anyway (shade model,
 // material, colour, blend function); client arrays end disabled.
 #include "mqo/MqoModelGL.h"
-#include "mqo/internal.h"
+#include "mqo/gl/gl_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -130,7 +132,7 @@ void drawObject(const MeshObject& object, double alphaFactor) {
 
 }  // namespace
 
-void mqoDrawModelSlot(MeshModel* models, int index) {
+extern "C" void mqoDrawModelSlot(MeshModel* models, int index) {
     if (models == nullptr) return;
     const MeshModel& model = models[index];
 
@@ -161,4 +163,6 @@ void mqoDrawModelSlot(MeshModel* models, int index) {
     glPopMatrix();
 }
 
-void mqoDrawModel(MeshModel* model) { mqoDrawModelSlot(model, 0); }
+extern "C" void mqoDrawModel(MeshModel* model) { mqoDrawModelSlot(model, 0); }
+
+}  // namespace mqo::detail

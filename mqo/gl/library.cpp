@@ -3,10 +3,14 @@
 #include <cstring>
 
 #include "mqo/MqoModelGL.h"
-#include "mqo/internal.h"
+#include "mqo/gl/gl_internal.h"
 
-int32_t libraryInitialised = 0;
-int32_t vboSupported = 0;
+namespace mqo::detail {
+
+extern "C" int32_t libraryInitialised = 0;
+extern "C" int32_t vboSupported = 0;
+
+}  // namespace mqo::detail
 
 namespace mqo {
 PFNGLGENBUFFERSARBPROC glGenBuffersARB = nullptr;
@@ -15,7 +19,9 @@ PFNGLBUFFERDATAARBPROC glBufferDataARB = nullptr;
 PFNGLDELETEBUFFERSARBPROC glDeleteBuffersARB = nullptr;
 }  // namespace mqo
 
-int mqoHasExtension(const char* name) {
+namespace mqo::detail {
+
+extern "C" int mqoHasExtension(const char* name) {
     if (name == nullptr || name[0] == '\0' || std::strchr(name, ' ') != nullptr) return 0;
     const char* all = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     if (all == nullptr) return 0;
@@ -30,7 +36,7 @@ int mqoHasExtension(const char* name) {
     return 0;
 }
 
-void mqoInitLibrary(void) {
+extern "C" void mqoInitLibrary(void) {
     std::memset(texturePool, 0, sizeof texturePool);
     texturePoolCount = 0;
 
@@ -62,9 +68,9 @@ void mqoInitLibrary(void) {
     libraryInitialised = 1;
 }
 
-void mqoCleanupLibrary(void) { mqoReleaseTexturePool(); }
+extern "C" void mqoCleanupLibrary(void) { mqoReleaseTexturePool(); }
 
-MeshModel* mqoAllocModels(int n) {
+extern "C" MeshModel* mqoAllocModels(int n) {
     if (!libraryInitialised) mqoInitLibrary();
     if (n <= 0) return nullptr;
     // calloc checks n * size for overflow and zeroes every byte.
@@ -96,7 +102,7 @@ void mqoReleaseObject(MeshObject* object) {
     object->batchCount = 0;
 }
 
-void mqoReleaseModelSlots(MeshModel* models, int start, int n) {
+extern "C" void mqoReleaseModelSlots(MeshModel* models, int start, int n) {
     if (models == nullptr || start < 0 || n <= 0) return;
     for (int i = start; i - start < n; ++i) {
         MeshModel* model = &models[i];
@@ -116,10 +122,12 @@ void mqoReleaseModelSlots(MeshModel* models, int start, int n) {
     }
 }
 
-void mqoFreeModels(MeshModel* models, int n) {
+extern "C" void mqoFreeModels(MeshModel* models, int n) {
     if (models == nullptr) return;
     mqoReleaseModelSlots(models, 0, n);
     std::free(models);
 }
 
-void mqoFreeModel(MeshModel* model) { mqoFreeModels(model, 1); }
+extern "C" void mqoFreeModel(MeshModel* model) { mqoFreeModels(model, 1); }
+
+}  // namespace mqo::detail

@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "mqo/MqoModelGL.h"
-#include "mqo/internal.h"
+#include "mqo/MqoModelStages.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -71,17 +73,22 @@ void startWorkers(std::vector<std::thread>* workers, int n, Work* work) {
 
 }  // namespace
 
+}  // namespace mqo::detail
+
+// Declared by the public header, so defined outside the internal name space.
 // A list being read on worker threads, until its GL stage is done.
 struct MqoPendingLoad {
-    Work work;
-    Job* jobs = nullptr;  // null: read one after another when finished
+    mqo::detail::Work work;
+    mqo::detail::Job* jobs = nullptr;  // null: read one after another when finished
     const char* const* paths = nullptr;
     int count = 0;
     double scale = 1;
     std::vector<std::thread> workers;
 };
 
-MqoPendingLoad* mqoStartLoadModels(const char* const* paths, int count, double scale) {
+namespace mqo::detail {
+
+extern "C" MqoPendingLoad* mqoStartLoadModels(const char* const* paths, int count, double scale) {
     if (paths == nullptr || count <= 0) return nullptr;
     MqoPendingLoad* pending = new (std::nothrow) MqoPendingLoad;
     if (pending == nullptr) return nullptr;
@@ -103,7 +110,7 @@ MqoPendingLoad* mqoStartLoadModels(const char* const* paths, int count, double s
     return pending;
 }
 
-int mqoFinishLoadModels(MqoPendingLoad* pending, MeshModel** models) {
+extern "C" int mqoFinishLoadModels(MqoPendingLoad* pending, MeshModel** models) {
     if (pending == nullptr) return 0;
     int loaded = 0;
     if (pending->jobs == nullptr) {
@@ -133,7 +140,10 @@ int mqoFinishLoadModels(MqoPendingLoad* pending, MeshModel** models) {
     return loaded;
 }
 
-int mqoLoadModels(const char* const* paths, int count, double scale, MeshModel** models) {
+extern "C" int mqoLoadModels(const char* const* paths, int count, double scale,
+                             MeshModel** models) {
     if (paths == nullptr || models == nullptr || count <= 0) return 0;
     return mqoFinishLoadModels(mqoStartLoadModels(paths, count, scale), models);
 }
+
+}  // namespace mqo::detail

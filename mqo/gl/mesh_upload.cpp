@@ -6,7 +6,10 @@
 #include <cstring>
 
 #include "mqo/MqoModelGL.h"
-#include "mqo/internal.h"
+#include "mqo/gl/gl_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -66,8 +69,8 @@ void realiseObject(MeshModel* model, MqoStagedObject* staged, const MaterialEntr
 
 }  // namespace
 
-void mqoRealiseObjects(MeshModel* model, MqoStagedObject* staged, int count,
-                       const MaterialEntry* materials) {
+extern "C" void mqoRealiseObjects(MeshModel* model, MqoStagedObject* staged, int count,
+                                  const MaterialEntry* materials) {
     for (int i = 0; i < count; ++i) realiseObject(model, &staged[i], materials);
 }
 
@@ -104,9 +107,9 @@ void mqoRealiseAllObjects(MeshModel* model, MqoStagedObject* staged, int count,
     }
 }
 
-void mqoBuildObject(ObjectEntry* object, MeshModel* model, float (*vertexNormals)[3],
-                    MaterialEntry* materials, int materialCount, double scale,
-                    unsigned char alpha) {
+extern "C" void mqoBuildObject(ObjectEntry* object, MeshModel* model, float (*vertexNormals)[3],
+                               MaterialEntry* materials, int materialCount, double scale,
+                               unsigned char alpha) {
     if (object == nullptr || model == nullptr) return;
     if (model->objectCount < 0 || model->objectCount >= MQO_MAX_OBJECTS) return;
     MqoStagedObject staged;
@@ -114,9 +117,9 @@ void mqoBuildObject(ObjectEntry* object, MeshModel* model, float (*vertexNormals
     realiseObject(model, &staged, materials);
 }
 
-void mqoBuildObjects(MeshModel* model, ObjectEntry* objects, int objectCount,
-                     MaterialEntry* materials, int materialCount, double scale,
-                     unsigned char alpha) {
+extern "C" void mqoBuildObjects(MeshModel* model, ObjectEntry* objects, int objectCount,
+                                MaterialEntry* materials, int materialCount, double scale,
+                                unsigned char alpha) {
     if (model == nullptr || objects == nullptr) return;
     // A table's worth at a time: each object is built, then uploaded, in
     // order, as the document reader's two stages do it.
@@ -127,3 +130,5 @@ void mqoBuildObjects(MeshModel* model, ObjectEntry* objects, int objectCount,
         mqoRealiseObjects(model, staged, n, materials);
     }
 }
+
+}  // namespace mqo::detail

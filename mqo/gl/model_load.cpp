@@ -7,10 +7,13 @@
 #include <cstring>
 
 #include "mqo/MqoModelGL.h"
-#include "mqo/internal.h"
-#include "mqo/read/reader_internal.h"
+#include "mqo/gl/gl_internal.h"
+#include "mqo/image/image_internal.h"
+#include "mqo/read/read_internal.h"
 
-void mqoRealiseDocument(MeshModel* model, MqoParsedModel* parsed) {
+namespace mqo::detail {
+
+extern "C" void mqoRealiseDocument(MeshModel* model, MqoParsedModel* parsed) {
     if (parsed == nullptr) return;
     if (model == nullptr) {
         mqoReleaseParsedModel(parsed);
@@ -90,12 +93,13 @@ uint32_t featuresOf(const MqoLoadOptions* options) {
 
 }  // namespace
 
-int mqoReadDocument(MeshModel* model, const char* path, double scale, unsigned char alpha) {
+extern "C" int mqoReadDocument(MeshModel* model, const char* path, double scale,
+                               unsigned char alpha) {
     return readDocument(model, path, scale, alpha, 0);
 }
 
-int mqoLoadModelSlotEx(MeshModel* models, int index, const char* path, double scale,
-                       unsigned char alpha, const MqoLoadOptions* options) {
+extern "C" int mqoLoadModelSlotEx(MeshModel* models, int index, const char* path, double scale,
+                                  unsigned char alpha, const MqoLoadOptions* options) {
     LoadScope scope(options);
     if (models == nullptr || index < 0) {
         if (MqoLoadReport* report = mqoLoadReport()) report->result = MQO_LOAD_NOT_FOUND;
@@ -104,12 +108,13 @@ int mqoLoadModelSlotEx(MeshModel* models, int index, const char* path, double sc
     return readDocument(&models[index], path, scale, alpha, featuresOf(options)) == 1 ? 0 : -1;
 }
 
-int mqoLoadModelSlot(MeshModel* models, int index, const char* path, double scale,
-                     unsigned char alpha) {
+extern "C" int mqoLoadModelSlot(MeshModel* models, int index, const char* path, double scale,
+                                unsigned char alpha) {
     return mqoLoadModelSlotEx(models, index, path, scale, alpha, nullptr);
 }
 
-MeshModel* mqoLoadModelEx(const char* path, double scale, const MqoLoadOptions* options) {
+extern "C" MeshModel* mqoLoadModelEx(const char* path, double scale,
+                                     const MqoLoadOptions* options) {
     MeshModel* model = mqoAllocModels(1);
     if (model == nullptr) {
         LoadScope scope(options);
@@ -121,6 +126,8 @@ MeshModel* mqoLoadModelEx(const char* path, double scale, const MqoLoadOptions* 
     return nullptr;
 }
 
-MeshModel* mqoLoadModel(const char* path, double scale) {
+extern "C" MeshModel* mqoLoadModel(const char* path, double scale) {
     return mqoLoadModelEx(path, scale, nullptr);
 }
+
+}  // namespace mqo::detail

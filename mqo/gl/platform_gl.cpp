@@ -4,7 +4,9 @@
 #include <GL/glx.h>
 
 #include "mqo/MqoModelGL.h"
-#include "mqo/internal.h"
+#include "mqo/gl/gl_internal.h"
+
+namespace mqo::detail {
 
 void* mqoLookupGLFunction(const char* name) {
     if (name == nullptr) return nullptr;
@@ -13,3 +15,5 @@ void* mqoLookupGLFunction(const char* name) {
     }
     return reinterpret_cast<void*>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
 }
+
+}  // namespace mqo::detail

@@ -8,7 +8,9 @@
 #include <cstdlib>
 
 #include "mqo/MqoModelGL.h"
-#include "mqo/internal.h"
+#include "mqo/MqoModelStages.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -93,8 +95,8 @@ int stepAlpha(int running, int alpha, int fade, int fadeLength, int fileCount, i
 
 }  // namespace
 
-ModelSequence mqoLoadSequence(const char* pattern, int fileCount, double scale, int fade,
-                              unsigned char alpha) {
+extern "C" ModelSequence mqoLoadSequence(const char* pattern, int fileCount, double scale, int fade,
+                                         unsigned char alpha) {
     ModelSequence sequence = {nullptr, 0};
     if (pattern == nullptr || fileCount <= 0) return sequence;
     const PatternInfo info = checkPattern(pattern);
@@ -140,15 +142,17 @@ ModelSequence mqoLoadSequence(const char* pattern, int fileCount, double scale, 
     return sequence;
 }
 
-ModelSequence mqoLoadSequenceNoFade(const char* pattern, int fileCount, double scale) {
+extern "C" ModelSequence mqoLoadSequenceNoFade(const char* pattern, int fileCount, double scale) {
     return mqoLoadSequence(pattern, fileCount, scale, 0, 255);
 }
 
-void mqoDrawSequenceFrame(ModelSequence sequence, int frame) {
+extern "C" void mqoDrawSequenceFrame(ModelSequence sequence, int frame) {
     if (frame < 0 || frame >= sequence.frameCount) return;
     mqoDrawModelSlot(sequence.models, frame);
 }
 
-void mqoFreeSequence(ModelSequence sequence) {
+extern "C" void mqoFreeSequence(ModelSequence sequence) {
     mqoFreeModels(sequence.models, sequence.frameCount);
 }
+
+}  // namespace mqo::detail

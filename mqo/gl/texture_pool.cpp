@@ -4,10 +4,14 @@
 #include <cstring>
 
 #include "mqo/MqoModelGL.h"
-#include "mqo/internal.h"
+#include "mqo/gl/gl_internal.h"
+#include "mqo/image/image_internal.h"
+#include "mqo/read/read_internal.h"
 
-TexturePoolEntry texturePool[MQO_TEXTURE_POOL_SIZE];
-int32_t texturePoolCount = 0;
+namespace mqo::detail {
+
+extern "C" TexturePoolEntry texturePool[MQO_TEXTURE_POOL_SIZE] = {};
+extern "C" int32_t texturePoolCount = 0;
 
 namespace {
 
@@ -66,7 +70,7 @@ bool fitsSlot(const char* path) {
 
 }  // namespace
 
-int mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char alpha) {
+extern "C" int mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char alpha) {
     return mqoRequestTexture(texturePath, alphaPath, alpha, nullptr);
 }
 
@@ -121,7 +125,7 @@ int mqoRequestTexture(char* texturePath, char* alphaPath, unsigned char alpha,
     return static_cast<int>(slot->textureName);
 }
 
-void mqoReleaseTexturePool(void) {
+extern "C" void mqoReleaseTexturePool(void) {
     for (int32_t i = 0; i < texturePoolCount && i < MQO_TEXTURE_POOL_SIZE; ++i) {
         glDeleteTextures(1, &texturePool[i].textureName);
     }
@@ -130,7 +134,9 @@ void mqoReleaseTexturePool(void) {
     texturePoolCount = 0;
 }
 
-unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size,
-                                   unsigned char alpha) {
+extern "C" unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size,
+                                              unsigned char alpha) {
     return mqoDecodeTextureImage(texturePath, alphaPath, size, alpha, driverTextureLimit);
 }
+
+}  // namespace mqo::detail

@@ -4,7 +4,11 @@
 #include <cstring>
 
 #include "mqo/MqoModelGL.h"
-#include "mqo/internal.h"
+#include "mqo/gl/gl_internal.h"
+#include "mqo/image/image_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -50,3 +54,5 @@ void mqoResolveTextures(const char* directory, bool directoryFits, MaterialEntry
         if (m.textureId == -1) mqoReportTexture(m.textureFile);
     }
 }
+
+}  // namespace mqo::detail

@@ -4,7 +4,9 @@
 #include <cstdlib>
 
 #include "mqo/file_bytes.h"
-#include "mqo/image/image_complete.h"
+#include "mqo/image/image_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -154,3 +156,5 @@ MqoImageStatus mqoDecodeBmpLayout(const unsigned char* b, size_t size, MqoImageL
     return palette ? decodePalette(b, size, h, layout, image)
                    : decodeTrueColour(b, size, layout, image);
 }
+
+}  // namespace mqo::detail

@@ -2,7 +2,9 @@
 // bits a pixel, padded to 4 bytes) into an RGBA image.
 #include <cstring>
 
-#include "mqo/image/image_complete.h"
+#include "mqo/image/image_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -57,3 +59,5 @@ bool mqoCopyIndexedRows(const unsigned char* bytes, size_t size, const MqoIndexe
     }
     return true;
 }
+
+}  // namespace mqo::detail

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "mqo/image/image_complete.h"
+#include "mqo/image/image_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -74,3 +76,5 @@ bool mqoExpandBmpRuns(const unsigned char* bytes, size_t size, const MqoIndexedL
     }
     return true;
 }
+
+}  // namespace mqo::detail

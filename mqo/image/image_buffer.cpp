@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "mqo/image/image_complete.h"
+#include "mqo/image/image_internal.h"
+
+namespace mqo::detail {
 
 void mqoFreeImage(MqoImage* image) {
     if (image == nullptr) return;
@@ -37,3 +39,5 @@ bool mqoAllocateImage(MqoImage* image, int width, int height) {
     image->height = height;
     return true;
 }
+
+}  // namespace mqo::detail

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "mqo/image/image_complete_file.h"
-#include "mqo/internal.h"
+#include "mqo/image/image_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -86,3 +87,5 @@ unsigned char* mqoDecodeTextureImageEx(char* texturePath, char* alphaPath, int* 
     if (size != nullptr) *size = block != nullptr ? side : -1;
     return block;
 }
+
+}  // namespace mqo::detail

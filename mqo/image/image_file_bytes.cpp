@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "mqo/file_bytes.h"
-#include "mqo/image/image_complete_file.h"
+#include "mqo/image/image_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -52,3 +54,5 @@ MqoFileKind mqoFileKind(const MqoFileBytes& file, const char* name) {
         return MQO_FILE_JPEG;
     return MQO_FILE_BMP;
 }
+
+}  // namespace mqo::detail

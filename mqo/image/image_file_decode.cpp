@@ -2,7 +2,10 @@
 // its format and the load's feature bits call for.
 #include <cstdio>
 
-#include "mqo/image/image_complete_file.h"
+#include "mqo/image/image_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -64,3 +67,5 @@ MqoImageStatus mqoReadImageFile(const char* path, bool isAlpha, const MqoTexture
     mqoFreeFileBytes(&file);
     return status;
 }
+
+}  // namespace mqo::detail

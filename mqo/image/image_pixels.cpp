@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "mqo/internal.h"
+#include "mqo/image/image_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -74,3 +76,5 @@ bool mqoReadAlphaPixels(FILE* file, unsigned char* block, int width, int depth,
     std::free(row);
     return true;
 }
+
+}  // namespace mqo::detail

@@ -6,7 +6,10 @@
 #include <cstring>
 
 #include "mqo/file_bytes.h"
-#include "mqo/internal.h"
+#include "mqo/image/image_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -171,3 +174,5 @@ unsigned char* mqoDecodeTextureImage(char* texturePath, char* alphaPath, int* si
     if (size != nullptr) *size = width;
     return block;
 }
+
+}  // namespace mqo::detail

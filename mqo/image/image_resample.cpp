@@ -10,7 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/image/image_complete.h"
+#include "mqo/image/image_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -82,3 +84,5 @@ unsigned char* mqoResampleSquare(const MqoImage& image, int side) {
     std::free(taps);
     return block;
 }
+
+}  // namespace mqo::detail

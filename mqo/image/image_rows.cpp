@@ -1,6 +1,8 @@
 // MqoModel: stored BMP and TGA pixel rows into an RGBA image, whatever their
 // order, stride and byte layout.
-#include "mqo/image/image_complete.h"
+#include "mqo/image/image_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -45,3 +47,5 @@ bool mqoCopyRows(const unsigned char* bytes, size_t size, const MqoRowLayout& la
     }
     return true;
 }
+
+}  // namespace mqo::detail

@@ -2,7 +2,9 @@
 // complete profile without MQO_FEATURE_IMAGE_LAYOUT: square, width from the
 // header, rows bottom-up and unpadded, a short file leaving zeros.
 #include "mqo/file_bytes.h"
-#include "mqo/image/image_complete.h"
+#include "mqo/image/image_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -56,3 +58,5 @@ MqoImageStatus mqoDecodeBmpTgaSquare(const unsigned char* b, size_t size, bool t
     mqoCopyRows(b, size, layout, image);
     return MQO_IMAGE_OK;
 }
+
+}  // namespace mqo::detail

@@ -1,7 +1,9 @@
 // MqoModel: JPEG files through TurboJPEG, into an RGBA image.
 #include <turbojpeg.h>
 
-#include "mqo/image/image_complete.h"
+#include "mqo/image/image_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -38,3 +40,5 @@ MqoImageStatus mqoDecodeJpeg(const unsigned char* bytes, size_t size, MqoImageLi
     if (status != MQO_IMAGE_OK) mqoFreeImage(image);
     return status;
 }
+
+}  // namespace mqo::detail

@@ -1,7 +1,9 @@
 // MqoModel: PNG files through libspng, into an RGBA image.
 #include <spng.h>
 
-#include "mqo/image/image_complete.h"
+#include "mqo/image/image_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -47,3 +49,5 @@ MqoImageStatus mqoDecodePng(const unsigned char* bytes, size_t size, MqoImageLim
     if (status != MQO_IMAGE_OK) mqoFreeImage(image);
     return status;
 }
+
+}  // namespace mqo::detail

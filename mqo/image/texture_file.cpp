@@ -11,7 +11,10 @@
 #include <cstring>
 
 #include "mqo/file_bytes.h"
-#include "mqo/internal.h"
+#include "mqo/image/image_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -167,3 +170,5 @@ FILE* mqoOpenTextureFileAs(const char* path, unsigned how) {
     if (!resolveIgnoringCase(converted, resolved)) return nullptr;
     return openRegularFile(resolved);
 }
+
+}  // namespace mqo::detail

@@ -5,7 +5,10 @@
 // the document was moved to: the one lookup order, kept here.
 #include <cstring>
 
-#include "mqo/internal.h"
+#include "mqo/image/image_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -167,3 +170,5 @@ FILE* mqoOpenTextureSource(const char* path, const MqoTextureSource* source, cha
     if (file != nullptr || !search || std::strlen(path) >= kPlaceBytes) return file;
     return searchPlaces(path, source, package, beside);
 }
+
+}  // namespace mqo::detail

@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "mqo/file_bytes.h"
-#include "mqo/image/image_complete.h"
+#include "mqo/image/image_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -87,3 +89,5 @@ MqoImageStatus mqoDecodeTgaLayout(const unsigned char* b, size_t size, MqoImageL
     }
     return MQO_IMAGE_OK;
 }
+
+}  // namespace mqo::detail

@@ -4,12 +4,14 @@
 // The faces at each vertex come from one counting sort of the numbered
 // corners, so a vertex's corners lie together in corner order, and with them
 // the corners of one face (or one polygon's triangles) side by side.
-#include "mqo/mesh/corner_normals.h"
-
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+
+#include "mqo/mesh/mesh_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -70,7 +72,7 @@ void release(Work* w) {
 }
 
 // Triangles cut from one polygon follow each other, marked in vertex[3]
-// with the triangles left from each to the polygon's end (polygons.h);
+// with the triangles left from each to the polygon's end (mesh_internal.h);
 // a face continues the unit before it when it carries the next mark down.
 void findUnits(const ObjectEntry* object, int* unit) {
     const FaceEntry* faces = object->faces;
@@ -248,3 +250,5 @@ bool mqoCornerNormals(const ObjectEntry* object, int materialCount, int cornerCo
     release(&w);
     return true;
 }
+
+}  // namespace mqo::detail

@@ -6,12 +6,14 @@
 // are left out of everything (normals, counting and filling), so the counting
 // pass and the fill always agree and nothing outside the arrays is read.
 // The normals are in mesh_normals.cpp, the fill in mesh_fill.cpp.
-#include "mqo/mesh/mesh_builder.h"
-
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "mqo/mesh/mesh_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -155,9 +157,9 @@ MqoFaceNormals* faceNormalsFor(NormalSpace* space, const ObjectEntry* object) {
 
 }  // namespace
 
-void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCount,
-                     MaterialEntry* materials, int materialCount, double scale,
-                     unsigned char alpha) {
+extern "C" void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCount,
+                                MaterialEntry* materials, int materialCount, double scale,
+                                unsigned char alpha) {
     int normalMaterials = materials != nullptr ? materialCount : 1;
     NormalSpace space = {nullptr, 0, nullptr, 0};
     for (int i = 0; i < objectCount; ++i) {
@@ -175,8 +177,10 @@ void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCo
     std::free(space.faceNormals);
 }
 
-void mqoStageObject(ObjectEntry* object, MqoStagedObject* staged, float (*vertexNormals)[3],
-                    MaterialEntry* materials, int materialCount, double scale,
-                    unsigned char alpha) {
+extern "C" void mqoStageObject(ObjectEntry* object, MqoStagedObject* staged,
+                               float (*vertexNormals)[3], MaterialEntry* materials,
+                               int materialCount, double scale, unsigned char alpha) {
     stageObject(object, staged, vertexNormals, nullptr, materials, materialCount, scale, alpha);
 }
+
+}  // namespace mqo::detail

@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/mesh/mesh_builder.h"
+#include "mqo/mesh/mesh_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -125,9 +127,10 @@ void mqoSetBatchColour(MaterialBatch* batch, const float colourSource[4], unsign
     }
 }
 
-void mqoFillBatch(MaterialBatch* batch, int k, FaceEntry* faces, int faceCount,
-                  float (*vertices)[3], int vertexCount, float (*vertexNormals)[3], double facet,
-                  const float colorSource[4], double scale, unsigned char alpha) {
+extern "C" void mqoFillBatch(MaterialBatch* batch, int k, FaceEntry* faces, int faceCount,
+                             float (*vertices)[3], int vertexCount, float (*vertexNormals)[3],
+                             double facet, const float colorSource[4], double scale,
+                             unsigned char alpha) {
     if (batch == nullptr || colorSource == nullptr) return;
     mqoSetBatchColour(batch, colorSource, alpha);
     FillSource s = {
@@ -165,3 +168,5 @@ void mqoFillBatches(MeshObject* target, const ObjectEntry* object, float (*verte
     for (int k = 0; k < batchCount; ++k) zeroRest(&target->batches[k], cursor[k]);
     if (cursor != local) std::free(cursor);
 }
+
+}  // namespace mqo::detail

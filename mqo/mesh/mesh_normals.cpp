@@ -7,7 +7,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "mqo/mesh/mesh_builder.h"
+#include "mqo/mesh/mesh_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -29,7 +31,8 @@ const double kPi = 3.14159265358979323846;
 
 }  // namespace
 
-void mqoFaceNormal(const float p[3], const float q[3], const float r[3], float normal[3]) {
+extern "C" void mqoFaceNormal(const float p[3], const float q[3], const float r[3],
+                              float normal[3]) {
     float ux = p[0] - q[0], uy = p[1] - q[1], uz = p[2] - q[2];
     float wx = r[0] - q[0], wy = r[1] - q[1], wz = r[2] - q[2];
     float x = uy * wz - uz * wy;
@@ -46,7 +49,7 @@ void mqoFaceNormal(const float p[3], const float q[3], const float r[3], float n
     normal[2] = static_cast<float>(z / length);
 }
 
-double mqoSafeAcos(double x) {
+extern "C" double mqoSafeAcos(double x) {
     if (x <= -1.0 || x >= 1.0) return 0.0;
     return std::acos(x);
 }
@@ -106,7 +109,7 @@ void mqoSmoothNormals(const ObjectEntry* object, int materialCount, float (*vert
     }
 }
 
-float (*mqoVertexNormals(const ObjectEntry* object, int materialCount))[3] {
+extern "C" float (*mqoVertexNormals(const ObjectEntry* object, int materialCount))[3] {
     if (object == nullptr || object->vertexCount <= 0 || object->vertices == nullptr) {
         return nullptr;
     }
@@ -116,3 +119,5 @@ float (*mqoVertexNormals(const ObjectEntry* object, int materialCount))[3] {
     mqoSmoothNormals(object, materialCount, normals, nullptr);
     return normals;
 }
+
+}  // namespace mqo::detail

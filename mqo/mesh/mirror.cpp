@@ -13,8 +13,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/mesh/mesh_builder.h"
-#include "mqo/mesh/polygons.h"
+#include "mqo/mesh/mesh_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -239,3 +240,5 @@ bool mqoMirrorObject(ObjectEntry* object, int axes, bool connected, float distan
     object->faceCount = newFaceCount;
     return true;
 }
+
+}  // namespace mqo::detail

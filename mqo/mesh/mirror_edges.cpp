@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "mqo/mesh/mesh_builder.h"
-#include "mqo/mesh/polygons.h"
+#include "mqo/mesh/mesh_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -64,3 +65,5 @@ unsigned char* mqoFindOpenEdges(const ObjectEntry* object) {
     std::free(keys);
     return open;
 }
+
+}  // namespace mqo::detail

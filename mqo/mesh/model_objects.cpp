@@ -2,6 +2,8 @@
 // the box around their corners; CPU stage, no GL context needed.
 #include "mqo/MqoModel.h"
 
+namespace mqo::detail {
+
 namespace {
 
 // The objects of objects[] in use: objectCount, kept within the limit so a
@@ -56,18 +58,18 @@ void includeObject(Box* box, const MeshObject& object) {
 
 }  // namespace
 
-int mqoModelObjectCount(const MeshModel* model) {
+extern "C" int mqoModelObjectCount(const MeshModel* model) {
     return model != nullptr ? ownObjects(model) + extraObjects(model) : 0;
 }
 
-MeshObject* mqoModelObject(MeshModel* model, int index) {
+extern "C" MeshObject* mqoModelObject(MeshModel* model, int index) {
     if (model == nullptr || index < 0) return nullptr;
     if (index < ownObjects(model)) return &model->objects[index];
     index -= ownObjects(model);
     return index < extraObjects(model) ? &model->extraObjects[index] : nullptr;
 }
 
-int mqoModelBounds(const MeshModel* model, int visibleOnly, float min[3], float max[3]) {
+extern "C" int mqoModelBounds(const MeshModel* model, int visibleOnly, float min[3], float max[3]) {
     if (model == nullptr || min == nullptr || max == nullptr) return 0;
     Box box = {{0, 0, 0}, {0, 0, 0}, false};
     MeshModel* walked = const_cast<MeshModel*>(model);  // read only
@@ -82,3 +84,5 @@ int mqoModelBounds(const MeshModel* model, int visibleOnly, float min[3], float 
     }
     return 1;
 }
+
+}  // namespace mqo::detail

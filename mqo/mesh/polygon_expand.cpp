@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/mesh/polygons.h"
+#include "mqo/mesh/mesh_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -69,7 +71,7 @@ int cutPolygon(const ObjectEntry* object, const MqoPolygonStore* store, int p, i
         std::memset(&face, 0, sizeof face);
         face.vertexCount = 3;
         face.material = material;
-        face.vertex[3] = n - 2 - t;  // the polygon's mark (polygons.h)
+        face.vertex[3] = n - 2 - t;  // the polygon's mark (mesh_internal.h)
         for (int c = 0; c < 3; ++c) {
             int k = work->triangles[t][c];
             face.vertex[c] = index[k];
@@ -119,3 +121,14 @@ bool mqoExpandPolygons(ObjectEntry* object, const MqoPolygonStore* store) {
     object->faceCount = n;
     return true;
 }
+
+void mqoReleasePolygons(MqoPolygonStore* store) {
+    if (store == nullptr) return;
+    std::free(store->vertex);
+    std::free(store->uv);
+    std::free(store->start);
+    std::free(store->count);
+    std::memset(store, 0, sizeof *store);
+}
+
+}  // namespace mqo::detail

@@ -7,7 +7,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "mqo/mesh/polygons.h"
+#include "mqo/mesh/mesh_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -142,3 +144,5 @@ void mqoTriangulatePolygon(const float (*points)[3], int n, int (*triangles)[3])
     clipEars(ring, n, triangles);
     std::free(work);
 }
+
+}  // namespace mqo::detail

@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/mesh/corner_normals.h"
+#include "mqo/mesh/mesh_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -89,3 +91,5 @@ void mqoStageSmoothObjects(MqoStagedObject* staged, ObjectEntry* objects, int ob
         release(&s);
     }
 }
+
+}  // namespace mqo::detail

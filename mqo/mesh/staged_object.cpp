@@ -3,9 +3,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/internal.h"
+#include "mqo/MqoModelStages.h"
 
-void mqoDiscardStagedObject(MqoStagedObject* staged) {
+namespace mqo::detail {
+
+extern "C" void mqoDiscardStagedObject(MqoStagedObject* staged) {
     if (staged == nullptr) return;
     // Never uploaded: freeing its arrays is all there is to release.
     MaterialBatch* batches = staged->object.batches;
@@ -16,3 +18,5 @@ void mqoDiscardStagedObject(MqoStagedObject* staged) {
     std::free(batches);
     std::memset(staged, 0, sizeof *staged);
 }
+
+}  // namespace mqo::detail

@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/read/complete_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -44,3 +46,5 @@ void mqoAddDefaultMaterial(MaterialEntry** materials, int* materialCount, Object
     *materials = grown;
     *materialCount = index + 1;
 }
+
+}  // namespace mqo::detail

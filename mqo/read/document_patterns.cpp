@@ -6,8 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/read/reader_internal.h"
-#include "mqo/read/scan.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 int mqoScanMaterialCount(const char* line, int* count) {
     return mqoScanFields(line, "Material %d", count);
@@ -168,3 +169,5 @@ bool mqoScanFaceLine(const char* line, FaceEntry* face) {
         std::memcpy(face->uv, uv, sizeof(float) * 2 * static_cast<size_t>(corners));
     return true;
 }
+
+}  // namespace mqo::detail

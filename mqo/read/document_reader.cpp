@@ -10,10 +10,10 @@
 #include <cstring>
 
 #include "mqo/file_bytes.h"
-#include "mqo/internal.h"
-#include "mqo/mesh/corner_normals.h"
-#include "mqo/read/complete_internal.h"
-#include "mqo/read/reader_internal.h"
+#include "mqo/mesh/mesh_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -121,7 +121,7 @@ void mqoReadFaceLine(const char* line, FaceEntry* face) {
     }
 }
 
-void mqoReadVertexChunk(MqoStream* stream, float (*vertices)[3], int count) {
+extern "C" void mqoReadVertexChunk(MqoStream* stream, float (*vertices)[3], int count) {
     if (stream == nullptr) return;
     int n = 0;
     while (const char* line = mqoReadLine(stream)) {
@@ -134,7 +134,7 @@ void mqoReadVertexChunk(MqoStream* stream, float (*vertices)[3], int count) {
     }
 }
 
-int mqoReadBinaryVertexChunk(MqoStream* stream, float (*vertices)[3], int count) {
+extern "C" int mqoReadBinaryVertexChunk(MqoStream* stream, float (*vertices)[3], int count) {
     if (stream == nullptr) return -1;
     const char* line = mqoReadLine(stream);
     if (line == nullptr) return -1;
@@ -189,7 +189,7 @@ void readFaceList(MqoStream* stream, FaceEntry* faces, int count, MqoPolygonStor
 
 }  // namespace
 
-void mqoReadFaceChunk(MqoStream* stream, FaceEntry* faces, int count) {
+extern "C" void mqoReadFaceChunk(MqoStream* stream, FaceEntry* faces, int count) {
     if (stream == nullptr) return;
     readFaceList(stream, faces, count, nullptr);
 }
@@ -237,7 +237,7 @@ bool readObjectLine(MqoStream* stream, const char* line, ObjectEntry* object,
 
 }  // namespace
 
-void mqoReadObjectChunk(MqoStream* stream, ObjectEntry* object) {
+extern "C" void mqoReadObjectChunk(MqoStream* stream, ObjectEntry* object) {
     mqoReadObjectLines(stream, object, nullptr);
 }
 
@@ -400,7 +400,8 @@ void reportLine(MqoLoadReport* report, const char* line, bool first) {
 
 }  // namespace
 
-int mqoParseDocument(const char* path, double scale, unsigned char alpha, MqoParsedModel* parsed) {
+extern "C" int mqoParseDocument(const char* path, double scale, unsigned char alpha,
+                                MqoParsedModel* parsed) {
     return mqoParseDocumentEx(path, scale, alpha, 0, parsed);
 }
 
@@ -451,8 +452,8 @@ void parseStream(MqoStream* stream, double scale, unsigned char alpha, uint32_t 
 
 }  // namespace
 
-int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha, uint32_t features,
-                       MqoParsedModel* parsed) {
+extern "C" int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha,
+                                  uint32_t features, MqoParsedModel* parsed) {
     if (parsed == nullptr) return 0;
     std::memset(parsed, 0, sizeof *parsed);
     const bool packaged = (features & MQO_FEATURE_MQOZ) != 0 && mqoIsPackagePath(path);
@@ -463,8 +464,9 @@ int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha, uint
     return 1;
 }
 
-int mqoParseDocumentMemory(const void* bytes, size_t size, const char* directory, double scale,
-                           unsigned char alpha, uint32_t features, MqoParsedModel* parsed) {
+extern "C" int mqoParseDocumentMemory(const void* bytes, size_t size, const char* directory,
+                                      double scale, unsigned char alpha, uint32_t features,
+                                      MqoParsedModel* parsed) {
     if (parsed == nullptr) return 0;
     std::memset(parsed, 0, sizeof *parsed);
     if ((bytes == nullptr && size != 0) || size > MQO_PARSE_MEMORY_MAX_BYTES) return 0;
@@ -484,7 +486,7 @@ int mqoParseDocumentMemory(const void* bytes, size_t size, const char* directory
     return 1;
 }
 
-void mqoReleaseParsedModel(MqoParsedModel* parsed) {
+extern "C" void mqoReleaseParsedModel(MqoParsedModel* parsed) {
     if (parsed == nullptr) return;
     for (int i = 0; i < parsed->objectCount; ++i) mqoDiscardStagedObject(&parsed->objects[i]);
     for (int i = 0; i < parsed->extraObjectCount; ++i) {
@@ -498,3 +500,5 @@ void mqoReleaseParsedModel(MqoParsedModel* parsed) {
     parsed->materialCount = 0;
     parsed->objectCount = 0;
 }
+
+}  // namespace mqo::detail

@@ -7,7 +7,9 @@
 // byte of a character, so quotes can be paired byte by byte.
 #include <cstring>
 
-#include "mqo/read/reader_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 const char* mqoFindBrace(const char* line, char brace) {
     const char stops[3] = {'"', brace, '\0'};
@@ -23,3 +25,5 @@ const char* mqoFindBrace(const char* line, char brace) {
         p = close + 1;
     }
 }
+
+}  // namespace mqo::detail

@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/read/reader_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 // The limit that stands in for the size of a stream whose size cannot be
 // known (a pipe): what a declared count may allocate, and how much of one
@@ -17,6 +19,9 @@ static const long long kUnknownSizeLimit = 1LL << 20;
 static const size_t kBlockSize = 256 * 1024;
 static const size_t kFirstLineCapacity = 256;
 
+}  // namespace mqo::detail
+
+// Declared by the public header, so defined outside the internal name space.
 struct MqoStream {
     FILE* file;
     long long size;      // bytes in the file, -1 when it is not a regular file
@@ -29,6 +34,8 @@ struct MqoStream {
     size_t lineCapacity;  // bytes line can hold, its NUL included
     size_t lineLimit;     // the most bytes of one line that are kept
 };
+
+namespace mqo::detail {
 
 MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize) {
     if (path == nullptr || blockSize == 0) return nullptr;
@@ -75,7 +82,9 @@ MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize) {
     return stream;
 }
 
-MqoStream* mqoOpenStream(const char* path) { return mqoOpenStreamBuffered(path, kBlockSize); }
+extern "C" MqoStream* mqoOpenStream(const char* path) {
+    return mqoOpenStreamBuffered(path, kBlockSize);
+}
 
 MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size) {
     auto* stream = static_cast<MqoStream*>(std::malloc(sizeof(MqoStream)));
@@ -103,7 +112,7 @@ MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size) {
     return stream;
 }
 
-void mqoCloseStream(MqoStream* stream) {
+extern "C" void mqoCloseStream(MqoStream* stream) {
     if (stream == nullptr) return;
     if (stream->file != nullptr) std::fclose(stream->file);
     std::free(stream->block);
@@ -196,3 +205,5 @@ long long mqoStreamRemaining(MqoStream* stream) {
     if (stream->size < 0) return kUnknownSizeLimit;
     return stream->consumed >= stream->size ? 0 : stream->size - stream->consumed;
 }
+
+}  // namespace mqo::detail

@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -56,3 +58,5 @@ void mqoReportTexture(const char* name) {
     }
     if (report->texturesNotRead < 0x7fffffff) report->texturesNotRead += 1;
 }
+
+}  // namespace mqo::detail

@@ -2,9 +2,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "mqo/internal.h"
-#include "mqo/read/complete_internal.h"
-#include "mqo/read/reader_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -82,7 +82,7 @@ void mqoReadMaterialLine(const char* line, MaterialEntry* m) {
     if (aplane != nullptr) cutName(aplane, 8, 9, m->alphaFile);
 }
 
-void mqoReadMaterialChunk(MqoStream* stream, MaterialEntry* materials, int count) {
+extern "C" void mqoReadMaterialChunk(MqoStream* stream, MaterialEntry* materials, int count) {
     if (stream == nullptr) return;
     int n = 0;
     while (const char* line = mqoReadLine(stream)) {
@@ -91,7 +91,7 @@ void mqoReadMaterialChunk(MqoStream* stream, MaterialEntry* materials, int count
     }
 }
 
-int mqoDirectoryOf(const char* path, char* directory) {
+extern "C" int mqoDirectoryOf(const char* path, char* directory) {
     if (directory == nullptr) return 0;
     directory[0] = '\0';
     if (path == nullptr) return 1;
@@ -105,3 +105,5 @@ int mqoDirectoryOf(const char* path, char* directory) {
     directory[length] = '\0';
     return 1;
 }
+
+}  // namespace mqo::detail

@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -63,3 +65,5 @@ FILE* mqoOpenMemoryFile(unsigned char* bytes, size_t size) {
     if (file == nullptr) closeMemory(m);
     return file;
 }
+
+}  // namespace mqo::detail

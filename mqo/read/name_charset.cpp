@@ -7,8 +7,9 @@
 
 #include <cstring>
 
-#include "mqo/internal.h"
-#include "mqo/read/reader_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -123,3 +124,5 @@ bool mqoUtf8PathFromCp932(const char* path, char* out, size_t outSize) {
     out[used] = '\0';
     return changed;
 }
+
+}  // namespace mqo::detail

@@ -4,8 +4,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "mqo/read/complete_internal.h"
-#include "mqo/read/reader_internal.h"
+#include "mqo/mesh/mesh_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -65,3 +67,5 @@ void mqoReadObjectChunkEx(MqoStream* stream, ObjectEntry* object, uint32_t featu
     finishObject(object, &extras);
     mqoReleasePolygons(&extras.polygons);
 }
+
+}  // namespace mqo::detail

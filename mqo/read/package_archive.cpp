@@ -2,7 +2,9 @@
 // into memory without trusting the sizes its headers declare.
 #include <cstdlib>
 
-#include "mqo/read/package_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -77,3 +79,5 @@ bool mqoReadArchiveEntry(zip_t* archive, zip_uint64_t index, size_t limit, unsig
     *size = length;
     return true;
 }
+
+}  // namespace mqo::detail

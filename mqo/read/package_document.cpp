@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "mqo/file_bytes.h"
-#include "mqo/internal.h"
-#include "mqo/read/package_internal.h"
-#include "mqo/read/reader_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -65,3 +65,5 @@ MqoStream* mqoOpenPackageDocument(const char* package, MqoParsedModel* parsed) {
     zip_discard(archive);
     return stream;
 }
+
+}  // namespace mqo::detail

@@ -3,8 +3,9 @@
 #include <cstring>
 
 #include "mqo/file_bytes.h"
-#include "mqo/internal.h"
-#include "mqo/read/package_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -80,3 +81,5 @@ FILE* mqoOpenPackageEntry(const char* package, const char* name) {
     zip_discard(archive);
     return read ? mqoOpenMemoryFile(bytes, size) : nullptr;
 }
+
+}  // namespace mqo::detail

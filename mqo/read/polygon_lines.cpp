@@ -4,9 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/read/complete_internal.h"
-#include "mqo/read/reader_internal.h"
-#include "mqo/read/scan.h"
+#include "mqo/mesh/mesh_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -97,16 +98,9 @@ bool mqoReadPolygonLine(const char* line, FaceEntry* face, MqoPolygonStore* stor
     return true;
 }
 
-void mqoReleasePolygons(MqoPolygonStore* store) {
-    if (store == nullptr) return;
-    std::free(store->vertex);
-    std::free(store->uv);
-    std::free(store->start);
-    std::free(store->count);
-    std::memset(store, 0, sizeof *store);
-}
-
 void mqoResetPolygons(MqoPolygonStore* store) {
     store->cornerCount = 0;
     store->polygonCount = 0;
 }
+
+}  // namespace mqo::detail

@@ -2,7 +2,9 @@
 // quoted text, which may hold spaces ("frying pan").
 #include <cstring>
 
-#include "mqo/read/reader_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -37,3 +39,5 @@ int mqoScanQuotedObjectName(const char* line, char name[256]) {
     copyName(at, static_cast<size_t>(end - at), name);
     return 1;
 }
+
+}  // namespace mqo::detail

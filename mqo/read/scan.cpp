@@ -2,12 +2,14 @@
 // the C library's formatted input, so it consumes exactly the characters
 // sscanf would; plain decimal numbers are converted on a fast path and
 // anything unusual (exponents, hex, inf, nan, long mantissas) goes to strtof.
-#include "mqo/read/scan.h"
-
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -174,3 +176,5 @@ int mqoScan(const char* text, const char* pattern, void* const* fields) {
     }
     return assigned;
 }
+
+}  // namespace mqo::detail

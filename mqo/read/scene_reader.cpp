@@ -6,8 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/internal.h"
-#include "mqo/read/reader_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -81,7 +82,7 @@ MqoStream* openDocument(const char* path) {
 
 }  // namespace
 
-int mqoReadScene(const char* path, MqoScene* scene) {
+extern "C" int mqoReadScene(const char* path, MqoScene* scene) {
     if (scene == nullptr) return 0;
     setDefaults(scene);
     MqoStream* stream = path != nullptr ? openDocument(path) : nullptr;
@@ -104,9 +105,11 @@ int mqoReadScene(const char* path, MqoScene* scene) {
     return found ? 1 : 0;
 }
 
-void mqoReleaseScene(MqoScene* scene) {
+extern "C" void mqoReleaseScene(MqoScene* scene) {
     if (scene == nullptr) return;
     std::free(scene->thumbnail);
     scene->thumbnail = nullptr;
     scene->thumbnailWidth = scene->thumbnailHeight = 0;
 }
+
+}  // namespace mqo::detail

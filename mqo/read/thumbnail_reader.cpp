@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/internal.h"
-#include "mqo/read/reader_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -72,3 +73,5 @@ void mqoReadThumbnailChunk(MqoStream* stream, const char* header, MqoScene* scen
     scene->thumbnailWidth = width;
     scene->thumbnailHeight = height;
 }
+
+}  // namespace mqo::detail

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "fuzz/quiet_stdout.h"
-#include "mqo/internal.h"
+#include "mqo/MqoModelStages.h"
 #include "support/fake_gl.h"
 #include "support/reader_files.h"
 #include "support/temp_dir.h"

@@ -14,8 +14,10 @@
 #include <string>
 
 #include "fuzz/quiet_stdout.h"
-#include "mqo/internal.h"
+#include "mqo/image/image_internal.h"
 #include "support/temp_dir.h"
+
+using namespace mqo::detail;
 
 namespace {
 

@@ -9,7 +9,9 @@
 #include <cstring>
 #include <vector>
 
-#include "mqo/read/reader_internal.h"
+#include "mqo/read/read_internal.h"
+
+using namespace mqo::detail;
 
 namespace {
 

@@ -9,8 +9,10 @@
 #include <cstring>
 #include <string>
 
-#include "mqo/internal.h"
+#include "mqo/image/image_internal.h"
 #include "support/temp_dir.h"
+
+using namespace mqo::detail;
 
 namespace {
 

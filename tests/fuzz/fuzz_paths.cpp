@@ -17,8 +17,11 @@
 #include <string>
 #include <vector>
 
-#include "mqo/internal.h"
+#include "mqo/image/image_internal.h"
+#include "mqo/read/read_internal.h"
 #include "support/temp_dir.h"
+
+using namespace mqo::detail;
 
 namespace {
 

@@ -9,8 +9,10 @@
 #include <cstring>
 #include <vector>
 
-#include "mqo/read/scan.h"
+#include "mqo/read/read_internal.h"
 #include "scan_patterns.h"
+
+using namespace mqo::detail;
 
 namespace {
 

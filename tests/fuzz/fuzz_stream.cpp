@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "mqo/read/reader_internal.h"
+#include "mqo/read/read_internal.h"
 #include "support/temp_dir.h"
+
+using namespace mqo::detail;
 
 namespace {
 

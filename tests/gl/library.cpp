@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "mqo/MqoModelGL.h"
-#include "mqo/internal.h"
+#include "mqo/MqoModelStages.h"
 #include "support/fake_gl.h"
 
 namespace {

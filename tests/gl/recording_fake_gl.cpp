@@ -3,8 +3,10 @@
 #include <GL/glext.h>
 #include <gtest/gtest.h>
 
-#include "mqo/internal.h"
+#include "mqo/gl/gl_internal.h"
 #include "support/fake_gl.h"
+
+using namespace mqo::detail;
 
 using fakegl::calls;
 

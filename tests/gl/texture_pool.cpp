@@ -5,10 +5,13 @@
 #include <cstring>
 #include <optional>
 
-#include "mqo/internal.h"
+#include "mqo/gl/gl_internal.h"
+#include "mqo/image/image_internal.h"
 #include "support/encoded_images.h"
 #include "support/fake_gl.h"
 #include "support/image_files.h"
+
+using namespace mqo::detail;
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "mqo/MqoModelGL.h"
-#include "mqo/internal.h"
+#include "mqo/MqoModelStages.h"
 #include "support/egl_context.h"
 #include "support/image_files.h"
 

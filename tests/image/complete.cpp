@@ -7,9 +7,11 @@
 #include <cstdlib>
 #include <optional>
 
-#include "mqo/internal.h"
+#include "mqo/image/image_internal.h"
 #include "support/encoded_images.h"
 #include "support/image_files.h"
+
+using namespace mqo::detail;
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "mqo/internal.h"
+#include "mqo/MqoModelStages.h"
 #include "support/fake_gl.h"
 #include "support/image_files.h"
 

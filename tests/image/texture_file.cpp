@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "mqo/internal.h"
+#include "mqo/image/image_internal.h"
 #include "support/fake_gl.h"
 #include "support/image_files.h"
+
+using namespace mqo::detail;
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "mqo/internal.h"
+#include "mqo/MqoModelStages.h"
 #include "support/fake_gl.h"
 
 namespace {

@@ -13,9 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "mqo/internal.h"
-#include "mqo/mesh/polygons.h"
+#include "mqo/mesh/mesh_internal.h"
 #include "support/temp_dir.h"
+
+using namespace mqo::detail;
 
 namespace {
 

@@ -6,9 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "mqo/internal.h"
-#include "mqo/read/reader_internal.h"
+#include "mqo/read/read_internal.h"
 #include "support/reader_files.h"
+
+using namespace mqo::detail;
 
 namespace {
 

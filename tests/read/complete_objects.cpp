@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "mqo/internal.h"
+#include "mqo/MqoModelStages.h"
 #include "support/fake_gl.h"
 #include "support/reader_files.h"
 

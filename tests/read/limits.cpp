@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "mqo/internal.h"
-#include "mqo/read/reader_internal.h"
+#include "mqo/read/read_internal.h"
 #include "support/asan.h"
 #include "support/fake_gl.h"
 #include "support/reader_files.h"
@@ -16,6 +15,8 @@
 
 #ifdef MQO_TESTS_ASAN
 #include <sanitizer/lsan_interface.h>
+
+using namespace mqo::detail;
 // Any single allocation above 64 MB in this program is a failure: the
 // documents here are a few hundred bytes, whatever counts they declare.
 extern "C" const char* __asan_default_options() { return "max_allocation_size_mb=64"; }

@@ -6,13 +6,15 @@
 #include <filesystem>
 #include <string>
 
-#include "mqo/internal.h"
-#include "mqo/read/package_internal.h"
+#include "mqo/image/image_internal.h"
+#include "mqo/read/read_internal.h"
 #include "support/corpus_files.h"
 #include "support/fake_gl.h"
 #include "support/reader_files.h"
 #include "support/reader_fixture.h"
 #include "support/zip_files.h"
+
+using namespace mqo::detail;
 
 namespace {
 

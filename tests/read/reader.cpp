@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "mqo/internal.h"
-#include "mqo/read/reader_internal.h"
+#include "mqo/read/read_internal.h"
 #include "support/fake_gl.h"
 #include "support/reader_files.h"
 #include "support/reader_fixture.h"
+
+using namespace mqo::detail;
 
 namespace {
 

@@ -1,7 +1,5 @@
 // The line scanner must give what sscanf gives, field for field and bit for
 // bit, on the lines documents really hold and on the odd ones.
-#include "mqo/read/scan.h"
-
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -13,6 +11,9 @@
 #include <vector>
 
 #include "fuzz/scan_patterns.h"
+#include "mqo/read/read_internal.h"
+
+using namespace mqo::detail;
 
 namespace {
 

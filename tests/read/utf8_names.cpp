@@ -5,10 +5,12 @@
 #include <filesystem>
 #include <string>
 
-#include "mqo/internal.h"
+#include "mqo/image/image_internal.h"
 #include "support/corpus_files.h"
 #include "support/reader_files.h"
 #include "support/zip_files.h"
+
+using namespace mqo::detail;
 
 namespace {
 

@@ -3,7 +3,9 @@
 // characters, so no %s field can exceed its 256-byte destination.
 #include <cstdio>
 
-#include "mqo/read/reader_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 int mqoScanMaterialCount(const char* line, int* count) {
     return std::sscanf(line, "Material %d", count);
@@ -80,3 +82,5 @@ int mqoScanFaceUV(const char* at, int corners, float uv[8]) {
 // The first reader had no one-pass forms: every line takes the patterns.
 bool mqoScanVertexLine(const char*, float[3]) { return false; }
 bool mqoScanFaceLine(const char*, FaceEntry*) { return false; }
+
+}  // namespace mqo::detail

@@ -2,7 +2,9 @@
 // reference that the row-at-a-time reader must match pixel for pixel.
 #include <cstdio>
 
-#include "mqo/internal.h"
+#include "mqo/image/image_internal.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -60,3 +62,5 @@ bool mqoReadAlphaPixels(FILE* file, unsigned char* block, int width, int depth,
     readAlphaBytes(file, block, width, depth, alpha);
     return true;
 }
+
+}  // namespace mqo::detail

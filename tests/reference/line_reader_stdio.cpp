@@ -5,20 +5,26 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "mqo/internal.h"
-#include "mqo/read/reader_internal.h"
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
 
 // The limit that stands in for the size of a stream whose size cannot be
 // known (a pipe): what a declared count may allocate is bounded either way.
 static const long long kUnknownSizeLimit = 1LL << 20;
 
+}  // namespace mqo::detail
+
+// Declared by the public header, so defined outside the internal name space.
 struct MqoStream {
     FILE* file;
     long long size;  // bytes in the file, -1 when it is not a regular file
     char line[256];
 };
 
-MqoStream* mqoOpenStream(const char* path) {
+namespace mqo::detail {
+
+extern "C" MqoStream* mqoOpenStream(const char* path) {
     if (path == nullptr) return nullptr;
     FILE* file = std::fopen(path, "rb");
     if (file == nullptr) return nullptr;
@@ -57,7 +63,7 @@ MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size) {
     return stream;
 }
 
-void mqoCloseStream(MqoStream* stream) {
+extern "C" void mqoCloseStream(MqoStream* stream) {
     if (stream == nullptr) return;
     std::fclose(stream->file);
     std::free(stream);
@@ -90,3 +96,5 @@ long long mqoStreamRemaining(MqoStream* stream) {
     if (position < 0 || position >= stream->size) return 0;
     return stream->size - position;
 }
+
+}  // namespace mqo::detail

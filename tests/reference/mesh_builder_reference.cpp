@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/internal.h"
+#include "mqo/MqoModelStages.h"
+
+namespace mqo::detail {
 
 namespace {
 
@@ -75,7 +77,8 @@ void emitCorner(MaterialBatch* batch, int j, const Corner& corner, const float f
 
 }  // namespace
 
-void mqoFaceNormal(const float p[3], const float q[3], const float r[3], float normal[3]) {
+extern "C" void mqoFaceNormal(const float p[3], const float q[3], const float r[3],
+                              float normal[3]) {
     float ux = p[0] - q[0], uy = p[1] - q[1], uz = p[2] - q[2];
     float wx = r[0] - q[0], wy = r[1] - q[1], wz = r[2] - q[2];
     float x = uy * wz - uz * wy;
@@ -92,12 +95,12 @@ void mqoFaceNormal(const float p[3], const float q[3], const float r[3], float n
     normal[2] = static_cast<float>(z / length);
 }
 
-double mqoSafeAcos(double x) {
+extern "C" double mqoSafeAcos(double x) {
     if (x <= -1.0 || x >= 1.0) return 0.0;
     return std::acos(x);
 }
 
-float (*mqoVertexNormals(const ObjectEntry* object, int materialCount))[3] {
+extern "C" float (*mqoVertexNormals(const ObjectEntry* object, int materialCount))[3] {
     if (object == nullptr || object->vertexCount <= 0 || object->vertices == nullptr) {
         return nullptr;
     }
@@ -137,9 +140,10 @@ float (*mqoVertexNormals(const ObjectEntry* object, int materialCount))[3] {
     return normals;
 }
 
-void mqoFillBatch(MaterialBatch* batch, int k, FaceEntry* faces, int faceCount,
-                  float (*vertices)[3], int vertexCount, float (*vertexNormals)[3], double facet,
-                  const float colorSource[4], double scale, unsigned char alpha) {
+extern "C" void mqoFillBatch(MaterialBatch* batch, int k, FaceEntry* faces, int faceCount,
+                             float (*vertices)[3], int vertexCount, float (*vertexNormals)[3],
+                             double facet, const float colorSource[4], double scale,
+                             unsigned char alpha) {
     if (batch == nullptr || colorSource == nullptr) return;
     for (int i = 0; i < 4; ++i) batch->color[i] = colorSource[i];
     if (!batch->hasTexture && alpha != 255) {
@@ -217,9 +221,9 @@ bool countBatches(const ObjectEntry* object, int materialCount, MeshObject* targ
 
 // Builds one object into staged; uploads, texture names and the object limit
 // are the GL stage's, shared with the library.
-void mqoStageObject(ObjectEntry* object, MqoStagedObject* staged, float (*vertexNormals)[3],
-                    MaterialEntry* materials, int materialCount, double scale,
-                    unsigned char alpha) {
+extern "C" void mqoStageObject(ObjectEntry* object, MqoStagedObject* staged,
+                               float (*vertexNormals)[3], MaterialEntry* materials,
+                               int materialCount, double scale, unsigned char alpha) {
     std::memset(staged, 0, sizeof *staged);
     // Without normals only an object without vertices can be built: then no
     // face is usable and no normal is read.
@@ -271,9 +275,9 @@ void mqoStageObject(ObjectEntry* object, MqoStagedObject* staged, float (*vertex
     staged->state = MQO_STAGED_BUILT;
 }
 
-void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCount,
-                     MaterialEntry* materials, int materialCount, double scale,
-                     unsigned char alpha) {
+extern "C" void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCount,
+                                MaterialEntry* materials, int materialCount, double scale,
+                                unsigned char alpha) {
     int normalMaterials = materials != nullptr ? materialCount : 1;
     for (int i = 0; i < objectCount; ++i) {
         float(*normals)[3] = mqoVertexNormals(&objects[i], normalMaterials);
@@ -281,3 +285,5 @@ void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCo
         std::free(normals);
     }
 }
+
+}  // namespace mqo::detail

@@ -1,0 +1,46 @@
+// MqoModel: what the GL stage's files (mqo/gl/) define for one another: entry
+// point lookup, object release and realising, texture requests. Not installed.
+#ifndef MQO_GL_GL_INTERNAL_H
+#define MQO_GL_GL_INTERNAL_H
+
+#include "mqo/MqoModelStages.h"
+#include "mqo/image/image_internal.h"
+
+namespace mqo::detail {
+
+// ==== GL stage ====
+
+// Looks up a GL entry point through whichever window-system binding owns the
+// current context (EGL when one is current, GLX otherwise). May return a
+// non-null stub for names the driver lacks: decide support by the extension
+// string, not by this result.
+void* mqoLookupGLFunction(const char* name);
+
+// True when buffer objects are in use: the extension was found and all four
+// entry points were looked up.
+bool mqoBuffersUsable();
+
+// Releases one object's batches: buffer objects (when in use), arrays and the
+// batch array; the object keeps its name and flags with no batches.
+void mqoReleaseObject(MeshObject* object);
+
+// mqoRealiseObjects without the object limit: objects fill model's objects[]
+// up to 49, then go on into its extra objects. Objects that memory cannot
+// hold are discarded.
+void mqoRealiseAllObjects(MeshModel* model, MqoStagedObject* staged, int count,
+                          const MaterialEntry* materials);
+
+// mqoSetTexturePool for a request read as source says; a null source (or
+// one with no image feature) is mqoSetTexturePool exactly.
+int mqoRequestTexture(char* texturePath, char* alphaPath, unsigned char alpha,
+                      const MqoTextureSource* source);
+
+// Registers the texture of every textured material with the pool, names
+// joined to directory (as mqoDirectoryOf gives it; directoryFits is its
+// result), read as source says.
+void mqoResolveTextures(const char* directory, bool directoryFits, MaterialEntry* materials,
+                        int count, unsigned char alpha, const MqoTextureSource* source);
+
+}  // namespace mqo::detail
+
+#endif  // MQO_GL_GL_INTERNAL_H

@@ -1,0 +1,302 @@
+// MqoModel: what the document reader's files (mqo/read/) define for one
+// another and for the other stages: messages and the load under way, the line
+// stream and scan patterns, the complete profile's object and material lines,
+// packages and names. CPU stage; not installed.
+#ifndef MQO_READ_READ_INTERNAL_H
+#define MQO_READ_READ_INTERNAL_H
+
+#include <zip.h>
+
+#include <cstddef>
+#include <cstdio>
+
+#include "mqo/MqoModelStages.h"
+#include "mqo/mesh/mesh_internal.h"
+
+namespace mqo::detail {
+
+// ==== messages and the load under way (load_report.cpp) ====
+
+// The library's name as its messages print it.
+#define MQO_LIBRARY_NAME "MqoModel"
+
+// Console messages, UTF-8, byte for byte as the library prints them.
+#define MQO_MSG_OBJECT_LIMIT "MQOファイル読み込み：　最大オブジェクト数を超えました[%d]\n"
+#define MQO_MSG_POOL_FULL "%s:mqoSetTexturePool テクスチャ読み込み領域不足\n"
+#define MQO_MSG_ALPHA_TYPE "アルファのファイルに対応できない→%s\n"
+#define MQO_MSG_READ_ERROR "%s:テクスチャ読み込みエラー[%s]\n"
+#define MQO_MSG_FORMAT "このテクスチャは対応できないフォーマット→%s\n"
+
+// ---- CPU stage (read/, mesh/, image/): no GL header, no library state ----
+
+// The load under way on this thread (mqoLoadModelEx / SlotEx set it for
+// their span): where its messages go and what its report counts. Null for
+// every other call, and on the parse threads of mqoLoadModels, which print
+// nothing.
+struct MqoLoadContext {
+    MqoLoadReport* report;  // may be null
+    void (*message)(void* context, const char* text);
+    void* context;
+    bool quiet;
+};
+MqoLoadContext* mqoCurrentLoad();
+void mqoSetCurrentLoad(MqoLoadContext* load);
+
+// Prints a console message (printf's format), or hands it to the current
+// load's sink. Without a load or a sink it is printf to standard output.
+void mqoMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The current load's report, or null when nothing counts.
+MqoLoadReport* mqoLoadReport();
+
+// Counts a texture request that gave none, keeping the first names.
+void mqoReportTexture(const char* name);
+
+// ==== line stream, braces, packages, names, scan patterns ====
+
+// ---- line stream (line_reader.cpp) ----
+
+// The next line: everything up to and including its line feed (a carriage
+// return stays), NUL-terminated, however long; a line longer than the file
+// could hold (or, from a stream of unknown size, than 1 MiB) keeps only its
+// start, and so does one that memory cannot hold. Null at the end of the
+// file or on a read error. The text stays valid until the next read.
+const char* mqoReadLine(MqoStream* stream);
+
+// mqoOpenStream with a block of blockSize bytes instead of the usual 256 KiB,
+// so that tests reach the lines that cross blocks.
+MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize);
+
+// A stream over a document already in memory: it takes bytes (malloc'd,
+// size bytes, freed by mqoCloseStream, or at once when this fails) and
+// reads it as mqoOpenStream reads a file of that size. Null when bytes is
+// null or memory runs out.
+MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size);
+
+// Reads up to n bytes right after the last line into buffer; a null buffer
+// skips them. Returns the number of bytes read or skipped.
+size_t mqoReadBlock(MqoStream* stream, void* buffer, size_t n);
+
+// Bytes left in the file after the current position: the most entries (of
+// one byte or more each) that the rest of the document could fill.
+long long mqoStreamRemaining(MqoStream* stream);
+
+// ---- braces (line_braces.cpp) ----
+
+// The first brace ('{' or '}') in line that is not between a closed pair of
+// double quotes, or null. A quote without a partner later in the line hides
+// nothing. Every test of whether a line opens or closes a block goes
+// through this; the one-pass list forms below only decline a line holding
+// any "}" byte, which this then decides.
+const char* mqoFindBrace(const char* line, char brace);
+
+// ---- packages (package_document.cpp) ----
+
+// True when path ends in ".mqoz" (any case).
+bool mqoIsPackagePath(const char* path);
+
+// Opens the document inside the .mqoz at package: the entry ending in
+// ".mqo" (any case) whose base name is the package's, else the first such,
+// read whole into memory. Sets parsed's package and directory (the
+// document's folder inside the package). Null, parsed untouched, when the
+// package cannot be read, holds no document, its document is beyond the
+// document limit, or the package's path does not fit parsed->package.
+MqoStream* mqoOpenPackageDocument(const char* package, MqoParsedModel* parsed);
+
+// ---- the author's view (thumbnail_reader.cpp) ----
+
+// Reads a Thumbnail chunk whose first line is header, up to its "}"
+// (consumed), into scene's thumbnail as mqoReadScene describes. A header it
+// does not take reads nothing: the caller's walk passes over the lines.
+void mqoReadThumbnailChunk(MqoStream* stream, const char* header, MqoScene* scene);
+
+// ---- names (name_charset.cpp) ----
+
+// Converts every staged object's name that is not valid UTF-8 from
+// Shift_JIS (CP932) to UTF-8, cut to 255 bytes at a character boundary; a
+// name that does not convert stays as written.
+void mqoConvertObjectNames(MqoParsedModel* parsed);
+
+// ---- quoted names (quoted_name.cpp) ----
+
+// An Object line's name as the complete profile reads it: after "Object"
+// and blanks, the text between a double quote and the next one, spaces
+// included, without the quotes; a name without quotes (or without its
+// closing quote) is the first word, as "Object %s" reads it, less an opening
+// quote. Cut to 255 bytes. Returns 1 when a name was read, else 0 with name
+// untouched (a line that does not begin with "Object").
+int mqoScanQuotedObjectName(const char* line, char name[256]);
+
+// ---- scan patterns (document_patterns.cpp); each returns sscanf's result ----
+
+int mqoScanMaterialCount(const char* line, int* count);   // "Material %d"
+int mqoScanObjectName(const char* line, char name[256]);  // "Object %s"
+// "col(%f %f %f %f) dif (%f) amb(%f) emi(%f) spc(%f) power(%f)" from at;
+// values: r g b a dif amb emi spc power.
+int mqoScanMaterialValues(const char* at, float values[9]);
+int mqoScanVisible(const char* line, int* visible);         // " visible %d"
+int mqoScanShading(const char* line, int* shading);         // " shading %d"
+int mqoScanFacet(const char* line, float* facet);           // " facet %f"
+int mqoScanMirror(const char* line, int* mirror);           // " mirror %d"
+int mqoScanMirrorAxis(const char* line, int* axis);         // " mirror_axis %d"
+int mqoScanMirrorDistance(const char* line, float* dis);    // " mirror_dis %f"
+int mqoScanVertexCount(const char* line, int* count);       // " vertex %d"
+int mqoScanBVertexCount(const char* line, int* count);      // " BVertex %d"
+int mqoScanFaceCount(const char* line, int* count);         // " face %d"
+int mqoScanVertex(const char* line, float position[3]);     // "%f %f %f"
+int mqoScanVector(const char* at, int* count, int* bytes);  // "Vector %d [%d]"
+int mqoScanFaceCorners(const char* line, int* corners);     // "%d"
+// "V(%d %d %d)" or, for 4 corners, "V(%d %d %d %d)", from at.
+int mqoScanFaceIndices(const char* at, int corners, int vertex[4]);
+int mqoScanFaceMaterial(const char* at, int* material);  // "M(%d)"
+// "UV(%f %f %f %f %f %f)" or, for 4 corners, eight floats, from at.
+int mqoScanFaceUV(const char* at, int corners, float uv[8]);
+
+// The usual form of a vertex line ("x y z") or a face line
+// ("n V(..) M(m) UV(..)", the UV group optional) matched in one pass. When
+// line has that form and no "}", the fields are set exactly as the patterns
+// above would set them and the result is true; otherwise nothing is written
+// and the caller takes the general path.
+bool mqoScanVertexLine(const char* line, float position[3]);
+bool mqoScanFaceLine(const char* line, FaceEntry* face);
+
+// ---- lists (document_reader.cpp) ----
+
+// The general path for one face line: the corner count, then the "V(", "M("
+// and "UV(" groups wherever they first occur; fields not found keep their
+// values, and a face without "M(" gets material -1.
+void mqoReadFaceLine(const char* line, FaceEntry* face);
+
+// ==== the line scanner (scan.cpp) ====
+
+// Scans text as sscanf(text, pattern, ...) would, for patterns made of
+// literal characters, white space (matches any run of white space, also
+// none), %d (int*), %f (float*) and %s (char*, room for strlen(text) + 1).
+// - Returns the number of fields assigned, or -1 when the text ends before
+//   the first conversion; fields the scan does not reach keep their values.
+// - Gives bit-identical results to the C library for every text, with one
+//   defined difference: a %d integer outside the int range is clamped to
+//   INT_MIN or INT_MAX (the C library leaves that case undefined).
+// - Any other conversion in pattern stops the scan there.
+int mqoScan(const char* text, const char* pattern, void* const* fields);
+
+// The single conversions of mqoScan, for readers that match a fixed line form
+// themselves: s points past the white space the conversion skips and *s is
+// not NUL. Each returns the end of what the conversion consumed, or null on a
+// matching failure, in which case *value is left alone.
+const char* mqoScanInt(const char* s, int* value);      // %d
+const char* mqoScanFloat(const char* s, float* value);  // %f
+
+// True for the characters a white-space directive or a conversion skips.
+inline bool mqoScanIsSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// The first character at or after p that is not white space.
+inline const char* mqoScanSkipSpace(const char* p) {
+    while (mqoScanIsSpace(static_cast<unsigned char>(*p))) ++p;
+    return p;
+}
+
+// mqoScan with the fields as arguments: mqoScanFields(line, "V(%d %d)", &a, &b).
+template <class... T>
+inline int mqoScanFields(const char* text, const char* pattern, T*... fields) {
+    void* const list[] = {static_cast<void*>(fields)..., nullptr};
+    return mqoScan(text, pattern, list);
+}
+
+// ==== the complete profile's lines (object_complete.cpp, polygon_lines.cpp, material_reader.cpp,
+// default_material.cpp) ====
+
+// The bits that change how an Object chunk is read or finished.
+#define MQO_OBJECT_FEATURES                                                    \
+    (MQO_FEATURE_FORMAT_DEFAULTS | MQO_FEATURE_MIRROR | MQO_FEATURE_POLYGONS | \
+     MQO_FEATURE_FACET_SMOOTHING)
+
+// What an Object chunk holds beyond its ObjectEntry, while it is read.
+struct MqoObjectExtras {
+    uint32_t features;
+    int32_t mirror;      // 0 none, 1 separate, 2 connected
+    int32_t mirrorAxis;  // X 1, Y 2, Z 4
+    float mirrorDistance;
+    bool hasMirrorDistance;    // a mirror_dis line was read
+    MqoPolygonStore polygons;  // used with MQO_FEATURE_POLYGONS
+};
+
+// The Object chunk loop of mqoReadObjectChunk; with extras, the lines also
+// give the mirror keys, and with MQO_FEATURE_POLYGONS in extras->features
+// polygon lines go to extras->polygons. Null extras: mqoReadObjectChunk.
+void mqoReadObjectLines(MqoStream* stream, ObjectEntry* object, MqoObjectExtras* extras);
+
+// mqoReadObjectChunk reading what features asks for, then finishing the
+// object: polygons cut into triangles, mirror copies added, facet given in
+// radians (read in degrees with FORMAT_DEFAULTS or FACET_SMOOTHING).
+// Features without an object bit: mqoReadObjectChunk exactly.
+void mqoReadObjectChunkEx(MqoStream* stream, ObjectEntry* object, uint32_t features);
+
+// The mirror keys of one Object chunk line.
+void mqoReadObjectKeys(const char* line, MqoObjectExtras* extras);
+
+// One face line of five or more corners: material as mqoReadFaceLine reads
+// it, every corner of "V(" up to the declared count (and their "UV(", 0
+// where missing) appended to store, and a placeholder in face. False, with
+// nothing written, for a line of fewer corners.
+bool mqoReadPolygonLine(const char* line, FaceEntry* face, MqoPolygonStore* store);
+
+// Empties the polygons of an earlier face list, which a new one replaces.
+void mqoResetPolygons(MqoPolygonStore* store);
+
+// Appends the default material (a material line with no attributes) when a
+// face needs it: one without a material (below 0), or any face of a
+// document without materials. Those faces are given its index. Nothing
+// changes when no face needs it or memory runs out.
+void mqoAddDefaultMaterial(MaterialEntry** materials, int* materialCount, ObjectEntry* objects,
+                           int objectCount);
+
+// A material line as the Material chunk reads it into m.
+void mqoReadMaterialLine(const char* line, MaterialEntry* m);
+
+// ==== package archives (package_archive.cpp) ====
+
+// A hostile package cannot make a lookup look at more entries than this,
+// nor a read inflate more bytes of one entry than its limit.
+const zip_uint64_t MQO_PACKAGE_MOST_ENTRIES = 65536;
+const size_t MQO_PACKAGE_DOCUMENT_BYTES = size_t{256} << 20;
+const size_t MQO_PACKAGE_TEXTURE_BYTES = size_t{64} << 20;
+
+// Opens the package at path read-only; null when it is not a readable zip.
+zip_t* mqoOpenArchive(const char* path);
+
+// The entries a lookup may look at: the archive's, at most
+// MQO_PACKAGE_MOST_ENTRIES.
+zip_uint64_t mqoArchiveEntriesToScan(zip_t* archive);
+
+// Reads entry index whole into a malloc'd block (*bytes, *size bytes; the
+// caller frees it). False, with *bytes null, when it cannot be read, or when
+// it declares or yields more than limit bytes: reading stops there.
+bool mqoReadArchiveEntry(zip_t* archive, zip_uint64_t index, size_t limit, unsigned char** bytes,
+                         size_t* size);
+
+// ==== package entries, memory files, names (package_entry.cpp, memory_file.cpp, name_charset.cpp)
+// ====
+
+// Opens the file name (backslashes and "." / ".." resolved within the
+// archive, then in any ASCII case) inside the .mqoz at package, read whole
+// into memory within the texture limit, as a FILE that owns its bytes.
+// Null when the package or the entry cannot be read.
+FILE* mqoOpenPackageEntry(const char* package, const char* name);
+
+// A read-only FILE over size bytes (malloc'd; freed by fclose, or at once
+// when this fails), seekable like a file on disk.
+FILE* mqoOpenMemoryFile(unsigned char* bytes, size_t size);
+
+// True when text (or its n bytes) is valid UTF-8 (ASCII included).
+bool mqoIsUtf8(const char* text);
+bool mqoIsUtf8Bytes(const char* text, size_t n);
+
+// Writes path into out (outSize bytes) with each '/'-separated component
+// that is not UTF-8 converted from Shift_JIS (CP932). False when nothing
+// needed converting, a component does not convert or the result does not fit.
+bool mqoUtf8PathFromCp932(const char* path, char* out, size_t outSize);
+
+}  // namespace mqo::detail
+
+#endif  // MQO_READ_READ_INTERNAL_H
