@@ -1,7 +1,8 @@
 # Debian packages, as Debian splits a library: the run-time library named
 # after its SONAME, the -dev package a program is built with, and the tools.
 #   cmake -DBUILD_SHARED_LIBS=ON -DCMAKE_INSTALL_PREFIX=/usr ...; cpack -G DEB
-# A static build packs no run-time library: its -dev package holds the .a.
+# A shared build packs the static library into the -dev package beside the
+# link to the shared one; a static build packs no run-time library.
 include(GNUInstallDirs)
 include(${CMAKE_CURRENT_LIST_DIR}/MqoGzip.cmake)
 
@@ -52,7 +53,7 @@ if(mqo_library_type STREQUAL SHARED_LIBRARY)
   set(CPACK_COMPONENTS_ALL library development)
   set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
     "${MQO_RUNTIME_PACKAGE} (= ${MQO_DEB_VERSION}), ${mqo_dev_depends}")
-  set(mqo_dev_holds "the headers, the link to the shared library")
+  set(mqo_dev_holds "the headers, the link to the shared library,\nthe static library")
 else()
   set(CPACK_COMPONENTS_ALL development)
   set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "${mqo_dev_depends}")

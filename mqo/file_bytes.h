@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace mqo::detail {
+
 // ASCII letters only, whatever the locale: other bytes (the halves of
 // Shift_JIS and UTF-8 characters) must be equal as they are.
 inline char mqoAsciiLower(char c) {
@@ -60,5 +62,7 @@ inline bool mqoBlockFitsFile(size_t blockBytes, size_t fileLength) {
     const size_t slack = 64 * 1024, perFileByte = 16;
     return blockBytes <= slack || (blockBytes - slack) / perFileByte <= fileLength;
 }
+
+}  // namespace mqo::detail
 
 #endif  // MQO_FILE_BYTES_H

@@ -132,7 +132,12 @@ void drawObject(const MeshObject& object, double alphaFactor) {
 
 }  // namespace
 
-extern "C" void mqoDrawModelSlot(MeshModel* models, int index) {
+}  // namespace mqo::detail
+
+// The public calls, declared by the public headers.
+using namespace mqo::detail;
+
+void mqoDrawModelSlot(MeshModel* models, int index) {
     if (models == nullptr) return;
     const MeshModel& model = models[index];
 
@@ -163,6 +168,4 @@ extern "C" void mqoDrawModelSlot(MeshModel* models, int index) {
     glPopMatrix();
 }
 
-extern "C" void mqoDrawModel(MeshModel* model) { mqoDrawModelSlot(model, 0); }
-
-}  // namespace mqo::detail
+void mqoDrawModel(MeshModel* model) { mqoDrawModelSlot(model, 0); }

@@ -5,13 +5,6 @@
 #include "mqo/MqoModelGL.h"
 #include "mqo/gl/gl_internal.h"
 
-namespace mqo::detail {
-
-extern "C" int32_t libraryInitialised = 0;
-extern "C" int32_t vboSupported = 0;
-
-}  // namespace mqo::detail
-
 namespace mqo {
 PFNGLGENBUFFERSARBPROC glGenBuffersARB = nullptr;
 PFNGLBINDBUFFERARBPROC glBindBufferARB = nullptr;
@@ -21,7 +14,41 @@ PFNGLDELETEBUFFERSARBPROC glDeleteBuffersARB = nullptr;
 
 namespace mqo::detail {
 
-extern "C" int mqoHasExtension(const char* name) {
+bool mqoBuffersUsable() {
+    return vboSupported != 0 && mqo::glGenBuffersARB != nullptr &&
+           mqo::glBindBufferARB != nullptr && mqo::glBufferDataARB != nullptr &&
+           mqo::glDeleteBuffersARB != nullptr;
+}
+
+void mqoReleaseObject(MeshObject* object) {
+    if (object->batches != nullptr) {
+        for (int32_t k = 0; k < object->batchCount; ++k) {
+            MaterialBatch* batch = &object->batches[k];
+            if (batch->vertexCount <= 0) continue;  // never got arrays or a buffer
+            if (mqoBuffersUsable()) mqo::glDeleteBuffersARB(1, &batch->bufferName);
+            // Both arrays are owned; only one is ever set, but freeing
+            // whichever is there cannot leak when a caller set the other.
+            std::free(batch->texturedVertices);
+            batch->texturedVertices = nullptr;
+            std::free(batch->plainVertices);
+            batch->plainVertices = nullptr;
+        }
+        std::free(object->batches);
+        object->batches = nullptr;
+    }
+    object->batchCount = 0;
+}
+
+}  // namespace mqo::detail
+
+// The public calls, declared by the public headers.
+using namespace mqo::detail;
+
+int32_t libraryInitialised = 0;
+
+int32_t vboSupported = 0;
+
+int mqoHasExtension(const char* name) {
     if (name == nullptr || name[0] == '\0' || std::strchr(name, ' ') != nullptr) return 0;
     const char* all = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     if (all == nullptr) return 0;
@@ -36,7 +63,7 @@ extern "C" int mqoHasExtension(const char* name) {
     return 0;
 }
 
-extern "C" void mqoInitLibrary(void) {
+void mqoInitLibrary(void) {
     std::memset(texturePool, 0, sizeof texturePool);
     texturePoolCount = 0;
 
@@ -68,41 +95,16 @@ extern "C" void mqoInitLibrary(void) {
     libraryInitialised = 1;
 }
 
-extern "C" void mqoCleanupLibrary(void) { mqoReleaseTexturePool(); }
+void mqoCleanupLibrary(void) { mqoReleaseTexturePool(); }
 
-extern "C" MeshModel* mqoAllocModels(int n) {
+MeshModel* mqoAllocModels(int n) {
     if (!libraryInitialised) mqoInitLibrary();
     if (n <= 0) return nullptr;
     // calloc checks n * size for overflow and zeroes every byte.
     return static_cast<MeshModel*>(std::calloc(static_cast<size_t>(n), sizeof(MeshModel)));
 }
 
-bool mqoBuffersUsable() {
-    return vboSupported != 0 && mqo::glGenBuffersARB != nullptr &&
-           mqo::glBindBufferARB != nullptr && mqo::glBufferDataARB != nullptr &&
-           mqo::glDeleteBuffersARB != nullptr;
-}
-
-void mqoReleaseObject(MeshObject* object) {
-    if (object->batches != nullptr) {
-        for (int32_t k = 0; k < object->batchCount; ++k) {
-            MaterialBatch* batch = &object->batches[k];
-            if (batch->vertexCount <= 0) continue;  // never got arrays or a buffer
-            if (mqoBuffersUsable()) mqo::glDeleteBuffersARB(1, &batch->bufferName);
-            // Both arrays are owned; only one is ever set, but freeing
-            // whichever is there cannot leak when a caller set the other.
-            std::free(batch->texturedVertices);
-            batch->texturedVertices = nullptr;
-            std::free(batch->plainVertices);
-            batch->plainVertices = nullptr;
-        }
-        std::free(object->batches);
-        object->batches = nullptr;
-    }
-    object->batchCount = 0;
-}
-
-extern "C" void mqoReleaseModelSlots(MeshModel* models, int start, int n) {
+void mqoReleaseModelSlots(MeshModel* models, int start, int n) {
     if (models == nullptr || start < 0 || n <= 0) return;
     for (int i = start; i - start < n; ++i) {
         MeshModel* model = &models[i];
@@ -122,12 +124,10 @@ extern "C" void mqoReleaseModelSlots(MeshModel* models, int start, int n) {
     }
 }
 
-extern "C" void mqoFreeModels(MeshModel* models, int n) {
+void mqoFreeModels(MeshModel* models, int n) {
     if (models == nullptr) return;
     mqoReleaseModelSlots(models, 0, n);
     std::free(models);
 }
 
-extern "C" void mqoFreeModel(MeshModel* model) { mqoFreeModels(model, 1); }
-
-}  // namespace mqo::detail
+void mqoFreeModel(MeshModel* model) { mqoFreeModels(model, 1); }

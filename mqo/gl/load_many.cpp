@@ -86,9 +86,10 @@ struct MqoPendingLoad {
     std::vector<std::thread> workers;
 };
 
-namespace mqo::detail {
+// The public calls, declared by the public headers.
+using namespace mqo::detail;
 
-extern "C" MqoPendingLoad* mqoStartLoadModels(const char* const* paths, int count, double scale) {
+MqoPendingLoad* mqoStartLoadModels(const char* const* paths, int count, double scale) {
     if (paths == nullptr || count <= 0) return nullptr;
     MqoPendingLoad* pending = new (std::nothrow) MqoPendingLoad;
     if (pending == nullptr) return nullptr;
@@ -110,7 +111,7 @@ extern "C" MqoPendingLoad* mqoStartLoadModels(const char* const* paths, int coun
     return pending;
 }
 
-extern "C" int mqoFinishLoadModels(MqoPendingLoad* pending, MeshModel** models) {
+int mqoFinishLoadModels(MqoPendingLoad* pending, MeshModel** models) {
     if (pending == nullptr) return 0;
     int loaded = 0;
     if (pending->jobs == nullptr) {
@@ -140,10 +141,7 @@ extern "C" int mqoFinishLoadModels(MqoPendingLoad* pending, MeshModel** models) 
     return loaded;
 }
 
-extern "C" int mqoLoadModels(const char* const* paths, int count, double scale,
-                             MeshModel** models) {
+int mqoLoadModels(const char* const* paths, int count, double scale, MeshModel** models) {
     if (paths == nullptr || models == nullptr || count <= 0) return 0;
     return mqoFinishLoadModels(mqoStartLoadModels(paths, count, scale), models);
 }
-
-}  // namespace mqo::detail

@@ -69,11 +69,6 @@ void realiseObject(MeshModel* model, MqoStagedObject* staged, const MaterialEntr
 
 }  // namespace
 
-extern "C" void mqoRealiseObjects(MeshModel* model, MqoStagedObject* staged, int count,
-                                  const MaterialEntry* materials) {
-    for (int i = 0; i < count; ++i) realiseObject(model, &staged[i], materials);
-}
-
 void mqoRealiseAllObjects(MeshModel* model, MqoStagedObject* staged, int count,
                           const MaterialEntry* materials) {
     int i = 0;
@@ -107,9 +102,19 @@ void mqoRealiseAllObjects(MeshModel* model, MqoStagedObject* staged, int count,
     }
 }
 
-extern "C" void mqoBuildObject(ObjectEntry* object, MeshModel* model, float (*vertexNormals)[3],
-                               MaterialEntry* materials, int materialCount, double scale,
-                               unsigned char alpha) {
+}  // namespace mqo::detail
+
+// The public calls, declared by the public headers.
+using namespace mqo::detail;
+
+void mqoRealiseObjects(MeshModel* model, MqoStagedObject* staged, int count,
+                       const MaterialEntry* materials) {
+    for (int i = 0; i < count; ++i) realiseObject(model, &staged[i], materials);
+}
+
+void mqoBuildObject(ObjectEntry* object, MeshModel* model, float (*vertexNormals)[3],
+                    MaterialEntry* materials, int materialCount, double scale,
+                    unsigned char alpha) {
     if (object == nullptr || model == nullptr) return;
     if (model->objectCount < 0 || model->objectCount >= MQO_MAX_OBJECTS) return;
     MqoStagedObject staged;
@@ -117,9 +122,9 @@ extern "C" void mqoBuildObject(ObjectEntry* object, MeshModel* model, float (*ve
     realiseObject(model, &staged, materials);
 }
 
-extern "C" void mqoBuildObjects(MeshModel* model, ObjectEntry* objects, int objectCount,
-                                MaterialEntry* materials, int materialCount, double scale,
-                                unsigned char alpha) {
+void mqoBuildObjects(MeshModel* model, ObjectEntry* objects, int objectCount,
+                     MaterialEntry* materials, int materialCount, double scale,
+                     unsigned char alpha) {
     if (model == nullptr || objects == nullptr) return;
     // A table's worth at a time: each object is built, then uploaded, in
     // order, as the document reader's two stages do it.
@@ -130,5 +135,3 @@ extern "C" void mqoBuildObjects(MeshModel* model, ObjectEntry* objects, int obje
         mqoRealiseObjects(model, staged, n, materials);
     }
 }
-
-}  // namespace mqo::detail

@@ -13,28 +13,6 @@
 
 namespace mqo::detail {
 
-extern "C" void mqoRealiseDocument(MeshModel* model, MqoParsedModel* parsed) {
-    if (parsed == nullptr) return;
-    if (model == nullptr) {
-        mqoReleaseParsedModel(parsed);
-        return;
-    }
-    model->alpha = parsed->alpha;
-    MqoTextureSource source = {parsed->features,
-                               parsed->package[0] != '\0' ? parsed->package : nullptr,
-                               parsed->directoryFits != 0 ? parsed->directory : nullptr};
-    mqoResolveTextures(parsed->directory, parsed->directoryFits != 0, parsed->materials,
-                       parsed->materialCount, parsed->alpha, &source);
-    if (parsed->features & MQO_FEATURE_MANY_OBJECTS) {
-        mqoRealiseAllObjects(model, parsed->objects, parsed->objectCount, parsed->materials);
-        mqoRealiseAllObjects(model, parsed->extraObjects, parsed->extraObjectCount,
-                             parsed->materials);
-    } else {
-        mqoRealiseObjects(model, parsed->objects, parsed->objectCount, parsed->materials);
-    }
-    mqoReleaseParsedModel(parsed);
-}
-
 namespace {
 
 // Why a document did not open, asked of the file system after the fact so
@@ -93,13 +71,39 @@ uint32_t featuresOf(const MqoLoadOptions* options) {
 
 }  // namespace
 
-extern "C" int mqoReadDocument(MeshModel* model, const char* path, double scale,
-                               unsigned char alpha) {
+}  // namespace mqo::detail
+
+// The public calls, declared by the public headers.
+using namespace mqo::detail;
+
+void mqoRealiseDocument(MeshModel* model, MqoParsedModel* parsed) {
+    if (parsed == nullptr) return;
+    if (model == nullptr) {
+        mqoReleaseParsedModel(parsed);
+        return;
+    }
+    model->alpha = parsed->alpha;
+    MqoTextureSource source = {parsed->features,
+                               parsed->package[0] != '\0' ? parsed->package : nullptr,
+                               parsed->directoryFits != 0 ? parsed->directory : nullptr};
+    mqoResolveTextures(parsed->directory, parsed->directoryFits != 0, parsed->materials,
+                       parsed->materialCount, parsed->alpha, &source);
+    if (parsed->features & MQO_FEATURE_MANY_OBJECTS) {
+        mqoRealiseAllObjects(model, parsed->objects, parsed->objectCount, parsed->materials);
+        mqoRealiseAllObjects(model, parsed->extraObjects, parsed->extraObjectCount,
+                             parsed->materials);
+    } else {
+        mqoRealiseObjects(model, parsed->objects, parsed->objectCount, parsed->materials);
+    }
+    mqoReleaseParsedModel(parsed);
+}
+
+int mqoReadDocument(MeshModel* model, const char* path, double scale, unsigned char alpha) {
     return readDocument(model, path, scale, alpha, 0);
 }
 
-extern "C" int mqoLoadModelSlotEx(MeshModel* models, int index, const char* path, double scale,
-                                  unsigned char alpha, const MqoLoadOptions* options) {
+int mqoLoadModelSlotEx(MeshModel* models, int index, const char* path, double scale,
+                       unsigned char alpha, const MqoLoadOptions* options) {
     LoadScope scope(options);
     if (models == nullptr || index < 0) {
         if (MqoLoadReport* report = mqoLoadReport()) report->result = MQO_LOAD_NOT_FOUND;
@@ -108,13 +112,12 @@ extern "C" int mqoLoadModelSlotEx(MeshModel* models, int index, const char* path
     return readDocument(&models[index], path, scale, alpha, featuresOf(options)) == 1 ? 0 : -1;
 }
 
-extern "C" int mqoLoadModelSlot(MeshModel* models, int index, const char* path, double scale,
-                                unsigned char alpha) {
+int mqoLoadModelSlot(MeshModel* models, int index, const char* path, double scale,
+                     unsigned char alpha) {
     return mqoLoadModelSlotEx(models, index, path, scale, alpha, nullptr);
 }
 
-extern "C" MeshModel* mqoLoadModelEx(const char* path, double scale,
-                                     const MqoLoadOptions* options) {
+MeshModel* mqoLoadModelEx(const char* path, double scale, const MqoLoadOptions* options) {
     MeshModel* model = mqoAllocModels(1);
     if (model == nullptr) {
         LoadScope scope(options);
@@ -126,8 +129,6 @@ extern "C" MeshModel* mqoLoadModelEx(const char* path, double scale,
     return nullptr;
 }
 
-extern "C" MeshModel* mqoLoadModel(const char* path, double scale) {
+MeshModel* mqoLoadModel(const char* path, double scale) {
     return mqoLoadModelEx(path, scale, nullptr);
 }
-
-}  // namespace mqo::detail

@@ -95,8 +95,13 @@ int stepAlpha(int running, int alpha, int fade, int fadeLength, int fileCount, i
 
 }  // namespace
 
-extern "C" ModelSequence mqoLoadSequence(const char* pattern, int fileCount, double scale, int fade,
-                                         unsigned char alpha) {
+}  // namespace mqo::detail
+
+// The public calls, declared by the public headers.
+using namespace mqo::detail;
+
+ModelSequence mqoLoadSequence(const char* pattern, int fileCount, double scale, int fade,
+                              unsigned char alpha) {
     ModelSequence sequence = {nullptr, 0};
     if (pattern == nullptr || fileCount <= 0) return sequence;
     const PatternInfo info = checkPattern(pattern);
@@ -142,17 +147,15 @@ extern "C" ModelSequence mqoLoadSequence(const char* pattern, int fileCount, dou
     return sequence;
 }
 
-extern "C" ModelSequence mqoLoadSequenceNoFade(const char* pattern, int fileCount, double scale) {
+ModelSequence mqoLoadSequenceNoFade(const char* pattern, int fileCount, double scale) {
     return mqoLoadSequence(pattern, fileCount, scale, 0, 255);
 }
 
-extern "C" void mqoDrawSequenceFrame(ModelSequence sequence, int frame) {
+void mqoDrawSequenceFrame(ModelSequence sequence, int frame) {
     if (frame < 0 || frame >= sequence.frameCount) return;
     mqoDrawModelSlot(sequence.models, frame);
 }
 
-extern "C" void mqoFreeSequence(ModelSequence sequence) {
+void mqoFreeSequence(ModelSequence sequence) {
     mqoFreeModels(sequence.models, sequence.frameCount);
 }
-
-}  // namespace mqo::detail

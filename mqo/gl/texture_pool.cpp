@@ -10,9 +10,6 @@
 
 namespace mqo::detail {
 
-extern "C" TexturePoolEntry texturePool[MQO_TEXTURE_POOL_SIZE] = {};
-extern "C" int32_t texturePoolCount = 0;
-
 namespace {
 
 // What a slot was read under, beside the slots (whose layout callers may
@@ -70,10 +67,6 @@ bool fitsSlot(const char* path) {
 
 }  // namespace
 
-extern "C" int mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char alpha) {
-    return mqoRequestTexture(texturePath, alphaPath, alpha, nullptr);
-}
-
 int mqoRequestTexture(char* texturePath, char* alphaPath, unsigned char alpha,
                       const MqoTextureSource* source) {
     SlotSource from;
@@ -125,7 +118,20 @@ int mqoRequestTexture(char* texturePath, char* alphaPath, unsigned char alpha,
     return static_cast<int>(slot->textureName);
 }
 
-extern "C" void mqoReleaseTexturePool(void) {
+}  // namespace mqo::detail
+
+// The public calls, declared by the public headers.
+using namespace mqo::detail;
+
+TexturePoolEntry texturePool[MQO_TEXTURE_POOL_SIZE] = {};
+
+int32_t texturePoolCount = 0;
+
+int mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char alpha) {
+    return mqoRequestTexture(texturePath, alphaPath, alpha, nullptr);
+}
+
+void mqoReleaseTexturePool(void) {
     for (int32_t i = 0; i < texturePoolCount && i < MQO_TEXTURE_POOL_SIZE; ++i) {
         glDeleteTextures(1, &texturePool[i].textureName);
     }
@@ -134,9 +140,7 @@ extern "C" void mqoReleaseTexturePool(void) {
     texturePoolCount = 0;
 }
 
-extern "C" unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size,
-                                              unsigned char alpha) {
+unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size,
+                                   unsigned char alpha) {
     return mqoDecodeTextureImage(texturePath, alphaPath, size, alpha, driverTextureLimit);
 }
-
-}  // namespace mqo::detail

@@ -157,9 +157,14 @@ MqoFaceNormals* faceNormalsFor(NormalSpace* space, const ObjectEntry* object) {
 
 }  // namespace
 
-extern "C" void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCount,
-                                MaterialEntry* materials, int materialCount, double scale,
-                                unsigned char alpha) {
+}  // namespace mqo::detail
+
+// The public calls, declared by the public headers.
+using namespace mqo::detail;
+
+void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCount,
+                     MaterialEntry* materials, int materialCount, double scale,
+                     unsigned char alpha) {
     int normalMaterials = materials != nullptr ? materialCount : 1;
     NormalSpace space = {nullptr, 0, nullptr, 0};
     for (int i = 0; i < objectCount; ++i) {
@@ -177,10 +182,8 @@ extern "C" void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, i
     std::free(space.faceNormals);
 }
 
-extern "C" void mqoStageObject(ObjectEntry* object, MqoStagedObject* staged,
-                               float (*vertexNormals)[3], MaterialEntry* materials,
-                               int materialCount, double scale, unsigned char alpha) {
+void mqoStageObject(ObjectEntry* object, MqoStagedObject* staged, float (*vertexNormals)[3],
+                    MaterialEntry* materials, int materialCount, double scale,
+                    unsigned char alpha) {
     stageObject(object, staged, vertexNormals, nullptr, materials, materialCount, scale, alpha);
 }
-
-}  // namespace mqo::detail

@@ -127,20 +127,6 @@ void mqoSetBatchColour(MaterialBatch* batch, const float colourSource[4], unsign
     }
 }
 
-extern "C" void mqoFillBatch(MaterialBatch* batch, int k, FaceEntry* faces, int faceCount,
-                             float (*vertices)[3], int vertexCount, float (*vertexNormals)[3],
-                             double facet, const float colorSource[4], double scale,
-                             unsigned char alpha) {
-    if (batch == nullptr || colorSource == nullptr) return;
-    mqoSetBatchColour(batch, colorSource, alpha);
-    FillSource s = {
-        faces, faceCount, vertices, vertexCount, vertexNormals, nullptr, mqoFacetTestFor(facet),
-        scale};
-    if (!sourceUsable(s)) return;
-    int cursor = 0;
-    fillPass(batch, k, 1, &cursor, s);
-}
-
 void mqoFillBatches(MeshObject* target, const ObjectEntry* object, float (*vertexNormals)[3],
                     const MqoFaceNormals* faceNormals, double facet, double scale) {
     FillSource s = {object->faces, object->faceCount, object->vertices,       object->vertexCount,
@@ -170,3 +156,19 @@ void mqoFillBatches(MeshObject* target, const ObjectEntry* object, float (*verte
 }
 
 }  // namespace mqo::detail
+
+// The public calls, declared by the public headers.
+using namespace mqo::detail;
+
+void mqoFillBatch(MaterialBatch* batch, int k, FaceEntry* faces, int faceCount,
+                  float (*vertices)[3], int vertexCount, float (*vertexNormals)[3], double facet,
+                  const float colorSource[4], double scale, unsigned char alpha) {
+    if (batch == nullptr || colorSource == nullptr) return;
+    mqoSetBatchColour(batch, colorSource, alpha);
+    FillSource s = {
+        faces, faceCount, vertices, vertexCount, vertexNormals, nullptr, mqoFacetTestFor(facet),
+        scale};
+    if (!sourceUsable(s)) return;
+    int cursor = 0;
+    fillPass(batch, k, 1, &cursor, s);
+}

@@ -31,29 +31,6 @@ const double kPi = 3.14159265358979323846;
 
 }  // namespace
 
-extern "C" void mqoFaceNormal(const float p[3], const float q[3], const float r[3],
-                              float normal[3]) {
-    float ux = p[0] - q[0], uy = p[1] - q[1], uz = p[2] - q[2];
-    float wx = r[0] - q[0], wy = r[1] - q[1], wz = r[2] - q[2];
-    float x = uy * wz - uz * wy;
-    float y = uz * wx - ux * wz;
-    float z = ux * wy - uy * wx;
-    double length = std::sqrt(static_cast<double>(x) * x + static_cast<double>(y) * y +
-                              static_cast<double>(z) * z);
-    if (length == 0.0) {
-        normal[0] = normal[1] = normal[2] = 0.0f;
-        return;
-    }
-    normal[0] = static_cast<float>(x / length);
-    normal[1] = static_cast<float>(y / length);
-    normal[2] = static_cast<float>(z / length);
-}
-
-extern "C" double mqoSafeAcos(double x) {
-    if (x <= -1.0 || x >= 1.0) return 0.0;
-    return std::acos(x);
-}
-
 MqoFacetTest mqoFacetTestFor(double facet) {
     // Between -1 and 1 (exclusive) acos lies within 0 .. pi. Where a side of
     // the band leaves that range, no corner is decided on that side without
@@ -109,7 +86,34 @@ void mqoSmoothNormals(const ObjectEntry* object, int materialCount, float (*vert
     }
 }
 
-extern "C" float (*mqoVertexNormals(const ObjectEntry* object, int materialCount))[3] {
+}  // namespace mqo::detail
+
+// The public calls, declared by the public headers.
+using namespace mqo::detail;
+
+void mqoFaceNormal(const float p[3], const float q[3], const float r[3], float normal[3]) {
+    float ux = p[0] - q[0], uy = p[1] - q[1], uz = p[2] - q[2];
+    float wx = r[0] - q[0], wy = r[1] - q[1], wz = r[2] - q[2];
+    float x = uy * wz - uz * wy;
+    float y = uz * wx - ux * wz;
+    float z = ux * wy - uy * wx;
+    double length = std::sqrt(static_cast<double>(x) * x + static_cast<double>(y) * y +
+                              static_cast<double>(z) * z);
+    if (length == 0.0) {
+        normal[0] = normal[1] = normal[2] = 0.0f;
+        return;
+    }
+    normal[0] = static_cast<float>(x / length);
+    normal[1] = static_cast<float>(y / length);
+    normal[2] = static_cast<float>(z / length);
+}
+
+double mqoSafeAcos(double x) {
+    if (x <= -1.0 || x >= 1.0) return 0.0;
+    return std::acos(x);
+}
+
+float (*mqoVertexNormals(const ObjectEntry* object, int materialCount))[3] {
     if (object == nullptr || object->vertexCount <= 0 || object->vertices == nullptr) {
         return nullptr;
     }
@@ -119,5 +123,3 @@ extern "C" float (*mqoVertexNormals(const ObjectEntry* object, int materialCount
     mqoSmoothNormals(object, materialCount, normals, nullptr);
     return normals;
 }
-
-}  // namespace mqo::detail

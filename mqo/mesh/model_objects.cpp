@@ -58,18 +58,23 @@ void includeObject(Box* box, const MeshObject& object) {
 
 }  // namespace
 
-extern "C" int mqoModelObjectCount(const MeshModel* model) {
+}  // namespace mqo::detail
+
+// The public calls, declared by the public headers.
+using namespace mqo::detail;
+
+int mqoModelObjectCount(const MeshModel* model) {
     return model != nullptr ? ownObjects(model) + extraObjects(model) : 0;
 }
 
-extern "C" MeshObject* mqoModelObject(MeshModel* model, int index) {
+MeshObject* mqoModelObject(MeshModel* model, int index) {
     if (model == nullptr || index < 0) return nullptr;
     if (index < ownObjects(model)) return &model->objects[index];
     index -= ownObjects(model);
     return index < extraObjects(model) ? &model->extraObjects[index] : nullptr;
 }
 
-extern "C" int mqoModelBounds(const MeshModel* model, int visibleOnly, float min[3], float max[3]) {
+int mqoModelBounds(const MeshModel* model, int visibleOnly, float min[3], float max[3]) {
     if (model == nullptr || min == nullptr || max == nullptr) return 0;
     Box box = {{0, 0, 0}, {0, 0, 0}, false};
     MeshModel* walked = const_cast<MeshModel*>(model);  // read only
@@ -84,5 +89,3 @@ extern "C" int mqoModelBounds(const MeshModel* model, int visibleOnly, float min
     }
     return 1;
 }
-
-}  // namespace mqo::detail

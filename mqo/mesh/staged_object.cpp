@@ -5,9 +5,7 @@
 
 #include "mqo/MqoModelStages.h"
 
-namespace mqo::detail {
-
-extern "C" void mqoDiscardStagedObject(MqoStagedObject* staged) {
+void mqoDiscardStagedObject(MqoStagedObject* staged) {
     if (staged == nullptr) return;
     // Never uploaded: freeing its arrays is all there is to release.
     MaterialBatch* batches = staged->object.batches;
@@ -18,5 +16,3 @@ extern "C" void mqoDiscardStagedObject(MqoStagedObject* staged) {
     std::free(batches);
     std::memset(staged, 0, sizeof *staged);
 }
-
-}  // namespace mqo::detail

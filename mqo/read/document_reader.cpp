@@ -121,51 +121,6 @@ void mqoReadFaceLine(const char* line, FaceEntry* face) {
     }
 }
 
-extern "C" void mqoReadVertexChunk(MqoStream* stream, float (*vertices)[3], int count) {
-    if (stream == nullptr) return;
-    int n = 0;
-    while (const char* line = mqoReadLine(stream)) {
-        if (vertices != nullptr && n < count && mqoScanVertexLine(line, vertices[n])) {
-            ++n;
-            continue;
-        }
-        if (mqoFindBrace(line, '}') != nullptr) return;
-        if (vertices != nullptr && n < count) mqoScanVertex(line, vertices[n++]);
-    }
-}
-
-extern "C" int mqoReadBinaryVertexChunk(MqoStream* stream, float (*vertices)[3], int count) {
-    if (stream == nullptr) return -1;
-    const char* line = mqoReadLine(stream);
-    if (line == nullptr) return -1;
-    const char* at = std::strstr(line, "Vector");
-    if (at == nullptr) return -1;
-    int n = 0, bytes = 0;
-    mqoScanVector(at, &n, &bytes);
-
-    // The block is read in one piece, but never more of it than the file
-    // still holds: a size beyond that is a block cut short by the end.
-    long long want = bytes > 0 ? bytes : 0;
-    long long remaining = mqoStreamRemaining(stream);
-    if (want > remaining) want = remaining;
-    auto* block =
-        static_cast<unsigned char*>(std::malloc(want > 0 ? static_cast<size_t>(want) : 1));
-    size_t got = mqoReadBlock(stream, block, static_cast<size_t>(want));
-    long long usable = static_cast<long long>(block != nullptr ? got : 0) / 12;
-    if (usable > n) usable = n;
-    if (usable > count) usable = count;
-    for (long long i = 0; vertices != nullptr && i < usable; ++i) {
-        for (int k = 0; k < 3; ++k) {
-            const unsigned char* b = block + i * 12 + k * 4;
-            uint32_t bits = mqoLittle32(b);
-            std::memcpy(&vertices[i][k], &bits, 4);
-        }
-    }
-    std::free(block);
-    skipBlock(stream, 1);
-    return n;
-}
-
 namespace {
 
 // The face list; with a polygon store, lines of five or more corners are
@@ -188,11 +143,6 @@ void readFaceList(MqoStream* stream, FaceEntry* faces, int count, MqoPolygonStor
 }
 
 }  // namespace
-
-extern "C" void mqoReadFaceChunk(MqoStream* stream, FaceEntry* faces, int count) {
-    if (stream == nullptr) return;
-    readFaceList(stream, faces, count, nullptr);
-}
 
 namespace {
 
@@ -236,10 +186,6 @@ bool readObjectLine(MqoStream* stream, const char* line, ObjectEntry* object,
 }
 
 }  // namespace
-
-extern "C" void mqoReadObjectChunk(MqoStream* stream, ObjectEntry* object) {
-    mqoReadObjectLines(stream, object, nullptr);
-}
 
 void mqoReadObjectLines(MqoStream* stream, ObjectEntry* object, MqoObjectExtras* extras) {
     if (stream == nullptr || object == nullptr) return;
@@ -400,11 +346,6 @@ void reportLine(MqoLoadReport* report, const char* line, bool first) {
 
 }  // namespace
 
-extern "C" int mqoParseDocument(const char* path, double scale, unsigned char alpha,
-                                MqoParsedModel* parsed) {
-    return mqoParseDocumentEx(path, scale, alpha, 0, parsed);
-}
-
 namespace {
 
 // Reads the opened document into parsed (already cleared, its directory
@@ -452,8 +393,71 @@ void parseStream(MqoStream* stream, double scale, unsigned char alpha, uint32_t 
 
 }  // namespace
 
-extern "C" int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha,
-                                  uint32_t features, MqoParsedModel* parsed) {
+}  // namespace mqo::detail
+
+// The public calls, declared by the public headers.
+using namespace mqo::detail;
+
+void mqoReadVertexChunk(MqoStream* stream, float (*vertices)[3], int count) {
+    if (stream == nullptr) return;
+    int n = 0;
+    while (const char* line = mqoReadLine(stream)) {
+        if (vertices != nullptr && n < count && mqoScanVertexLine(line, vertices[n])) {
+            ++n;
+            continue;
+        }
+        if (mqoFindBrace(line, '}') != nullptr) return;
+        if (vertices != nullptr && n < count) mqoScanVertex(line, vertices[n++]);
+    }
+}
+
+int mqoReadBinaryVertexChunk(MqoStream* stream, float (*vertices)[3], int count) {
+    if (stream == nullptr) return -1;
+    const char* line = mqoReadLine(stream);
+    if (line == nullptr) return -1;
+    const char* at = std::strstr(line, "Vector");
+    if (at == nullptr) return -1;
+    int n = 0, bytes = 0;
+    mqoScanVector(at, &n, &bytes);
+
+    // The block is read in one piece, but never more of it than the file
+    // still holds: a size beyond that is a block cut short by the end.
+    long long want = bytes > 0 ? bytes : 0;
+    long long remaining = mqoStreamRemaining(stream);
+    if (want > remaining) want = remaining;
+    auto* block =
+        static_cast<unsigned char*>(std::malloc(want > 0 ? static_cast<size_t>(want) : 1));
+    size_t got = mqoReadBlock(stream, block, static_cast<size_t>(want));
+    long long usable = static_cast<long long>(block != nullptr ? got : 0) / 12;
+    if (usable > n) usable = n;
+    if (usable > count) usable = count;
+    for (long long i = 0; vertices != nullptr && i < usable; ++i) {
+        for (int k = 0; k < 3; ++k) {
+            const unsigned char* b = block + i * 12 + k * 4;
+            uint32_t bits = mqoLittle32(b);
+            std::memcpy(&vertices[i][k], &bits, 4);
+        }
+    }
+    std::free(block);
+    skipBlock(stream, 1);
+    return n;
+}
+
+void mqoReadFaceChunk(MqoStream* stream, FaceEntry* faces, int count) {
+    if (stream == nullptr) return;
+    readFaceList(stream, faces, count, nullptr);
+}
+
+void mqoReadObjectChunk(MqoStream* stream, ObjectEntry* object) {
+    mqoReadObjectLines(stream, object, nullptr);
+}
+
+int mqoParseDocument(const char* path, double scale, unsigned char alpha, MqoParsedModel* parsed) {
+    return mqoParseDocumentEx(path, scale, alpha, 0, parsed);
+}
+
+int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha, uint32_t features,
+                       MqoParsedModel* parsed) {
     if (parsed == nullptr) return 0;
     std::memset(parsed, 0, sizeof *parsed);
     const bool packaged = (features & MQO_FEATURE_MQOZ) != 0 && mqoIsPackagePath(path);
@@ -464,9 +468,8 @@ extern "C" int mqoParseDocumentEx(const char* path, double scale, unsigned char 
     return 1;
 }
 
-extern "C" int mqoParseDocumentMemory(const void* bytes, size_t size, const char* directory,
-                                      double scale, unsigned char alpha, uint32_t features,
-                                      MqoParsedModel* parsed) {
+int mqoParseDocumentMemory(const void* bytes, size_t size, const char* directory, double scale,
+                           unsigned char alpha, uint32_t features, MqoParsedModel* parsed) {
     if (parsed == nullptr) return 0;
     std::memset(parsed, 0, sizeof *parsed);
     if ((bytes == nullptr && size != 0) || size > MQO_PARSE_MEMORY_MAX_BYTES) return 0;
@@ -486,7 +489,7 @@ extern "C" int mqoParseDocumentMemory(const void* bytes, size_t size, const char
     return 1;
 }
 
-extern "C" void mqoReleaseParsedModel(MqoParsedModel* parsed) {
+void mqoReleaseParsedModel(MqoParsedModel* parsed) {
     if (parsed == nullptr) return;
     for (int i = 0; i < parsed->objectCount; ++i) mqoDiscardStagedObject(&parsed->objects[i]);
     for (int i = 0; i < parsed->extraObjectCount; ++i) {
@@ -500,5 +503,3 @@ extern "C" void mqoReleaseParsedModel(MqoParsedModel* parsed) {
     parsed->materialCount = 0;
     parsed->objectCount = 0;
 }
-
-}  // namespace mqo::detail

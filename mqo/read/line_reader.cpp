@@ -82,10 +82,6 @@ MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize) {
     return stream;
 }
 
-extern "C" MqoStream* mqoOpenStream(const char* path) {
-    return mqoOpenStreamBuffered(path, kBlockSize);
-}
-
 MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size) {
     auto* stream = static_cast<MqoStream*>(std::malloc(sizeof(MqoStream)));
     auto* line = static_cast<char*>(std::malloc(kFirstLineCapacity));
@@ -110,14 +106,6 @@ MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size) {
     stream->lineCapacity = kFirstLineCapacity;
     stream->lineLimit = size < kFirstLineCapacity ? kFirstLineCapacity - 1 : size;
     return stream;
-}
-
-extern "C" void mqoCloseStream(MqoStream* stream) {
-    if (stream == nullptr) return;
-    if (stream->file != nullptr) std::fclose(stream->file);
-    std::free(stream->block);
-    std::free(stream->line);
-    std::free(stream);
 }
 
 // Moves the unread bytes to the front and fills the block behind them.
@@ -207,3 +195,16 @@ long long mqoStreamRemaining(MqoStream* stream) {
 }
 
 }  // namespace mqo::detail
+
+// The public calls, declared by the public headers.
+using namespace mqo::detail;
+
+MqoStream* mqoOpenStream(const char* path) { return mqoOpenStreamBuffered(path, kBlockSize); }
+
+void mqoCloseStream(MqoStream* stream) {
+    if (stream == nullptr) return;
+    if (stream->file != nullptr) std::fclose(stream->file);
+    std::free(stream->block);
+    std::free(stream->line);
+    std::free(stream);
+}

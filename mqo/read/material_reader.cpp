@@ -82,7 +82,12 @@ void mqoReadMaterialLine(const char* line, MaterialEntry* m) {
     if (aplane != nullptr) cutName(aplane, 8, 9, m->alphaFile);
 }
 
-extern "C" void mqoReadMaterialChunk(MqoStream* stream, MaterialEntry* materials, int count) {
+}  // namespace mqo::detail
+
+// The public calls, declared by the public headers.
+using namespace mqo::detail;
+
+void mqoReadMaterialChunk(MqoStream* stream, MaterialEntry* materials, int count) {
     if (stream == nullptr) return;
     int n = 0;
     while (const char* line = mqoReadLine(stream)) {
@@ -91,7 +96,7 @@ extern "C" void mqoReadMaterialChunk(MqoStream* stream, MaterialEntry* materials
     }
 }
 
-extern "C" int mqoDirectoryOf(const char* path, char* directory) {
+int mqoDirectoryOf(const char* path, char* directory) {
     if (directory == nullptr) return 0;
     directory[0] = '\0';
     if (path == nullptr) return 1;
@@ -105,5 +110,3 @@ extern "C" int mqoDirectoryOf(const char* path, char* directory) {
     directory[length] = '\0';
     return 1;
 }
-
-}  // namespace mqo::detail

@@ -82,7 +82,12 @@ MqoStream* openDocument(const char* path) {
 
 }  // namespace
 
-extern "C" int mqoReadScene(const char* path, MqoScene* scene) {
+}  // namespace mqo::detail
+
+// The public calls, declared by the public headers.
+using namespace mqo::detail;
+
+int mqoReadScene(const char* path, MqoScene* scene) {
     if (scene == nullptr) return 0;
     setDefaults(scene);
     MqoStream* stream = path != nullptr ? openDocument(path) : nullptr;
@@ -105,11 +110,9 @@ extern "C" int mqoReadScene(const char* path, MqoScene* scene) {
     return found ? 1 : 0;
 }
 
-extern "C" void mqoReleaseScene(MqoScene* scene) {
+void mqoReleaseScene(MqoScene* scene) {
     if (scene == nullptr) return;
     std::free(scene->thumbnail);
     scene->thumbnail = nullptr;
     scene->thumbnailWidth = scene->thumbnailHeight = 0;
 }
-
-}  // namespace mqo::detail

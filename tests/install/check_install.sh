@@ -51,14 +51,21 @@ cmake --install "$work/shared" --prefix "$work/shared-prefix" >/dev/null
 test -f "$work/shared-prefix/include/mqo/MqoExport.h"
 library=$(find "$work/shared-prefix" -name 'libmqomodel.so.*.*.*')
 libdir=$(dirname "$library")
-[ ! -e "$libdir/libmqomodel.a" ]
 bash "$(dirname "$0")/exports.sh" "$source_dir" "$library"
+# The same build installed the static library, held to the same names.
+bash "$(dirname "$0")/exports.sh" "$source_dir" "$libdir/libmqomodel.a"
 
 cmake -S "$(dirname "$0")/consumer" -B "$work/shared-consumer" \
     -DCMAKE_PREFIX_PATH="$work/shared-prefix" >/dev/null
 cmake --build "$work/shared-consumer" >/dev/null
 readelf -d "$work/shared-consumer/consumer" | grep -q 'NEEDED.*\[libmqomodel\.so\.'
 [ "$("$work/shared-consumer/consumer")" = null ]
+# and find_package gives the static one too, which leaves no run-time need.
+cmake -S "$(dirname "$0")/consumer" -B "$work/static-consumer" -DMQO_CONSUMER_STATIC=ON \
+    -DCMAKE_PREFIX_PATH="$work/shared-prefix" >/dev/null
+cmake --build "$work/static-consumer" >/dev/null
+! readelf -d "$work/static-consumer/consumer" | grep -q 'NEEDED.*libmqomodel'
+[ "$("$work/static-consumer/consumer")" = null ]
 
 # The decoders and the C++ runtime come with the shared library: a C program
 # names neither.

@@ -2,7 +2,9 @@
 # The names the public headers declare, tests/install/exported_symbols.txt,
 # and (when a shared library is given) the names its dynamic symbol table
 # defines must be one list: a leaked internal call or a missing public one
-# fails. usage: exports.sh SOURCE_DIR [libmqomodel.so]
+# fails. A static library (.a) is held to the same list: its C names and
+# those of namespace mqo outside mqo::detail, the internal one.
+# usage: exports.sh SOURCE_DIR [libmqomodel.so | libmqomodel.a]
 set -euo pipefail
 source_dir=$1
 list="$(dirname "$0")/exported_symbols.txt"
@@ -29,9 +31,20 @@ if ! diff -u "$list" "$work/headers"; then
 fi
 
 if [ $# -ge 2 ]; then
-    # The linker's own markers are in every shared library.
-    nm -DC --defined-only "$2" | sed -E 's/^[0-9a-f]* +[A-Za-z] //' |
-        grep -Ev '^(__bss_start|_edata|_end|_init|_fini)$' | LC_ALL=C sort >"$work/exported"
+    case "$2" in
+    *.a)
+        # Compiler and sanitizer names start with "_" or "."; std's and
+        # mqo::detail's C++ names are not the API's. Anything else is.
+        nm -C --defined-only --extern-only "$2" 2>/dev/null | awk 'NF >= 3 { $1 = ""; $2 = ""; print substr($0, 3) }' |
+            grep -Ev '^[_.]|^DW\.|^typeinfo|^vtable|^std::|^mqo::detail::|^void std::' |
+            LC_ALL=C sort -u >"$work/exported"
+        ;;
+    *)
+        # The linker's own markers are in every shared library.
+        nm -DC --defined-only "$2" | sed -E 's/^[0-9a-f]* +[A-Za-z] //' |
+            grep -Ev '^(__bss_start|_edata|_end|_init|_fini)$' | LC_ALL=C sort >"$work/exported"
+        ;;
+    esac
     if ! diff -u "$list" "$work/exported"; then
         echo "$2 exports other names than exported_symbols.txt (+: only exported)" >&2
         exit 1

@@ -24,31 +24,6 @@ struct MqoStream {
 
 namespace mqo::detail {
 
-extern "C" MqoStream* mqoOpenStream(const char* path) {
-    if (path == nullptr) return nullptr;
-    FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return nullptr;
-    struct stat st;
-    long long size = -1;
-    if (fstat(fileno(file), &st) == 0) {
-        // A directory opens on this platform but is no document.
-        if (S_ISDIR(st.st_mode)) {
-            std::fclose(file);
-            return nullptr;
-        }
-        if (S_ISREG(st.st_mode)) size = static_cast<long long>(st.st_size);
-    }
-    auto* stream = static_cast<MqoStream*>(std::malloc(sizeof(MqoStream)));
-    if (stream == nullptr) {
-        std::fclose(file);
-        return nullptr;
-    }
-    stream->file = file;
-    stream->size = size;
-    stream->line[0] = '\0';
-    return stream;
-}
-
 MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size) {
     FILE* file = mqoOpenMemoryFile(bytes, size);
     if (file == nullptr) return nullptr;
@@ -61,12 +36,6 @@ MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size) {
     stream->size = static_cast<long long>(size);
     stream->line[0] = '\0';
     return stream;
-}
-
-extern "C" void mqoCloseStream(MqoStream* stream) {
-    if (stream == nullptr) return;
-    std::fclose(stream->file);
-    std::free(stream);
 }
 
 const char* mqoReadLine(MqoStream* stream) {
@@ -98,3 +67,37 @@ long long mqoStreamRemaining(MqoStream* stream) {
 }
 
 }  // namespace mqo::detail
+
+// The public calls, declared by the public headers.
+using namespace mqo::detail;
+
+MqoStream* mqoOpenStream(const char* path) {
+    if (path == nullptr) return nullptr;
+    FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) return nullptr;
+    struct stat st;
+    long long size = -1;
+    if (fstat(fileno(file), &st) == 0) {
+        // A directory opens on this platform but is no document.
+        if (S_ISDIR(st.st_mode)) {
+            std::fclose(file);
+            return nullptr;
+        }
+        if (S_ISREG(st.st_mode)) size = static_cast<long long>(st.st_size);
+    }
+    auto* stream = static_cast<MqoStream*>(std::malloc(sizeof(MqoStream)));
+    if (stream == nullptr) {
+        std::fclose(file);
+        return nullptr;
+    }
+    stream->file = file;
+    stream->size = size;
+    stream->line[0] = '\0';
+    return stream;
+}
+
+void mqoCloseStream(MqoStream* stream) {
+    if (stream == nullptr) return;
+    std::fclose(stream->file);
+    std::free(stream);
+}

@@ -77,8 +77,48 @@ void emitCorner(MaterialBatch* batch, int j, const Corner& corner, const float f
 
 }  // namespace
 
-extern "C" void mqoFaceNormal(const float p[3], const float q[3], const float r[3],
-                              float normal[3]) {
+namespace {
+
+// Counts the vertices of every usable face into its batch; returns false
+// when the batch array cannot be allocated.
+bool countBatches(const ObjectEntry* object, int materialCount, MeshObject* target) {
+    int batchCount = 0;
+    for (int i = 0; object->faces != nullptr && i < object->faceCount; ++i) {
+        const FaceEntry& face = object->faces[i];
+        if (face.material < 0 || !faceUsable(face, object->vertexCount, materialCount)) continue;
+        if (face.material + 1 > batchCount) batchCount = face.material + 1;
+    }
+    target->batchCount = 0;
+    target->batches = nullptr;
+    if (batchCount == 0) return true;
+    // batchCount is at most the material count, which the reader bounds by
+    // the document's size.
+    auto* batches = static_cast<MaterialBatch*>(
+        std::calloc(static_cast<size_t>(batchCount), sizeof(MaterialBatch)));
+    if (batches == nullptr) return false;
+    for (int i = 0; i < object->faceCount; ++i) {
+        const FaceEntry& face = object->faces[i];
+        if (face.material < 0 || !faceUsable(face, object->vertexCount, materialCount)) continue;
+        int& count = batches[face.material].vertexCount;
+        int emitted = emittedVertices(face);
+        // A face that would overflow the count is left out; the fill skips it
+        // the same way.
+        if (emitted > INT_MAX - count) continue;
+        count += emitted;
+    }
+    target->batches = batches;
+    target->batchCount = batchCount;
+    return true;
+}
+
+}  // namespace
+
+}  // namespace mqo::detail
+
+// The public calls, declared by the public headers.
+using namespace mqo::detail;
+
+void mqoFaceNormal(const float p[3], const float q[3], const float r[3], float normal[3]) {
     float ux = p[0] - q[0], uy = p[1] - q[1], uz = p[2] - q[2];
     float wx = r[0] - q[0], wy = r[1] - q[1], wz = r[2] - q[2];
     float x = uy * wz - uz * wy;
@@ -95,12 +135,12 @@ extern "C" void mqoFaceNormal(const float p[3], const float q[3], const float r[
     normal[2] = static_cast<float>(z / length);
 }
 
-extern "C" double mqoSafeAcos(double x) {
+double mqoSafeAcos(double x) {
     if (x <= -1.0 || x >= 1.0) return 0.0;
     return std::acos(x);
 }
 
-extern "C" float (*mqoVertexNormals(const ObjectEntry* object, int materialCount))[3] {
+float (*mqoVertexNormals(const ObjectEntry* object, int materialCount))[3] {
     if (object == nullptr || object->vertexCount <= 0 || object->vertices == nullptr) {
         return nullptr;
     }
@@ -140,10 +180,9 @@ extern "C" float (*mqoVertexNormals(const ObjectEntry* object, int materialCount
     return normals;
 }
 
-extern "C" void mqoFillBatch(MaterialBatch* batch, int k, FaceEntry* faces, int faceCount,
-                             float (*vertices)[3], int vertexCount, float (*vertexNormals)[3],
-                             double facet, const float colorSource[4], double scale,
-                             unsigned char alpha) {
+void mqoFillBatch(MaterialBatch* batch, int k, FaceEntry* faces, int faceCount,
+                  float (*vertices)[3], int vertexCount, float (*vertexNormals)[3], double facet,
+                  const float colorSource[4], double scale, unsigned char alpha) {
     if (batch == nullptr || colorSource == nullptr) return;
     for (int i = 0; i < 4; ++i) batch->color[i] = colorSource[i];
     if (!batch->hasTexture && alpha != 255) {
@@ -183,47 +222,11 @@ extern "C" void mqoFillBatch(MaterialBatch* batch, int k, FaceEntry* faces, int 
     }
 }
 
-namespace {
-
-// Counts the vertices of every usable face into its batch; returns false
-// when the batch array cannot be allocated.
-bool countBatches(const ObjectEntry* object, int materialCount, MeshObject* target) {
-    int batchCount = 0;
-    for (int i = 0; object->faces != nullptr && i < object->faceCount; ++i) {
-        const FaceEntry& face = object->faces[i];
-        if (face.material < 0 || !faceUsable(face, object->vertexCount, materialCount)) continue;
-        if (face.material + 1 > batchCount) batchCount = face.material + 1;
-    }
-    target->batchCount = 0;
-    target->batches = nullptr;
-    if (batchCount == 0) return true;
-    // batchCount is at most the material count, which the reader bounds by
-    // the document's size.
-    auto* batches = static_cast<MaterialBatch*>(
-        std::calloc(static_cast<size_t>(batchCount), sizeof(MaterialBatch)));
-    if (batches == nullptr) return false;
-    for (int i = 0; i < object->faceCount; ++i) {
-        const FaceEntry& face = object->faces[i];
-        if (face.material < 0 || !faceUsable(face, object->vertexCount, materialCount)) continue;
-        int& count = batches[face.material].vertexCount;
-        int emitted = emittedVertices(face);
-        // A face that would overflow the count is left out; the fill skips it
-        // the same way.
-        if (emitted > INT_MAX - count) continue;
-        count += emitted;
-    }
-    target->batches = batches;
-    target->batchCount = batchCount;
-    return true;
-}
-
-}  // namespace
-
 // Builds one object into staged; uploads, texture names and the object limit
 // are the GL stage's, shared with the library.
-extern "C" void mqoStageObject(ObjectEntry* object, MqoStagedObject* staged,
-                               float (*vertexNormals)[3], MaterialEntry* materials,
-                               int materialCount, double scale, unsigned char alpha) {
+void mqoStageObject(ObjectEntry* object, MqoStagedObject* staged, float (*vertexNormals)[3],
+                    MaterialEntry* materials, int materialCount, double scale,
+                    unsigned char alpha) {
     std::memset(staged, 0, sizeof *staged);
     // Without normals only an object without vertices can be built: then no
     // face is usable and no normal is read.
@@ -275,9 +278,9 @@ extern "C" void mqoStageObject(ObjectEntry* object, MqoStagedObject* staged,
     staged->state = MQO_STAGED_BUILT;
 }
 
-extern "C" void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCount,
-                                MaterialEntry* materials, int materialCount, double scale,
-                                unsigned char alpha) {
+void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCount,
+                     MaterialEntry* materials, int materialCount, double scale,
+                     unsigned char alpha) {
     int normalMaterials = materials != nullptr ? materialCount : 1;
     for (int i = 0; i < objectCount; ++i) {
         float(*normals)[3] = mqoVertexNormals(&objects[i], normalMaterials);
@@ -285,5 +288,3 @@ extern "C" void mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, i
         std::free(normals);
     }
 }
-
-}  // namespace mqo::detail

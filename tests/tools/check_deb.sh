@@ -62,6 +62,7 @@ for f in usr/bin/mqo2png usr/bin/mqoview usr/include/mqo/MqoModel.h \
 done
 libdir=$(dirname "$(find "$root" -name mqomodel.pc)")/..
 [ -e "$libdir/cmake/MqoModel/MqoModelConfig.cmake" ] || fail "no CMake package"
+grep -q '/libmqomodel\.a$' <<<"$(dpkg-deb -c "$dev")" || fail "-dev holds no static library"
 
 # The .pc file finds its prefix from its own place, so it works in the root.
 # shellcheck disable=SC2046
