@@ -127,17 +127,6 @@ FILE* mqoOpenTextureFileAs(const char* path, unsigned how);
 // 0x81-0x9F or 0xE0-0xFC, then 0x40-0x7E or 0x80-0xFC) stays.
 void mqoSlashFolders(const char* path, char* out, bool shiftJis);
 
-// Reads width rows of pixels from file (positioned at its pixel data; the
-// rows stored bottom-up, back to back) into the width x width RGBA block.
-// Colour files give B G R (A) per pixel and write R G B A, with A at most
-// alpha; alpha planes (depth 8, or 32 with A fourth) write A only. A file
-// that ends early leaves the rest of the block as it was; a pixel cut short
-// is not written. False when memory for the work runs out.
-bool mqoReadColourPixels(FILE* file, unsigned char* block, int width, bool fileAlpha,
-                         unsigned char alpha);
-bool mqoReadAlphaPixels(FILE* file, unsigned char* block, int width, int depth,
-                        unsigned char alpha);
-
 // ---- GL stage (gl/) ----
 
 // Looks up a GL entry point through whichever window-system binding owns the

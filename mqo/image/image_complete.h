@@ -68,6 +68,33 @@ MqoImageStatus mqoDecodeTgaLayout(const unsigned char* bytes, size_t size, MqoIm
 MqoImageStatus mqoDecodeBmpTgaSquare(const unsigned char* bytes, size_t size, bool tga,
                                      bool isAlpha, MqoImageLimits* limits, MqoImage* image);
 
+// What the exact reader takes from a BMP or TGA header: the width (both
+// sides), where the stored rows start and how a pixel is stored. An alpha
+// plane's pixels give A alone, their last byte; skipped is set for a plane of
+// a kind the exact reader ignores.
+struct MqoSquareHeader {
+    int32_t width = 0;
+    size_t offset = 0;
+    int bytesPerPixel = 3;
+    bool fileAlpha = false;  // colour pixels B G R A: a 32-bit TGA
+    bool alphaPlane = false;
+    bool skipped = false;
+};
+
+// The bytes at a file's start that mqoReadSquareHeader reads.
+inline size_t mqoSquareHeaderBytes(bool tga) { return tga ? 18 : 54; }
+// Reads the header from the first size bytes of a file of length bytes;
+// false when they are fewer than mqoSquareHeaderBytes.
+bool mqoReadSquareHeader(const unsigned char* bytes, size_t size, size_t length, bool tga,
+                         bool isAlpha, MqoSquareHeader* header);
+// The stored rows (size bytes from the header's offset: bottom row first,
+// back to back) into the width x width RGBA block, memory row 0 the top:
+// R G B and A at most alpha (alpha itself when the file has none), or A
+// alone from an alpha plane. Bytes that end early leave the rest of the
+// block as it was; a pixel cut short is not written.
+void mqoSquarePixels(const unsigned char* rows, size_t size, const MqoSquareHeader& header,
+                     unsigned char alpha, unsigned char* block);
+
 // How stored rows are laid out: where they start, their stride and order,
 // and which byte of a pixel gives R, G, B and A (-1: none, A is 255).
 struct MqoRowLayout {
