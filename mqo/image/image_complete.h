@@ -102,11 +102,10 @@ struct MqoRowLayout {
     int width = 0, height = 0, bytesPerPixel = 0;
     bool topDown = false;
     int channel[4] = {2, 1, 0, -1};
-    bool shortFileAllowed = false;  // a file ending early leaves zeros
 };
 
 // Copies the rows into image (already allocated at the layout's size).
-// False when the bytes end early and the layout does not allow it.
+// False when the bytes end before the last row does.
 bool mqoCopyRows(const unsigned char* bytes, size_t size, const MqoRowLayout& layout,
                  MqoImage* image);
 
