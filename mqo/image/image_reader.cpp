@@ -38,8 +38,8 @@ long fileSize(FILE* file) {
 // whether the read has failed. The texture limit is asked once, the first
 // time a header has been read.
 struct Reading {
-    explicit Reading(int (*widestTexture)(void), unsigned char a)
-        : limits(widestTexture), alpha(a) {}
+    Reading(int (*widestTexture)(void), unsigned char alphaByte)
+        : limits(widestTexture), alpha(alphaByte) {}
     MqoImageLimits limits;
     unsigned char alpha;
     unsigned char* block = nullptr;
