@@ -6,9 +6,14 @@
 //
 //   bench_images [--benchmark_filter=...]
 //
+// The exact reader's BMP and TGA (a 32-bit TGA with a grey alpha plane) go
+// through mqoDecodeTextureImage, and the BMP once more through the complete
+// profile's square reading (MQO_FEATURE_PNG_JPEG alone).
+//
 // Reports MB/s of decoded RGBA pixels (width x height x 4).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -40,6 +45,41 @@ Bytes picture(int w, int h) {
     return rgb;
 }
 
+// An uncompressed square BMP (24-bit) or TGA (type 2 or 3) of stored bytes.
+Bytes squareFile(bool tga, int side, int type, int depth, const Bytes& stored) {
+    const size_t header = tga ? 18 : 54;
+    Bytes b(header + stored.size(), 0);
+    auto put16 = [&b](size_t at, uint32_t v) {
+        b[at] = static_cast<uint8_t>(v);
+        b[at + 1] = static_cast<uint8_t>(v >> 8);
+    };
+    if (tga) {
+        b[2] = static_cast<uint8_t>(type);
+        put16(12, static_cast<uint32_t>(side));
+        put16(14, static_cast<uint32_t>(side));
+        b[16] = static_cast<uint8_t>(depth);
+    } else {
+        b[0] = 'B';
+        b[1] = 'M';
+        put16(10, 54);
+        put16(14, 40);
+        put16(18, static_cast<uint32_t>(side));
+        put16(22, static_cast<uint32_t>(side));
+        put16(26, 1);
+        put16(28, 24);
+    }
+    std::copy(stored.begin(), stored.end(), b.begin() + static_cast<std::ptrdiff_t>(header));
+    return b;
+}
+
+// n stored bytes of the picture's noise.
+Bytes storedBytes(size_t n) {
+    Bytes rgb = picture(SIDE, SIDE);
+    Bytes out(n);
+    for (size_t i = 0; i < n; ++i) out[i] = rgb[i % rgb.size()];
+    return out;
+}
+
 struct Inputs {
     testsupport::TempDir dir{"bench_images"};
     Bytes png = testimages::png(SIDE, SIDE, SPNG_COLOR_TYPE_TRUECOLOR, picture(SIDE, SIDE));
@@ -48,6 +88,11 @@ struct Inputs {
     std::string pngPath = dir.write("t.png", png);
     std::string widePath = dir.write("wide.png", wide);
     std::string jpegPath = dir.write("t.jpg", jpeg);
+    std::string bmpPath = dir.write("t.bmp", squareFile(false, SIDE, 0, 24, picture(SIDE, SIDE)));
+    std::string tgaPath =
+        dir.write("t.tga", squareFile(true, SIDE, 2, 32, storedBytes(size_t(SIDE) * SIDE * 4)));
+    std::string planePath =
+        dir.write("a.tga", squareFile(true, SIDE, 3, 8, storedBytes(size_t(SIDE) * SIDE)));
 };
 
 const Inputs& inputs() {
@@ -75,6 +120,39 @@ void BM_ExPngStretched1024x768(benchmark::State& state) {
     decodeEx(state, inputs().widePath, SIDE, 768);
 }
 void BM_ExJpeg(benchmark::State& state) { decodeEx(state, inputs().jpegPath, SIDE, SIDE); }
+
+// The exact reader: no source, no features.
+void decodeExact(benchmark::State& state, const std::string& path, const std::string& plane) {
+    std::string name = path, planeName = plane;
+    for (auto _ : state) {
+        int size = 0;
+        unsigned char* block = mqoDecodeTextureImage(
+            &name[0], plane.empty() ? nullptr : &planeName[0], &size, 255, nullptr);
+        if (block == nullptr || size != SIDE) state.SkipWithError("decode failed");
+        std::free(block);
+    }
+    state.SetBytesProcessed(state.iterations() * int64_t(SIDE) * SIDE * 4);
+}
+
+void BM_ExactBmp(benchmark::State& state) { decodeExact(state, inputs().bmpPath, ""); }
+void BM_ExactTgaWithPlane(benchmark::State& state) {
+    decodeExact(state, inputs().tgaPath, inputs().planePath);
+}
+
+// The complete profile's square BMP reading (no layout bit).
+void BM_SquareBmp(benchmark::State& state) {
+    const MqoTextureSource source = {MQO_FEATURE_PNG_JPEG, nullptr};
+    std::string name = inputs().bmpPath;
+    for (auto _ : state) {
+        int size = 0;
+        unsigned char* block =
+            mqoDecodeTextureImageEx(&name[0], nullptr, &size, 255, nullptr, &source);
+        if (block == nullptr || size != SIDE || block[3] != 255)
+            state.SkipWithError("decode failed");
+        std::free(block);
+    }
+    state.SetBytesProcessed(state.iterations() * int64_t(SIDE) * SIDE * 4);
+}
 
 void BM_PlainSpng(benchmark::State& state) {
     const Bytes& png = inputs().png;
@@ -110,4 +188,7 @@ BENCHMARK(BM_PlainSpng)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExPngStretched1024x768)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExJpeg)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainTurboJpeg)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExactBmp)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExactTgaWithPlane)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SquareBmp)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

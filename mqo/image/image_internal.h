@@ -43,7 +43,7 @@ struct MqoTextureSource {
 FILE* mqoOpenTextureSource(const char* path, const MqoTextureSource* source,
                            char* beside = nullptr);
 
-// ==== the exact reader and file lookup (image_reader.cpp, texture_file.cpp, image_pixels.cpp) ====
+// ==== the exact reader and file lookup (image_reader.cpp, texture_file.cpp) ====
 
 // mqoDecodeTextureImage reading what source's features ask for; with no
 // image feature set (or a null source) it is mqoDecodeTextureImage.
@@ -82,17 +82,6 @@ FILE* mqoOpenTextureFileAs(const char* path, unsigned how);
 // backslash that is the second byte of a double-byte character (lead byte
 // 0x81-0x9F or 0xE0-0xFC, then 0x40-0x7E or 0x80-0xFC) stays.
 void mqoSlashFolders(const char* path, char* out, bool shiftJis);
-
-// Reads width rows of pixels from file (positioned at its pixel data; the
-// rows stored bottom-up, back to back) into the width x width RGBA block.
-// Colour files give B G R (A) per pixel and write R G B A, with A at most
-// alpha; alpha planes (depth 8, or 32 with A fourth) write A only. A file
-// that ends early leaves the rest of the block as it was; a pixel cut short
-// is not written. False when memory for the work runs out.
-bool mqoReadColourPixels(FILE* file, unsigned char* block, int width, bool fileAlpha,
-                         unsigned char alpha);
-bool mqoReadAlphaPixels(FILE* file, unsigned char* block, int width, int depth,
-                        unsigned char alpha);
 
 // ==== the complete profile's decoders ====
 
@@ -157,6 +146,33 @@ MqoImageStatus mqoDecodeTgaLayout(const unsigned char* bytes, size_t size, MqoIm
 MqoImageStatus mqoDecodeBmpTgaSquare(const unsigned char* bytes, size_t size, bool tga,
                                      bool isAlpha, MqoImageLimits* limits, MqoImage* image);
 
+// What the exact reader takes from a BMP or TGA header: the width (both
+// sides), where the stored rows start and how a pixel is stored. An alpha
+// plane's pixels give A alone, their last byte; skipped is set for a plane of
+// a kind the exact reader ignores.
+struct MqoSquareHeader {
+    int32_t width = 0;
+    size_t offset = 0;
+    int bytesPerPixel = 3;
+    bool fileAlpha = false;  // colour pixels B G R A: a 32-bit TGA
+    bool alphaPlane = false;
+    bool skipped = false;
+};
+
+// The bytes at a file's start that mqoReadSquareHeader reads.
+inline size_t mqoSquareHeaderBytes(bool tga) { return tga ? 18 : 54; }
+// Reads the header from the first size bytes of a file of length bytes;
+// false when they are fewer than mqoSquareHeaderBytes.
+bool mqoReadSquareHeader(const unsigned char* bytes, size_t size, size_t length, bool tga,
+                         bool isAlpha, MqoSquareHeader* header);
+// The stored rows (size bytes from the header's offset: bottom row first,
+// back to back) into the width x width RGBA block, memory row 0 the top:
+// R G B and A at most alpha (alpha itself when the file has none), or A
+// alone from an alpha plane. Bytes that end early leave the rest of the
+// block as it was; a pixel cut short is not written.
+void mqoSquarePixels(const unsigned char* rows, size_t size, const MqoSquareHeader& header,
+                     unsigned char alpha, unsigned char* block);
+
 // How stored rows are laid out: where they start, their stride and order,
 // and which byte of a pixel gives R, G, B and A (-1: none, A is 255).
 struct MqoRowLayout {
@@ -164,11 +180,10 @@ struct MqoRowLayout {
     int width = 0, height = 0, bytesPerPixel = 0;
     bool topDown = false;
     int channel[4] = {2, 1, 0, -1};
-    bool shortFileAllowed = false;  // a file ending early leaves zeros
 };
 
 // Copies the rows into image (already allocated at the layout's size).
-// False when the bytes end early and the layout does not allow it.
+// False when the bytes end before the last row does.
 bool mqoCopyRows(const unsigned char* bytes, size_t size, const MqoRowLayout& layout,
                  MqoImage* image);
 

@@ -1,5 +1,6 @@
-// MqoModel: the BMP/TGA image reader: names, headers, sizes and the block;
-// image_pixels.cpp turns the pixel rows into RGBA.
+// MqoModel: the BMP/TGA image reader: names, the order of the files, the
+// block, and the bytes each file gives; image_square.cpp turns them into
+// the block's pixels.
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -14,9 +15,6 @@ namespace mqo::detail {
 namespace {
 
 enum FileType { TYPE_BMP, TYPE_TGA, TYPE_PNG, TYPE_JPG };
-
-// Widths from 32768 on would overflow 32-bit byte counts of the block.
-const int WIDEST_IMAGE = 32767;
 
 // Decides the type by the last three characters (name has at least three);
 // anything else is read as BMP and renamed so in place.
@@ -38,141 +36,127 @@ long fileSize(FILE* file) {
     return std::ftell(file);
 }
 
-// Reads n bytes at offset; false when the file ends before them.
-bool readAt(FILE* file, long offset, unsigned char* out, size_t n) {
-    return std::fseek(file, offset, SEEK_SET) == 0 && std::fread(out, 1, n, file) == n;
-}
-
-// What the reader takes from a header: the width (both formats are read as
-// square), the TGA's depth and image type, and where the pixel rows start.
-struct ImageHeader {
-    int width = 0, depth = 0, imageType = 0;
-    long dataOffset = 0;
+// What the files read so far have made: the block, the width to report and
+// whether the read has failed. The texture limit is asked once, the first
+// time a header has been read.
+struct Reading {
+    Reading(int (*widestTexture)(void), unsigned char alphaByte)
+        : limits(widestTexture), alpha(alphaByte) {}
+    MqoImageLimits limits;
+    unsigned char alpha;
+    unsigned char* block = nullptr;
+    int width = -1;
+    bool error = false;
 };
 
-bool readTgaHeader(FILE* file, ImageHeader* header) {
-    unsigned char b[18] = {};
-    bool read = readAt(file, 0, b, 18);
-    header->width = b[12] | b[13] << 8;
-    header->depth = b[16];
-    header->imageType = b[2];
-    header->dataOffset = static_cast<long>(mqoTgaPixelOffset(b));
-    return read;
+// Fails the read; clearWidth when no width is to be reported.
+bool fail(Reading* r, bool clearWidth) {
+    r->error = true;
+    if (clearWidth) r->width = -1;
+    return false;
 }
 
-bool readBmpHeader(FILE* file, long length, ImageHeader* header) {
-    unsigned char b[12] = {};
-    header->dataOffset = 54;
-    if (length < 54 || !readAt(file, 10, b, 12)) return false;
-    header->dataOffset =
-        static_cast<long>(mqoBmpPixelOffset(mqoLittle32(b), static_cast<uint32_t>(length)));
-    header->width = static_cast<int32_t>(mqoLittle32(b + 8));
+// The stored rows the header promises, as far as the file holds them and
+// never more: a file longer than its picture is not read whole. A file
+// that does not seek there gives none. False when out of memory.
+bool readRows(FILE* file, long length, const MqoSquareHeader& header, unsigned char** rows,
+              size_t* held) {
+    if (std::fseek(file, static_cast<long>(header.offset), SEEK_SET) != 0) return true;
+    // width <= 32767 and 4 bytes a pixel at most: within 32 bits.
+    const size_t width = static_cast<size_t>(header.width);
+    const size_t promised = width * width * static_cast<size_t>(header.bytesPerPixel);
+    const size_t there = static_cast<size_t>(length);
+    const size_t left = there > header.offset ? there - header.offset : 0;
+    const size_t wanted = promised < left ? promised : left;
+    if (wanted == 0) return true;
+    *rows = static_cast<unsigned char*>(std::malloc(wanted));
+    if (*rows == nullptr) return false;
+    *held = std::fread(*rows, 1, wanted, file);
     return true;
+}
+
+// The block for the first file whose pixels are read: zeroed, since pixels
+// a short file lacks, and R G B of a block made from the alpha file alone,
+// must not be left undefined.
+bool makeBlock(Reading* r, long length) {
+    const size_t bytes = static_cast<size_t>(r->width) * static_cast<size_t>(r->width) * 4;
+    if (!mqoBlockFitsFile(bytes, static_cast<size_t>(length))) return fail(r, true);
+    r->block = static_cast<unsigned char*>(std::calloc(bytes, 1));
+    // Out of memory: null, with the width that was read, like any other
+    // failure after a header.
+    return r->block != nullptr || fail(r, false);
+}
+
+// Reads an open BMP or TGA's header and the bytes of its rows (rows and
+// held, null and 0 when none); false when the read stops here.
+bool readSquareFile(FILE* file, bool tga, bool isAlpha, Reading* r, MqoSquareHeader* header,
+                    unsigned char** rows, size_t* held) {
+    const long length = fileSize(file);
+    unsigned char head[54];
+    const size_t want = mqoSquareHeaderBytes(tga);
+    const bool headerRead = length >= 0 && std::fseek(file, 0, SEEK_SET) == 0 &&
+                            mqoReadSquareHeader(head, std::fread(head, 1, want, file),
+                                                static_cast<size_t>(length), tga, isAlpha, header);
+    if (headerRead) r->limits.widest();
+    const int w = header->width;
+    // A file shorter than its header, or a width that cannot become a
+    // texture, fails the whole read.
+    if (!headerRead || w <= 0 || w > r->limits.widest()) return fail(r, true);
+    const int textureWidth = r->width;
+    r->width = w;
+    if (textureWidth >= 0 && textureWidth != w) return fail(r, false);
+    if (header->skipped) return false;
+    if (r->block == nullptr && !makeBlock(r, length)) return false;
+    return readRows(file, length, *header, rows, held) || fail(r, false);
+}
+
+// Reads one texture or alpha file into the block; false when the read
+// stops here (failed, or an alpha plane not read).
+bool readFile(char* name, bool isAlpha, Reading* r) {
+    // Without three characters there is no type to tell, and no file to read.
+    if (std::strlen(name) < 3) {
+        mqoMessage(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, name);
+        return fail(r, true);
+    }
+    const FileType type = typeByName(name);
+    if (isAlpha && type != TYPE_TGA && type != TYPE_PNG) {
+        mqoMessage(MQO_MSG_ALPHA_TYPE, name);
+        return false;
+    }
+    FILE* file = mqoOpenTextureFile(name);
+    if (file == nullptr) {
+        mqoMessage(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, name);
+        return true;
+    }
+    if (type == TYPE_PNG || type == TYPE_JPG) {
+        mqoMessage(MQO_MSG_FORMAT, name);
+        std::fclose(file);
+        return true;
+    }
+    MqoSquareHeader header;
+    unsigned char* rows = nullptr;
+    size_t held = 0;
+    const bool read = readSquareFile(file, type == TYPE_TGA, isAlpha, r, &header, &rows, &held);
+    std::fclose(file);
+    if (read) mqoSquarePixels(rows, held, header, r->alpha, r->block);
+    std::free(rows);
+    return read;
 }
 
 }  // namespace
 
 unsigned char* mqoDecodeTextureImage(char* texturePath, char* alphaPath, int* size,
                                      unsigned char alpha, int (*widestTexture)(void)) {
-    unsigned char* block = nullptr;
-    FILE* file = nullptr;
-    bool error = false;
-    int width = -1;
-    int fileWidth[2] = {-1, -1};
-    int widest = 0;  // asked once a width needs checking
+    Reading r(widestTexture, alpha);
     char* names[2] = {texturePath, alphaPath};
-
-    for (int i = 0; i < 2 && !error; ++i) {
-        char* name = names[i];
-        if (name == nullptr) continue;
-        bool isAlpha = i == 1;
-        // Without three characters there is no type to tell, and no file to read.
-        if (std::strlen(name) < 3) {
-            mqoMessage(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, name);
-            error = true;
-            width = -1;
-            break;
-        }
-        FileType type = typeByName(name);
-        if (isAlpha && type != TYPE_TGA && type != TYPE_PNG) {
-            mqoMessage(MQO_MSG_ALPHA_TYPE, name);
-            break;
-        }
-        file = mqoOpenTextureFile(name);
-        if (file == nullptr) {
-            mqoMessage(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, name);
-            continue;
-        }
-        if (type == TYPE_PNG || type == TYPE_JPG) {
-            mqoMessage(MQO_MSG_FORMAT, name);
-            std::fclose(file);
-            file = nullptr;
-            continue;
-        }
-
-        long length = fileSize(file);
-        ImageHeader header;
-        bool headerRead = length >= 0 && (type == TYPE_TGA ? readTgaHeader(file, &header)
-                                                           : readBmpHeader(file, length, &header));
-        const int w = header.width, depth = header.depth, imageType = header.imageType;
-        const long dataOffset = header.dataOffset;
-        if (headerRead && widest == 0) {
-            int limit = widestTexture != nullptr ? widestTexture() : 0;
-            widest = limit > 0 && limit < WIDEST_IMAGE ? limit : WIDEST_IMAGE;
-        }
-        // A file shorter than its header, or a width that cannot become a
-        // texture, fails the whole read.
-        if (!headerRead || w <= 0 || w > widest) {
-            error = true;
-            width = -1;
-            break;
-        }
-        fileWidth[i] = w;
-        width = w;
-        if (fileWidth[0] >= 0 && fileWidth[1] >= 0 && fileWidth[0] != fileWidth[1]) {
-            error = true;
-            break;
-        }
-        if (isAlpha && !((depth == 8 && imageType == 3) || (depth == 32 && imageType == 2))) break;
-
-        if (block == nullptr) {
-            size_t bytes =
-                static_cast<size_t>(w) * static_cast<size_t>(w) * 4;  // w <= 32767: no overflow
-            if (!mqoBlockFitsFile(bytes, static_cast<size_t>(length))) {
-                error = true;
-                width = -1;
-                break;
-            }
-            // Zeroed: pixels a short file lacks, and R G B of a block made
-            // from the alpha file alone, must not be left undefined.
-            block = static_cast<unsigned char*>(std::calloc(bytes, 1));
-            // Out of memory: null, with the width that was read, like any
-            // other failure after a header.
-            if (block == nullptr) {
-                error = true;
-                break;
-            }
-        }
-        if (std::fseek(file, dataOffset, SEEK_SET) == 0) {
-            bool read = isAlpha ? mqoReadAlphaPixels(file, block, w, depth, alpha)
-                                : mqoReadColourPixels(file, block, w,
-                                                      type == TYPE_TGA && depth == 32, alpha);
-            if (!read) {
-                error = true;
-                break;
-            }
-        }
-        std::fclose(file);
-        file = nullptr;
+    for (int i = 0; i < 2; ++i)
+        if (names[i] != nullptr && !readFile(names[i], i == 1, &r)) break;
+    if (r.error || r.width < 0) {
+        std::free(r.block);
+        r.block = nullptr;
     }
-
-    if (file != nullptr) std::fclose(file);
-    if (error || width < 0) {
-        std::free(block);
-        block = nullptr;
-    }
-    if (size != nullptr) *size = width;
-    return block;
+    if (size != nullptr) *size = r.width;
+    return r.block;
 }
 
 }  // namespace mqo::detail

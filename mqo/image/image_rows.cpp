@@ -6,10 +6,9 @@ namespace mqo::detail {
 
 namespace {
 
-// Converts count pixels of one stored row into RGBA.
-void convertRow(const unsigned char* in, unsigned char* out, int count,
-                const MqoRowLayout& layout) {
-    const int bpp = layout.bytesPerPixel;
+// Converts one stored row into RGBA.
+void convertRow(const unsigned char* in, unsigned char* out, const MqoRowLayout& layout) {
+    const int count = layout.width, bpp = layout.bytesPerPixel;
     const int* c = layout.channel;
     for (int x = 0; x < count; ++x, in += bpp, out += 4) {
         out[0] = in[c[0]];
@@ -36,14 +35,8 @@ bool mqoCopyRows(const unsigned char* bytes, size_t size, const MqoRowLayout& la
             remaining = 0;
         else
             remaining -= skipped * layout.stride;
-        if (storedBytes > remaining) {
-            if (!layout.shortFileAllowed) return false;
-            // A pixel cut short is not used; later rows have nothing.
-            convertRow(bytes + (size - remaining), out,
-                       static_cast<int>(remaining / layout.bytesPerPixel), layout);
-            return true;
-        }
-        convertRow(bytes + (size - remaining), out, layout.width, layout);
+        if (storedBytes > remaining) return false;
+        convertRow(bytes + (size - remaining), out, layout);
     }
     return true;
 }

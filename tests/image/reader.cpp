@@ -6,8 +6,11 @@
 #include <optional>
 
 #include "mqo/MqoModelStages.h"
+#include "mqo/image/image_internal.h"
 #include "support/fake_gl.h"
 #include "support/image_files.h"
+
+using namespace mqo::detail;
 
 namespace {
 
@@ -284,6 +287,63 @@ TEST_F(ImageReader, FilesShorterThanTheirHeaderAreRejected) {
         read(file("cut2.bmp", Bytes(bmpFile.begin(), bmpFile.begin() + 20)), std::nullopt).ok);
     EXPECT_FALSE(read(file("cut.tga", Bytes(tgaFile.begin(), tgaFile.end() - 1)), std::nullopt).ok);
     EXPECT_FALSE(read(file("empty.tga", {}), std::nullopt).ok);
+}
+
+// The exact reader reads a file only as far as its pixels go, the complete
+// profile's square reading (no layout bit) reads it whole; both give the
+// same block, whether the file stops inside a pixel, at a row's end, before
+// any pixel, or goes on far past its pixels, alone or with an alpha plane.
+TEST_F(ImageReader, ExactAndSquareReadingsGiveTheSameBlocks) {
+    const Bytes bgr = testimages::counting(4 * 4 * 3), bgra = testimages::counting(4 * 4 * 4, 60);
+    const Bytes tail(256 * 1024, 0xEE);
+    auto cut = [](Bytes b, size_t n) {
+        b.resize(n);
+        return b;
+    };
+    auto longer = [&tail](Bytes b) {
+        b.insert(b.end(), tail.begin(), tail.end());
+        return b;
+    };
+    auto decode = [](uint32_t features, const std::string& tex, const std::string& plane,
+                     unsigned char alpha) {
+        PathBuffer t(tex), a(plane);
+        const MqoTextureSource source = {features, nullptr};
+        int size = -7;
+        unsigned char* block = mqoDecodeTextureImageEx(t.get(), plane.empty() ? nullptr : a.get(),
+                                                       &size, alpha, nullptr, &source);
+        Bytes rgba;
+        if (block != nullptr) rgba.assign(block, block + static_cast<size_t>(size) * size * 4);
+        std::free(block);
+        return std::make_pair(size, rgba);
+    };
+    struct Case {
+        const char* name;
+        Bytes texture;
+        const char* planeName;  // null: none
+        Bytes plane;
+        unsigned char alpha;
+    } cases[] = {
+        {"pixel.bmp", cut(testimages::bmp(4, 4, bgr), 54 + 5 * 3 + 2), nullptr, {}, 255},
+        {"rows.bmp", cut(testimages::bmp(4, 4, bgr), 54 + 2 * 4 * 3), nullptr, {}, 255},
+        {"pixel.tga", cut(testimages::tga(4, 4, 2, 32, bgra), 18 + 6 * 4 + 3), nullptr, {}, 100},
+        {"bare.bmp", testimages::bmp(4, 4, {}), nullptr, {}, 255},
+        {"long.bmp", longer(testimages::bmp(4, 4, bgr)), nullptr, {}, 255},
+        {"long.tga", longer(testimages::tga(4, 4, 2, 32, bgra)), nullptr, {}, 100},
+        {"t.bmp", testimages::bmp(4, 4, bgr), "grey.tga",
+         longer(testimages::tga(4, 4, 3, 8, testimages::counting(16, 200))), 205},
+        {"t.tga", testimages::tga(4, 4, 2, 24, bgr), "a32.tga", testimages::tga(4, 4, 2, 32, bgra),
+         255},
+    };
+    for (const Case& c : cases) {
+        const std::string tex = file(c.name, c.texture);
+        const std::string plane = c.planeName != nullptr ? file(c.planeName, c.plane) : "";
+        const auto exact = decode(0, tex, plane, c.alpha);
+        EXPECT_EQ(exact.first, 4) << c.name;
+        EXPECT_EQ(exact, decode(MQO_FEATURE_PNG_JPEG, tex, plane, c.alpha)) << c.name;
+    }
+    // What lies past the pixels is not read into them.
+    EXPECT_EQ(decode(0, dir.file("long.bmp"), "", 255).second, expectedBlock(4, bgr, 3, 255));
+    EXPECT_EQ(decode(0, dir.file("long.tga"), "", 100).second, expectedBlock(4, bgra, 4, 100));
 }
 
 TEST_F(ImageReader, NullSizeIsAllowed) {

@@ -4,7 +4,7 @@
 # comparison test and the benchmarks build the library once more from these.
 function(mqo_reference_sources out)
   set(replacements
-    image_pixels image_pixels_bytewise
+    image_reader image_reader_stdio
     document_patterns document_patterns_sscanf
     line_reader line_reader_stdio
     mesh_builder mesh_builder_reference)
