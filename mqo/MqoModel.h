@@ -128,9 +128,10 @@ MQO_API void mqoCleanupLibrary(void);
 
 // A load's report (options->report, filled by mqoLoadModelEx and
 // mqoLoadModelSlotEx; mqoLoadModels fills none). Counting changes no model,
-// GL call or message; each count stops at INT32_MAX. A model is returned with MQO_LOAD_OK or
-// MQO_LOAD_NOT_DOCUMENT (loaded as the exact reading always loaded such a
-// file); with any other result the load returns null (the slot call -1).
+// GL call or message; each count stops at INT32_MAX. A model is returned
+// with MQO_LOAD_OK or MQO_LOAD_NOT_DOCUMENT (loaded as the exact reading always
+// loaded such a file); with any other result the load returns null (the slot
+// call -1).
 typedef enum MqoLoadResult {
     MQO_LOAD_OK = 0,
     MQO_LOAD_NOT_FOUND,        // no such file (or a null path)
@@ -171,35 +172,18 @@ struct MqoLoadOptions {
     int32_t quiet;
 };
 
-// PNG and JPEG textures and PNG alpha planes, told by their first bytes.
-#define MQO_FEATURE_PNG_JPEG 0x01u
-// BMP 1/4/8/24/32-bit and run-length, TGA types 2, 3, 10, 11; with either
-// image bit an image of any size is stretched to the square of its longer side.
-#define MQO_FEATURE_IMAGE_LAYOUT 0x02u
-// Faces without M( (every face, without a Material chunk) take col 1 1 1 1,
-// dif 0.8, amb 0.6, emi 0, spc 0, power 5, instead of being left out.
-#define MQO_FEATURE_UNMATERIALED 0x04u
-// Absent object keys are visible 15, shading 1, facet 59.5; facet is in degrees.
-#define MQO_FEATURE_FORMAT_DEFAULTS 0x08u
-// mirror 1 or 2 copies an object across the axes mirror_axis sets, wound to
-// face out; 2 (connected) also joins the halves at their open edges.
-#define MQO_FEATURE_MIRROR 0x10u
-// Faces of 5+ corners become n - 2 triangles by ear clipping in their plane.
-#define MQO_FEATURE_POLYGONS 0x20u
-// A ".mqoz" path is a zip read for its ".mqo" entry and its textures.
-#define MQO_FEATURE_MQOZ 0x40u
-// Object names not in UTF-8 converted from CP932; texture names tried as UTF-8 too.
-#define MQO_FEATURE_UTF8_NAMES 0x80u
-// Every Object chunk is built: those past the 49 of objects[] go to extraObjects.
-#define MQO_FEATURE_MANY_OBJECTS 0x100u
-// An object name is the whole quoted text, spaces included, without its quotes.
-#define MQO_FEATURE_QUOTED_NAMES 0x200u
-// A corner's normal sums only the faces at its vertex within facet degrees of
-// its own face, so edges sharper than facet stay sharp.
-#define MQO_FEATURE_FACET_SMOOTHING 0x400u
-// A texture not found by its name is looked for by its last component in the
-// document's folder, and beside a package.
-#define MQO_FEATURE_TEXTURE_SEARCH 0x800u
+#define MQO_FEATURE_PNG_JPEG 0x01u          // PNG and JPEG textures, PNG alpha planes
+#define MQO_FEATURE_IMAGE_LAYOUT 0x02u      // BMP/TGA of every depth and size, as stored
+#define MQO_FEATURE_UNMATERIALED 0x04u      // faces without M( drawn in a default material
+#define MQO_FEATURE_FORMAT_DEFAULTS 0x08u   // absent object keys as the format sets them
+#define MQO_FEATURE_MIRROR 0x10u            // mirror copies, connected ones joined
+#define MQO_FEATURE_POLYGONS 0x20u          // faces of 5+ corners cut into triangles
+#define MQO_FEATURE_MQOZ 0x40u              // .mqoz packages and the textures in them
+#define MQO_FEATURE_UTF8_NAMES 0x80u        // CP932 object names to UTF-8; UTF-8 texture names
+#define MQO_FEATURE_MANY_OBJECTS 0x100u     // objects past 49 into extraObjects
+#define MQO_FEATURE_QUOTED_NAMES 0x200u     // names are the whole quoted text, without quotes
+#define MQO_FEATURE_FACET_SMOOTHING 0x400u  // edges sharper than facet stay sharp
+#define MQO_FEATURE_TEXTURE_SEARCH 0x800u   // textures looked for beside the document
 #define MQO_FEATURE_ALL 0xFFFu
 
 // ---- Records: a model as loaded, for code that walks its objects or vertices.

@@ -29,7 +29,7 @@ MQO_STATIC_ASSERT(offsetof(PlainVertex, normal) == 12, "normal at byte 12");
 // ---------------------------------------------------------------------------
 
 // What a load reads beyond the exact subset, bit by bit (mqo/MqoModel.h gives
-// each in a line or two).
+// each in a line).
 // - PNG_JPEG: PNG/JPEG textures and PNG alpha planes, told by their first bytes.
 // - IMAGE_LAYOUT: BMP 24/32-bit (BI_RGB, byte-wide BITFIELDS), BMP 1/4/8-bit
 //   palettes, RLE4/RLE8 (OS/2 core headers too), TGA types 2, 3, 10, 11, rows
