@@ -1,9 +1,12 @@
 // Loads the character's 150 frames the way ambletoe does and prints where the
 // time and memory go:
 //   - the floor: creating the context and merely reading the same files;
-//   - the load: creating the context and 150 mqoLoadModel calls, split into
-//     reading and scanning, normals and batches, buffer upload and textures;
-//     and the same through one mqoLoadModels call, reading on every core;
+//   - the load: creating the context and 150 mqoLoadModel calls; the same
+//     load run stage by stage through the public stage calls (bench_stages.h),
+//     each stage timed: reading and scanning, normals and batches
+//     (mqoStageObjects), textures (mqoSetTexturePool) and buffer upload (the
+//     buffer calls inside mqoRealiseObjects); and the same through one
+//     mqoLoadModels call, reading on every core;
 //   - peak memory with all frames loaded, and resident memory over 100
 //     load-and-free cycles of the whole set.
 // Each timing is the median of several runs. Usage: bench_frames [vindle dir]
@@ -14,10 +17,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "bench/bench_stages.h"
 #include "bench/bench_support.h"
 #include "mqo/MqoModelGL.h"
 #include "support/egl_context.h"
@@ -31,8 +37,8 @@ double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// Time spent inside the wrapped calls during one load of the set.
-double buildSeconds, uploadSeconds, textureSeconds;
+// Time spent inside the library's buffer-object calls during one load.
+double uploadSeconds;
 
 PFNGLGENBUFFERSARBPROC realGenBuffers;
 PFNGLBINDBUFFERARBPROC realBindBuffer;
@@ -66,29 +72,6 @@ void timeBufferCalls() {
 }
 
 }  // namespace
-
-// The link wraps these two calls (-Wl,--wrap) to time the builder's CPU stage
-// and the pool; only while timing is set, since the builder may also run on
-// the worker threads of mqoLoadModels.
-bool timing = false;
-extern "C" {
-void __real_mqoStageObjects(MqoStagedObject*, ObjectEntry*, int, MaterialEntry*, int, double,
-                            unsigned char);
-void __wrap_mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCount,
-                            MaterialEntry* materials, int materialCount, double scale,
-                            unsigned char alpha) {
-    auto start = Clock::now();
-    __real_mqoStageObjects(staged, objects, objectCount, materials, materialCount, scale, alpha);
-    if (timing) buildSeconds += secondsSince(start);
-}
-int __real_mqoSetTexturePool(char*, char*, unsigned char);
-int __wrap_mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char alpha) {
-    auto start = Clock::now();
-    int name = __real_mqoSetTexturePool(texturePath, alphaPath, alpha);
-    if (timing) textureSeconds += secondsSince(start);
-    return name;
-}
-}
 
 namespace {
 
@@ -140,6 +123,74 @@ int loadTogether(const std::vector<std::string>& paths, std::vector<MeshModel*>&
     return mqoLoadModels(names.data(), static_cast<int>(names.size()), 0.5, models.data());
 }
 
+// The seconds three of the stages took over one load of the set stage by
+// stage; reading and scanning is what the whole run leaves.
+struct StageSeconds {
+    double build, upload, texture;
+};
+
+// Loads the set stage by stage, each stage timed; returns the frames loaded.
+int loadStaged(const std::vector<benchstages::ChunkFile>& frames, std::vector<MeshModel*>& models,
+               StageSeconds* t) {
+    *t = StageSeconds{};
+    uploadSeconds = 0;
+    int loaded = 0;
+    models.clear();
+    for (const benchstages::ChunkFile& frame : frames) {
+        benchstages::Records records;
+        if (!benchstages::readChunks(frame, &records)) {
+            benchstages::freeRecords(&records);
+            models.push_back(nullptr);
+            continue;
+        }
+        auto start = Clock::now();
+        std::vector<MqoStagedObject> staged = benchstages::stageObjects(&records, 0.5, 255);
+        t->build += secondsSince(start);
+        start = Clock::now();
+        benchstages::requestTextures(frame.directory, &records, 255);
+        t->texture += secondsSince(start);
+        MeshModel* m = benchstages::realiseObjects(&staged, records, 255);
+        loaded += m != nullptr;
+        models.push_back(m);
+    }
+    t->upload = uploadSeconds;
+    return loaded;
+}
+
+// Writes every frame's chunks under folder; false when one fails.
+bool splitFrames(const std::string& dir, const std::vector<std::string>& paths,
+                 const std::string& folder, std::vector<benchstages::ChunkFile>* frames) {
+    frames->assign(paths.size(), benchstages::ChunkFile());
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const std::string path = folder + "/" + std::to_string(i) + ".mqo";
+        if (!benchstages::splitDocument(benchstages::readBytes(paths[i]), dir + "/", path,
+                                        &(*frames)[i]))
+            return false;
+    }
+    return true;
+}
+
+// Whether the load stage by stage gives every frame as mqoLoadModel does
+// (a frame at a time, so the check leaves the peak memory alone).
+bool stagedMatchesWhole(const std::vector<std::string>& paths,
+                        const std::vector<benchstages::ChunkFile>& frames) {
+    EglContext context(640, 480);
+    mqoInitLibrary();
+    bool same = true;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        std::vector<MeshModel*> whole, staged;
+        StageSeconds unused;
+        loadAll({paths[i]}, whole);
+        loadStaged({frames[i]}, staged, &unused);
+        // A frame that does not load at all is told by the figures' count.
+        if (whole[0] != nullptr) same = benchstages::sameModel(whole[0], staged[0]) && same;
+        mqoFreeModel(whole[0]);
+        mqoFreeModel(staged[0]);
+    }
+    mqoCleanupLibrary();
+    return same;
+}
+
 void freeAll(std::vector<MeshModel*>& models) {
     for (MeshModel* m : models) mqoFreeModel(m);
     models.clear();
@@ -162,7 +213,12 @@ int main(int argc, char** argv) {
     std::vector<std::string> files = allFiles(dir);
     const int runs = 7;
 
-    std::vector<double> floor, load, scan, build, upload, texture, parallel;
+    char pattern[] = "/tmp/bench_frames_XXXXXX";
+    if (mkdtemp(pattern) == nullptr) return 1;
+    const std::string folder = pattern;
+    std::vector<benchstages::ChunkFile> frames;
+
+    std::vector<double> floor, load, staged, scan, build, upload, texture, parallel;
     size_t bytes = 0;
     int loaded = 0;
     std::vector<MeshModel*> models;
@@ -174,20 +230,36 @@ int main(int argc, char** argv) {
         }
         floor.push_back(secondsSince(start));
 
-        buildSeconds = uploadSeconds = textureSeconds = 0;
+        // The whole load, as the program makes it.
+        start = Clock::now();
+        {
+            EglContext context(640, 480);
+            mqoInitLibrary();
+            loaded = loadAll(paths, models);
+            load.push_back(secondsSince(start));
+            freeAll(models);
+            mqoCleanupLibrary();
+        }
+
+        // The same load stage by stage, each stage timed; the chunks are
+        // written after the first whole load, which stays in fresh memory.
+        if (frames.empty() && !splitFrames(dir, paths, folder, &frames)) {
+            std::fprintf(stderr, "the frames could not be written as chunks in %s\n", pattern);
+            std::filesystem::remove_all(folder);
+            return 1;
+        }
+        StageSeconds t;
         start = Clock::now();
         EglContext context(640, 480);
         mqoInitLibrary();
         timeBufferCalls();
-        timing = true;
-        loaded = loadAll(paths, models);
-        timing = false;
+        loadStaged(frames, models, &t);
         double total = secondsSince(start);
-        load.push_back(total);
-        build.push_back(buildSeconds);
-        upload.push_back(uploadSeconds);
-        texture.push_back(textureSeconds);
-        scan.push_back(total - buildSeconds - uploadSeconds - textureSeconds);
+        staged.push_back(total);
+        build.push_back(t.build);
+        upload.push_back(t.upload);
+        texture.push_back(t.texture);
+        scan.push_back(total - t.build - t.upload - t.texture);
         freeAll(models);
         mqoCleanupLibrary();
 
@@ -200,6 +272,12 @@ int main(int argc, char** argv) {
         freeAll(models);
         mqoCleanupLibrary();
     }
+    const bool same = stagedMatchesWhole(paths, frames);
+    std::filesystem::remove_all(folder);
+    if (!same) {
+        std::fprintf(stderr, "the frames loaded stage by stage differ from mqoLoadModel's\n");
+        return 1;
+    }
     std::printf("frames loaded: %d of %zu, %zu files, %.1f MB in the folder\n", loaded,
                 paths.size(), files.size(), bytes / 1e6);
     std::printf("context + reading the files:   %8.1f ms (median of %d)\n", median(floor) * 1e3,
@@ -209,6 +287,7 @@ int main(int argc, char** argv) {
     // The program loads once, into memory the process has never touched.
     std::printf("  the first of the %d loads       %7.1f ms (fresh memory, as at start-up)\n", runs,
                 load[0] * 1e3);
+    std::printf("  the same stage by stage       %7.1f ms, of which:\n", median(staged) * 1e3);
     std::printf("  context and reading (floor)   %7.1f ms\n", median(floor) * 1e3);
     std::printf("  scanning                      %7.1f ms\n", (median(scan) - median(floor)) * 1e3);
     std::printf("  normals and batches           %7.1f ms\n", median(build) * 1e3);

@@ -6,7 +6,8 @@
 //   bench_load [--benchmark_filter=...]
 //
 // Reports milliseconds per load and MB/s of document text; the Scan
-// benchmarks time reading and scanning alone (no normals, batches, uploads).
+// benchmarks time reading and scanning alone (no normals, batches, uploads):
+// the first stage of a load, through the chunk readers (bench_stages.h).
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_stages.h"
 #include "mqo/MqoModelStages.h"
 #include "support/egl_context.h"
 #include "support/reader_files.h"
@@ -34,11 +36,13 @@ void writeFile(const std::string& path, const std::string& bytes) {
     if (!testsupport::writeFile(path, bytes)) std::abort();
 }
 
-std::string header() {
-    return "Metasequoia Document\r\nFormat Text Ver 1.0\r\n\r\n"
-           "Scene {\r\n\tpos 0.0000 0.0000 1500.0000\r\n\tlookat 0.0000 0.0000 0.0000\r\n}\r\n"
-           "Material 4 {\r\n"
-           "\t\"skin\" col(1.000 0.800 0.700 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.000) "
+const char* const kHeader =
+    "Metasequoia Document\r\nFormat Text Ver 1.0\r\n\r\n"
+    "Scene {\r\n\tpos 0.0000 0.0000 1500.0000\r\n\tlookat 0.0000 0.0000 0.0000\r\n}\r\n";
+
+// The Material chunk's lines after "Material 4 {".
+std::string materialChunk() {
+    return "\t\"skin\" col(1.000 0.800 0.700 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.000) "
            "power(5.00)\r\n"
            "\t\"cloth\" shader(3) col(1.000 1.000 1.000 1.000) dif(0.800) amb(0.600) emi(0.000) "
            "spc(0.100) "
@@ -50,88 +54,91 @@ std::string header() {
            "}\r\n";
 }
 
-// objects objects of an n x n grid of quads each, as text or binary vertices.
-std::string gridDocument(int objects, int n, bool binary) {
-    std::string doc = header();
+// Object o's chunk after its "Object" line: an n x n grid of quads, its
+// vertices as text or binary.
+std::string gridObjectChunk(int o, int n, bool binary) {
+    std::string doc;
     char line[256];
     const int side = n + 1;
-    for (int o = 0; o < objects; ++o) {
-        std::snprintf(line, sizeof line,
-                      "Object \"part%d\" {\r\n\tvisible 15\r\n\tshading 1\r\n\tfacet 59.5\r\n", o);
+    doc += "\tvisible 15\r\n\tshading 1\r\n\tfacet 59.5\r\n";
+    if (binary) {
+        std::snprintf(line, sizeof line, "\t%s %d {\r\n\t\tVector %d [%d]\r\n", "BVertex",
+                      side * side, side * side, side * side * 12);
         doc += line;
-        if (binary) {
-            std::snprintf(line, sizeof line, "\t%s %d {\r\n\t\tVector %d [%d]\r\n", "BVertex",
-                          side * side, side * side, side * side * 12);
-            doc += line;
-            for (int y = 0; y < side; ++y) {
-                for (int x = 0; x < side; ++x) {
-                    float v[3] = {x * 1.5f - 100, y * 1.5f - 100, static_cast<float>(o * 10)};
-                    doc.append(reinterpret_cast<const char*>(v), sizeof v);
-                }
+        for (int y = 0; y < side; ++y) {
+            for (int x = 0; x < side; ++x) {
+                float v[3] = {x * 1.5f - 100, y * 1.5f - 100, static_cast<float>(o * 10)};
+                doc.append(reinterpret_cast<const char*>(v), sizeof v);
             }
-            doc += "\r\n\t}\r\n";
-        } else {
-            std::snprintf(line, sizeof line, "\tvertex %d {\r\n", side * side);
-            doc += line;
-            for (int y = 0; y < side; ++y) {
-                for (int x = 0; x < side; ++x) {
-                    std::snprintf(line, sizeof line, "\t\t%.4f %.4f %.4f\r\n", x * 1.5 - 100,
-                                  y * 1.5 - 100, o * 10.0);
-                    doc += line;
-                }
-            }
-            doc += "\t}\r\n";
         }
-        std::snprintf(line, sizeof line, "\tface %d {\r\n", n * n);
+        doc += "\r\n\t}\r\n";
+    } else {
+        std::snprintf(line, sizeof line, "\tvertex %d {\r\n", side * side);
         doc += line;
-        for (int y = 0; y < n; ++y) {
-            for (int x = 0; x < n; ++x) {
-                int a = y * side + x;
-                double u0 = static_cast<double>(x) / n, u1 = static_cast<double>(x + 1) / n;
-                double v0 = static_cast<double>(y) / n, v1 = static_cast<double>(y + 1) / n;
-                std::snprintf(
-                    line, sizeof line,
-                    "\t\t4 V(%d %d %d %d) M(%d) UV(%.5f %.5f %.5f %.5f %.5f %.5f %.5f %.5f)\r\n", a,
-                    a + side, a + side + 1, a + 1, (x + y) % 4, u0, v0, u0, v1, u1, v1, u1, v0);
+        for (int y = 0; y < side; ++y) {
+            for (int x = 0; x < side; ++x) {
+                std::snprintf(line, sizeof line, "\t\t%.4f %.4f %.4f\r\n", x * 1.5 - 100,
+                              y * 1.5 - 100, o * 10.0);
                 doc += line;
             }
         }
-        doc += "\t}\r\n}\r\n";
+        doc += "\t}\r\n";
     }
-    return doc + "Eof\r\n";
+    std::snprintf(line, sizeof line, "\tface %d {\r\n", n * n);
+    doc += line;
+    for (int y = 0; y < n; ++y) {
+        for (int x = 0; x < n; ++x) {
+            int a = y * side + x;
+            double u0 = static_cast<double>(x) / n, u1 = static_cast<double>(x + 1) / n;
+            double v0 = static_cast<double>(y) / n, v1 = static_cast<double>(y + 1) / n;
+            std::snprintf(
+                line, sizeof line,
+                "\t\t4 V(%d %d %d %d) M(%d) UV(%.5f %.5f %.5f %.5f %.5f %.5f %.5f %.5f)\r\n", a,
+                a + side, a + side + 1, a + 1, (x + y) % 4, u0, v0, u0, v1, u1, v1, u1, v0);
+            doc += line;
+        }
+    }
+    return doc + "\t}\r\n}\r\n";
+}
+
+// The document at path: objects objects of an n x n grid each. With chunks,
+// its chunks' lines are also written beside it (path + "_chunks") for the
+// Scan benchmarks.
+void writeGrid(const std::string& path, int objects, int n, bool binary,
+               benchstages::ChunkFile* chunks = nullptr) {
+    std::string doc = std::string(kHeader) + "Material 4 {\r\n" + materialChunk();
+    std::string lines = materialChunk();
+    benchstages::ChunkFile file;
+    file.path = path + "_chunks";
+    file.directory = folder + "/";
+    file.order = "m";
+    file.materialCounts = {4};
+    for (int o = 0; o < objects; ++o) {
+        const std::string name = "\"part" + std::to_string(o) + "\"";
+        const std::string chunk = gridObjectChunk(o, n, binary);
+        doc += "Object " + name + " {\r\n" + chunk;
+        lines += chunk;
+        file.order += 'o';
+        file.names.push_back(name);
+    }
+    writeFile(path, doc + "Eof\r\n");
+    if (chunks == nullptr) return;
+    writeFile(file.path, lines);
+    *chunks = file;
 }
 
 }  // namespace
 
-// Reading and scanning alone: the link wraps mqoStageObjects (-Wl,--wrap), so
-// the Scan benchmarks can leave the normals and batches out (and with them
-// the uploads, which have nothing to upload).
-static bool skipBuild = false;
-static bool stagedAny = false;  // the skipped build had objects to build
-extern "C" {
-void __real_mqoStageObjects(MqoStagedObject*, ObjectEntry*, int, MaterialEntry*, int, double,
-                            unsigned char);
-void __wrap_mqoStageObjects(MqoStagedObject* staged, ObjectEntry* objects, int objectCount,
-                            MaterialEntry* materials, int materialCount, double scale,
-                            unsigned char alpha) {
-    if (skipBuild) {
-        stagedAny = objectCount > 0;
-        std::memset(staged, 0, sizeof(MqoStagedObject) * static_cast<size_t>(objectCount));
-        return;
-    }
-    __real_mqoStageObjects(staged, objects, objectCount, materials, materialCount, scale, alpha);
-}
-}
-
 namespace {
+
+benchstages::ChunkFile textChunks, binaryChunks;
 
 void loadOnce(benchmark::State& state, const std::string& path, uint32_t features = 0) {
     int64_t bytes = static_cast<int64_t>(fs::file_size(path));
     const MqoLoadOptions options = {features};
     for (auto _ : state) {
-        stagedAny = false;
         MeshModel* m = mqoLoadModelEx(path.c_str(), 0.5, &options);
-        if (m == nullptr || (skipBuild ? !stagedAny : m->objectCount == 0)) {
+        if (m == nullptr || m->objectCount == 0) {
             state.SkipWithError("load failed");
             break;
         }
@@ -142,21 +149,37 @@ void loadOnce(benchmark::State& state, const std::string& path, uint32_t feature
     state.counters["MB"] = static_cast<double>(bytes) / 1e6;
 }
 
+// Reading and scanning alone: the document's chunks through the chunk
+// readers (the first stage of a load, before normals, batches and uploads),
+// their lists freed as the reader frees them. Throughput is counted over the
+// whole document, as for the loads.
+void scanOnce(benchmark::State& state, const std::string& path,
+              const benchstages::ChunkFile& chunks) {
+    int64_t bytes = static_cast<int64_t>(fs::file_size(path));
+    benchstages::Records records;
+    for (auto _ : state) {
+        if (!benchstages::readChunks(chunks, &records) || records.objects.empty() ||
+            records.objects[0].faceCount == 0) {
+            state.SkipWithError("scan failed");
+            break;
+        }
+        benchmark::DoNotOptimize(records.objects[0].faces);
+        benchstages::freeRecords(&records);
+    }
+    benchstages::freeRecords(&records);
+    state.SetBytesProcessed(state.iterations() * bytes);
+    state.counters["MB"] = static_cast<double>(bytes) / 1e6;
+}
+
 void BM_LoadLargeText(benchmark::State& state) { loadOnce(state, textPath); }
 // The same grid read with every feature: smoothing by the facet rule is the
 // part that costs more.
 void BM_LoadLargeTextComplete(benchmark::State& state) {
     loadOnce(state, textPath, MQO_FEATURE_ALL);
 }
-void BM_ScanLargeText(benchmark::State& state) {
-    skipBuild = true;
-    loadOnce(state, textPath);
-    skipBuild = false;
-}
+void BM_ScanLargeText(benchmark::State& state) { scanOnce(state, textPath, textChunks); }
 void BM_ScanLargeBinaryVertices(benchmark::State& state) {
-    skipBuild = true;
-    loadOnce(state, binaryPath);
-    skipBuild = false;
+    scanOnce(state, binaryPath, binaryChunks);
 }
 void BM_LoadLargeBinaryVertices(benchmark::State& state) { loadOnce(state, binaryPath); }
 
@@ -242,14 +265,14 @@ int main(int argc, char** argv) {
     // 4 objects of 224 x 224 quads: 200,704 quads.
     textPath = folder + "/large_text.mqo";
     binaryPath = folder + "/large_binary.mqo";
-    writeFile(textPath, gridDocument(4, 224, false));
-    writeFile(binaryPath, gridDocument(4, 224, true));
+    writeGrid(textPath, 4, 224, false, &textChunks);
+    writeGrid(binaryPath, 4, 224, true, &binaryChunks);
     // Frame-sized documents: 3 objects of 24 x 24 quads (1,728 quads).
     for (int i = 0; i < 150; ++i) {
         char name[64];
         std::snprintf(name, sizeof name, "/frame_%05d.mqo", i);
         smallPaths.push_back(folder + name);
-        writeFile(smallPaths.back(), gridDocument(3, 24, false));
+        writeGrid(smallPaths.back(), 3, 24, false);
     }
 
     benchmark::Initialize(&argc, argv);
