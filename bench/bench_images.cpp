@@ -1,6 +1,6 @@
 // Texture decoding speed under the complete profile: a 1024 x 1024 PNG and
 // JPEG (and a 1024 x 768 PNG, which is also stretched to its square) through
-// mqoDecodeTextureImageEx, against a plain libspng / TurboJPEG decode of the
+// mqoDecodeTexture, against a plain libspng / TurboJPEG decode of the
 // same bytes already in memory. The Ex figures include opening and reading
 // the file, the bottom-up row order, the alpha pass and any resampling.
 //
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "mqo/image/image_internal.h"
+#include "mqo/read/read_internal.h"
 #include "support/encoded_images.h"
 #include "support/temp_dir.h"
 
@@ -57,12 +58,11 @@ const Inputs& inputs() {
 }
 
 void decodeEx(benchmark::State& state, const std::string& path, int width, int height) {
-    const MqoTextureSource source = {MQO_FEATURE_PNG_JPEG | MQO_FEATURE_IMAGE_LAYOUT, nullptr};
+    const MqoReadContext read = {MQO_FEATURE_PNG_JPEG | MQO_FEATURE_IMAGE_LAYOUT};
     std::string name = path;
     for (auto _ : state) {
         int size = 0;
-        unsigned char* block =
-            mqoDecodeTextureImageEx(&name[0], nullptr, &size, 255, nullptr, &source);
+        unsigned char* block = mqoDecodeTexture(&name[0], nullptr, &size, 255, read);
         if (block == nullptr || size != SIDE || block[3] != 255)
             state.SkipWithError("decode failed");
         std::free(block);
