@@ -5,7 +5,6 @@
 
 #include "mqo/MqoModelStages.h"
 #include "mqo/image/image_internal.h"
-#include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
 
@@ -42,11 +41,6 @@ int mqoRequestTexture(char* texturePath, char* alphaPath, unsigned char alpha,
 // counts the textures not given into read's report.
 void mqoResolveTextures(MaterialEntry* materials, int count, unsigned char alpha,
                         const MqoReadContext& read);
-
-// The GL stage of a parsed document under load's limits, report and sink
-// (mqoRealiseDocument); parsed is left empty, and only released with a
-// null model.
-void mqoRealiseParsed(MeshModel* model, MqoParsedModel* parsed, const MqoReadContext& load);
 
 }  // namespace mqo::detail
 

@@ -13,7 +13,10 @@
 
 namespace mqo::detail {
 
-void mqoRealiseParsed(MeshModel* model, MqoParsedModel* parsed, const MqoReadContext& load) {
+namespace {
+
+// mqoRealiseDocument under load's limits, report and sink.
+void realiseParsed(MeshModel* model, MqoParsedModel* parsed, const MqoReadContext& load) {
     if (model == nullptr) {
         mqoReleaseParsedModel(parsed);
         return;
@@ -31,9 +34,11 @@ void mqoRealiseParsed(MeshModel* model, MqoParsedModel* parsed, const MqoReadCon
     mqoReleaseParsedModel(parsed);
 }
 
+}  // namespace
+
 extern "C" void mqoRealiseDocument(MeshModel* model, MqoParsedModel* parsed) {
     if (parsed == nullptr) return;
-    mqoRealiseParsed(model, parsed, mqoAmbientRead());
+    realiseParsed(model, parsed, mqoAmbientRead());
 }
 
 namespace {
@@ -66,14 +71,14 @@ int readDocument(MeshModel* model, const MqoReadContext& read, double scale, uns
         if (read.report != nullptr) read.report->result = whyNotOpened(read);
         return 0;
     }
-    mqoRealiseParsed(model, &parsed, read);
+    realiseParsed(model, &parsed, read);
     return 1;
 }
 
-// A load's context as options ask (null: the exact subset, printing as
-// ever); its report, when set, is zeroed.
+// A load's context as options ask, its report (when set) zeroed; without
+// options, the exact subset counted and printed as around the call.
 MqoReadContext loadContext(const char* path, const MqoLoadOptions* options) {
-    MqoReadContext read;
+    MqoReadContext read = options != nullptr ? MqoReadContext() : mqoAmbientRead();
     read.path = path;
     if (options == nullptr) return read;
     read.features = options->features & MQO_FEATURE_ALL;
