@@ -99,10 +99,8 @@ extern "C" MqoPendingLoad* mqoStartLoadModels(const char* const* paths, int coun
     // Without room to hold parsed documents, one after another still works.
     pending->jobs = static_cast<Job*>(std::calloc(static_cast<size_t>(count), sizeof(Job)));
     if (pending->jobs == nullptr) return pending;
-    for (int i = 0; i < count; ++i) {
-        pending->jobs[i].read = MqoReadContext();
-        pending->jobs[i].read.path = paths[i];
-    }
+    // calloc's zeros are a default context's fields.
+    for (int i = 0; i < count; ++i) pending->jobs[i].read.path = paths[i];
     Work& work = pending->work;
     work.jobs = pending->jobs;
     work.count = count;
