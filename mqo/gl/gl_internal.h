@@ -30,16 +30,17 @@ void mqoReleaseObject(MeshObject* object);
 void mqoRealiseAllObjects(MeshModel* model, MqoStagedObject* staged, int count,
                           const MaterialEntry* materials);
 
-// mqoSetTexturePool for a request read as source says; a null source (or
-// one with no image feature) is mqoSetTexturePool exactly.
+// mqoSetTexturePool for a request read as read says, within read's widest
+// texture or, without one, the driver's; a context with no image feature
+// is mqoSetTexturePool exactly.
 int mqoRequestTexture(char* texturePath, char* alphaPath, unsigned char alpha,
-                      const MqoTextureSource* source);
+                      const MqoReadContext& read);
 
 // Registers the texture of every textured material with the pool, names
-// joined to directory (as mqoDirectoryOf gives it; directoryFits is its
-// result), read as source says.
-void mqoResolveTextures(const char* directory, bool directoryFits, MaterialEntry* materials,
-                        int count, unsigned char alpha, const MqoTextureSource* source);
+// joined to read's directory (none when it is null), read as read says;
+// counts the textures not given into read's report.
+void mqoResolveTextures(MaterialEntry* materials, int count, unsigned char alpha,
+                        const MqoReadContext& read);
 
 }  // namespace mqo::detail
 

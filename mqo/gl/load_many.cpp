@@ -13,14 +13,15 @@
 
 #include "mqo/MqoModelGL.h"
 #include "mqo/MqoModelStages.h"
+#include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
 
 namespace {
 
 struct Job {
-    const char* path;
-    int status;  // mqoParseDocument's result, once ready
+    MqoReadContext read;  // its path; the exact subset, no report, printing as ever
+    int status;           // the parse's result, once ready
     bool ready;
     MqoParsedModel parsed;
 };
@@ -40,7 +41,7 @@ struct Work {
 void parseJobs(Work* work) {
     for (int i = work->next++; i < work->count; i = work->next++) {
         Job& job = work->jobs[i];
-        int status = mqoParseDocument(job.path, work->scale, 255, &job.parsed);
+        int status = mqoParseSource(job.read, work->scale, 255, &job.parsed);
         std::lock_guard<std::mutex> hold(work->lock);
         job.status = status;
         job.ready = true;
@@ -99,7 +100,8 @@ MqoPendingLoad* mqoStartLoadModels(const char* const* paths, int count, double s
     // Without room to hold parsed documents, one after another still works.
     pending->jobs = static_cast<Job*>(std::calloc(static_cast<size_t>(count), sizeof(Job)));
     if (pending->jobs == nullptr) return pending;
-    for (int i = 0; i < count; ++i) pending->jobs[i].path = paths[i];
+    // calloc's zeros are a default context's fields.
+    for (int i = 0; i < count; ++i) pending->jobs[i].read.path = paths[i];
     Work& work = pending->work;
     work.jobs = pending->jobs;
     work.count = count;

@@ -15,17 +15,41 @@ namespace mqo::detail {
 
 namespace {
 
+// mqoRealiseDocument under load's limits, report and sink.
+void realiseParsed(MeshModel* model, MqoParsedModel* parsed, const MqoReadContext& load) {
+    if (model == nullptr) {
+        mqoReleaseParsedModel(parsed);
+        return;
+    }
+    model->alpha = parsed->alpha;
+    const MqoReadContext read = mqoParsedContext(load, *parsed);
+    mqoResolveTextures(parsed->materials, parsed->materialCount, parsed->alpha, read);
+    if (parsed->features & MQO_FEATURE_MANY_OBJECTS) {
+        mqoRealiseAllObjects(model, parsed->objects, parsed->objectCount, parsed->materials);
+        mqoRealiseAllObjects(model, parsed->extraObjects, parsed->extraObjectCount,
+                             parsed->materials);
+    } else {
+        mqoRealiseObjects(model, parsed->objects, parsed->objectCount, parsed->materials);
+    }
+    mqoReleaseParsedModel(parsed);
+}
+
+}  // namespace
+
+namespace {
+
 // Why a document did not open, asked of the file system after the fact so
 // the reading itself stays as it was.
-MqoLoadResult whyNotOpened(const char* path, uint32_t features) {
+MqoLoadResult whyNotOpened(const MqoReadContext& read) {
     struct stat st;
+    const char* path = read.path;
     if (path == nullptr) return MQO_LOAD_NOT_FOUND;
     if (stat(path, &st) != 0) {
         if (errno == ENOMEM) return MQO_LOAD_OUT_OF_MEMORY;
         return errno == EACCES ? MQO_LOAD_UNREADABLE : MQO_LOAD_NOT_FOUND;
     }
     if (S_ISDIR(st.st_mode)) return MQO_LOAD_FOLDER;
-    if ((features & MQO_FEATURE_MQOZ) != 0 && mqoIsPackagePath(path)) {
+    if ((read.features & MQO_FEATURE_MQOZ) != 0 && mqoIsPackagePath(path)) {
         return MQO_LOAD_DAMAGED_PACKAGE;
     }
     FILE* file = std::fopen(path, "rb");
@@ -34,39 +58,40 @@ MqoLoadResult whyNotOpened(const char* path, uint32_t features) {
     return MQO_LOAD_OUT_OF_MEMORY;  // it opens: the reader's buffers did not
 }
 
-int readDocument(MeshModel* model, const char* path, double scale, unsigned char alpha,
-                 uint32_t features) {
+// Reads read's document into model.
+int readDocument(MeshModel* model, const MqoReadContext& read, double scale, unsigned char alpha) {
     if (model == nullptr) return 0;
     MqoParsedModel parsed;
-    if (mqoParseDocumentEx(path, scale, alpha, features, &parsed) == 0) {
-        if (MqoLoadReport* report = mqoLoadReport()) report->result = whyNotOpened(path, features);
+    if (mqoParseSource(read, scale, alpha, &parsed) == 0) {
+        if (read.report != nullptr) read.report->result = whyNotOpened(read);
         return 0;
     }
-    mqoRealiseDocument(model, &parsed);
+    realiseParsed(model, &parsed, read);
     return 1;
 }
 
-// The load's context, current for as long as the load: set from options
-// (a null report counts nothing), and put back as it was after.
-class LoadScope {
-public:
-    explicit LoadScope(const MqoLoadOptions* options) : previous_(mqoCurrentLoad()) {
-        if (options == nullptr) return;
-        load_ = {options->report, options->message, options->context, options->quiet != 0};
-        if (load_.report != nullptr) std::memset(load_.report, 0, sizeof *load_.report);
-        mqoSetCurrentLoad(&load_);
+// A load's context as options ask, its report (when set) zeroed; without
+// options, the exact subset counted and printed as around the call.
+MqoReadContext loadContext(const char* path, const MqoLoadOptions* options) {
+    MqoReadContext read = options != nullptr ? MqoReadContext() : mqoAmbientRead();
+    read.path = path;
+    if (options == nullptr) return read;
+    read.features = options->features & MQO_FEATURE_ALL;
+    read.report = options->report;
+    read.message = options->message;
+    read.messageContext = options->context;
+    read.quiet = options->quiet != 0;
+    if (read.report != nullptr) std::memset(read.report, 0, sizeof *read.report);
+    return read;
+}
+
+int loadSlot(MeshModel* models, int index, const MqoReadContext& read, double scale,
+             unsigned char alpha) {
+    if (models == nullptr || index < 0) {
+        if (read.report != nullptr) read.report->result = MQO_LOAD_NOT_FOUND;
+        return -1;
     }
-    ~LoadScope() { mqoSetCurrentLoad(previous_); }
-    LoadScope(const LoadScope&) = delete;
-    LoadScope& operator=(const LoadScope&) = delete;
-
-private:
-    MqoLoadContext* previous_;
-    MqoLoadContext load_ = {};
-};
-
-uint32_t featuresOf(const MqoLoadOptions* options) {
-    return options != nullptr ? options->features & MQO_FEATURE_ALL : 0;
+    return readDocument(&models[index], read, scale, alpha) == 1 ? 0 : -1;
 }
 
 }  // namespace
@@ -78,38 +103,20 @@ using namespace mqo::detail;
 
 void mqoRealiseDocument(MeshModel* model, MqoParsedModel* parsed) {
     if (parsed == nullptr) return;
-    if (model == nullptr) {
-        mqoReleaseParsedModel(parsed);
-        return;
-    }
-    model->alpha = parsed->alpha;
-    MqoTextureSource source = {parsed->features,
-                               parsed->package[0] != '\0' ? parsed->package : nullptr,
-                               parsed->directoryFits != 0 ? parsed->directory : nullptr};
-    mqoResolveTextures(parsed->directory, parsed->directoryFits != 0, parsed->materials,
-                       parsed->materialCount, parsed->alpha, &source);
-    if (parsed->features & MQO_FEATURE_MANY_OBJECTS) {
-        mqoRealiseAllObjects(model, parsed->objects, parsed->objectCount, parsed->materials);
-        mqoRealiseAllObjects(model, parsed->extraObjects, parsed->extraObjectCount,
-                             parsed->materials);
-    } else {
-        mqoRealiseObjects(model, parsed->objects, parsed->objectCount, parsed->materials);
-    }
-    mqoReleaseParsedModel(parsed);
+    realiseParsed(model, parsed, mqoAmbientRead());
 }
 
 int mqoReadDocument(MeshModel* model, const char* path, double scale, unsigned char alpha) {
-    return readDocument(model, path, scale, alpha, 0);
+    MqoReadContext read = mqoAmbientRead();
+    read.path = path;
+    return readDocument(model, read, scale, alpha);
 }
 
 int mqoLoadModelSlotEx(MeshModel* models, int index, const char* path, double scale,
                        unsigned char alpha, const MqoLoadOptions* options) {
-    LoadScope scope(options);
-    if (models == nullptr || index < 0) {
-        if (MqoLoadReport* report = mqoLoadReport()) report->result = MQO_LOAD_NOT_FOUND;
-        return -1;
-    }
-    return readDocument(&models[index], path, scale, alpha, featuresOf(options)) == 1 ? 0 : -1;
+    const MqoReadContext read = loadContext(path, options);
+    MqoReadScope scope(read);
+    return loadSlot(models, index, read, scale, alpha);
 }
 
 int mqoLoadModelSlot(MeshModel* models, int index, const char* path, double scale,
@@ -118,13 +125,14 @@ int mqoLoadModelSlot(MeshModel* models, int index, const char* path, double scal
 }
 
 MeshModel* mqoLoadModelEx(const char* path, double scale, const MqoLoadOptions* options) {
+    const MqoReadContext read = loadContext(path, options);
+    MqoReadScope scope(read);
     MeshModel* model = mqoAllocModels(1);
     if (model == nullptr) {
-        LoadScope scope(options);
-        if (MqoLoadReport* report = mqoLoadReport()) report->result = MQO_LOAD_OUT_OF_MEMORY;
+        if (read.report != nullptr) read.report->result = MQO_LOAD_OUT_OF_MEMORY;
         return nullptr;
     }
-    if (mqoLoadModelSlotEx(model, 0, path, scale, 255, options) >= 0) return model;
+    if (loadSlot(model, 0, read, scale, 255) >= 0) return model;
     mqoFreeModels(model, 1);
     return nullptr;
 }

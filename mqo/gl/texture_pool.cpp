@@ -25,14 +25,13 @@ SlotSource slotSources[MQO_TEXTURE_POOL_SIZE];
 
 // The request's SlotSource; false, naming what does not fit, when a name
 // is too long to keep.
-bool describeSource(const MqoTextureSource* source, SlotSource* out) {
+bool describeSource(const MqoReadContext& read, SlotSource* out) {
     *out = SlotSource();
-    if (source == nullptr) return true;
-    out->features = source->features & MQO_IMAGE_FEATURES;
+    out->features = read.features & MQO_IMAGE_FEATURES;
     out->searchesFolder =
-        (out->features & MQO_FEATURE_TEXTURE_SEARCH) != 0 && source->directory != nullptr;
-    const char* names[2] = {source->package != nullptr ? source->package : "",
-                            out->searchesFolder ? source->directory : ""};
+        (out->features & MQO_FEATURE_TEXTURE_SEARCH) != 0 && read.directory != nullptr;
+    const char* names[2] = {read.package != nullptr ? read.package : "",
+                            out->searchesFolder ? read.directory : ""};
     char* kept[2] = {out->package, out->folder};
     for (int i = 0; i < 2; ++i) {
         if (std::strlen(names[i]) >= MQO_POOL_PATH_SIZE) {
@@ -68,9 +67,9 @@ bool fitsSlot(const char* path) {
 }  // namespace
 
 int mqoRequestTexture(char* texturePath, char* alphaPath, unsigned char alpha,
-                      const MqoTextureSource* source) {
+                      const MqoReadContext& read) {
     SlotSource from;
-    if (!describeSource(source, &from)) return -1;
+    if (!describeSource(read, &from)) return -1;
     // A path that cannot be stored whole could never be matched again, so
     // it would take a fresh slot on every request: refuse it up front.
     if (!fitsSlot(texturePath) || !fitsSlot(alphaPath)) {
@@ -91,10 +90,9 @@ int mqoRequestTexture(char* texturePath, char* alphaPath, unsigned char alpha,
     }
 
     TexturePoolEntry* slot = &texturePool[texturePoolCount];
-    unsigned char* image = from.features == 0
-                               ? mqoReadTextureImage(texturePath, alphaPath, &slot->size, alpha)
-                               : mqoDecodeTextureImageEx(texturePath, alphaPath, &slot->size, alpha,
-                                                         driverTextureLimit, source);
+    MqoReadContext within = read;
+    if (within.widestTexture == nullptr) within.widestTexture = driverTextureLimit;
+    unsigned char* image = mqoDecodeTexture(texturePath, alphaPath, &slot->size, alpha, within);
     if (image == nullptr) return -1;  // the slot stays free for a later try
 
     // Copied after reading, so the slot holds the names as the reader renamed them.
@@ -128,7 +126,7 @@ TexturePoolEntry texturePool[MQO_TEXTURE_POOL_SIZE] = {};
 int32_t texturePoolCount = 0;
 
 int mqoSetTexturePool(char* texturePath, char* alphaPath, unsigned char alpha) {
-    return mqoRequestTexture(texturePath, alphaPath, alpha, nullptr);
+    return mqoRequestTexture(texturePath, alphaPath, alpha, MqoReadContext());
 }
 
 void mqoReleaseTexturePool(void) {
@@ -142,5 +140,7 @@ void mqoReleaseTexturePool(void) {
 
 unsigned char* mqoReadTextureImage(char* texturePath, char* alphaPath, int* size,
                                    unsigned char alpha) {
-    return mqoDecodeTextureImage(texturePath, alphaPath, size, alpha, driverTextureLimit);
+    MqoReadContext read;
+    read.widestTexture = driverTextureLimit;
+    return mqoDecodeTexture(texturePath, alphaPath, size, alpha, read);
 }

@@ -29,8 +29,10 @@ bool joinPath(const char* directory, bool directoryFits, const char* name, char 
 
 }  // namespace
 
-void mqoResolveTextures(const char* directory, bool directoryFits, MaterialEntry* materials,
-                        int count, unsigned char alpha, const MqoTextureSource* source) {
+void mqoResolveTextures(MaterialEntry* materials, int count, unsigned char alpha,
+                        const MqoReadContext& read) {
+    const char* directory = read.directory != nullptr ? read.directory : "";
+    const bool directoryFits = read.directory != nullptr;
     for (int i = 0; materials != nullptr && i < count; ++i) {
         MaterialEntry& m = materials[i];
         if (m.useTexture == 0) continue;
@@ -47,11 +49,11 @@ void mqoResolveTextures(const char* directory, bool directoryFits, MaterialEntry
         if (failed != nullptr) {
             mqoMessage(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, failed);
             m.textureId = -1;
-            mqoReportTexture(m.textureFile);
+            mqoReportTexture(read, m.textureFile);
             continue;
         }
-        m.textureId = mqoRequestTexture(texturePath, hasAlpha ? alphaPath : nullptr, alpha, source);
-        if (m.textureId == -1) mqoReportTexture(m.textureFile);
+        m.textureId = mqoRequestTexture(texturePath, hasAlpha ? alphaPath : nullptr, alpha, read);
+        if (m.textureId == -1) mqoReportTexture(read, m.textureFile);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "mqo/image/image_internal.h"
+#include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
 
@@ -66,20 +67,19 @@ bool failed(MqoImageStatus status) {
 
 }  // namespace
 
-unsigned char* mqoDecodeTextureImageEx(char* texturePath, char* alphaPath, int* size,
-                                       unsigned char alpha, int (*widestTexture)(void),
-                                       const MqoTextureSource* source) {
-    const uint32_t features = source != nullptr ? source->features : 0;
-    // Packages and converted names need the files opened through the source;
-    // with neither, nor a decoding bit, the exact reader reads as it always has.
-    if (!(features & MQO_IMAGE_FEATURES))
-        return mqoDecodeTextureImage(texturePath, alphaPath, size, alpha, widestTexture);
-    MqoImageLimits limits(widestTexture);
+unsigned char* mqoDecodeTexture(char* texturePath, char* alphaPath, int* size, unsigned char alpha,
+                                const MqoReadContext& read) {
+    // Packages and converted names need the files opened through the
+    // context; with neither, nor a decoding bit, the exact reader reads as
+    // it always has.
+    if (!(read.features & MQO_IMAGE_FEATURES))
+        return mqoDecodeTextureImage(texturePath, alphaPath, size, alpha, read.widestTexture);
+    MqoImageLimits limits(read.widestTexture);
     MqoImage texture, plane;
     bool error = texturePath != nullptr &&
-                 failed(mqoReadImageFile(texturePath, false, source, &limits, &texture));
+                 failed(mqoReadImageFile(texturePath, false, read, &limits, &texture));
     if (!error && alphaPath != nullptr)
-        error = failed(mqoReadImageFile(alphaPath, true, source, &limits, &plane));
+        error = failed(mqoReadImageFile(alphaPath, true, read, &limits, &plane));
     int side = -1;
     unsigned char* block = error ? nullptr : combine(&texture, &plane, alpha, &side);
     mqoFreeImage(&texture);

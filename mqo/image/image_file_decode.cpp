@@ -10,8 +10,8 @@ namespace mqo::detail {
 namespace {
 
 MqoImageStatus decodeBytes(const MqoFileBytes& file, MqoFileKind kind, bool isAlpha,
-                           uint32_t features, MqoImageLimits* limits, MqoImage* image) {
-    const bool layout = (features & MQO_FEATURE_IMAGE_LAYOUT) != 0;
+                           const MqoReadContext& read, MqoImageLimits* limits, MqoImage* image) {
+    const bool layout = (read.features & MQO_FEATURE_IMAGE_LAYOUT) != 0;
     switch (kind) {
         case MQO_FILE_PNG:
             return mqoDecodePng(file.data, file.size, limits, image);
@@ -31,13 +31,15 @@ MqoImageStatus decodeBytes(const MqoFileBytes& file, MqoFileKind kind, bool isAl
 
 // The messages and outcomes of a file's kind before it is decoded; OK when
 // it is to be decoded.
-MqoImageStatus screenKind(MqoFileKind kind, bool isAlpha, uint32_t features, const char* path) {
+MqoImageStatus screenKind(MqoFileKind kind, bool isAlpha, const MqoReadContext& read,
+                          const char* path) {
     // Alpha planes are TGA or PNG, as in the exact reader.
     if (isAlpha && kind != MQO_FILE_TGA && kind != MQO_FILE_PNG) {
         mqoMessage(MQO_MSG_ALPHA_TYPE, path);
         return MQO_IMAGE_SKIPPED;
     }
-    if ((kind == MQO_FILE_PNG || kind == MQO_FILE_JPEG) && !(features & MQO_FEATURE_PNG_JPEG)) {
+    if ((kind == MQO_FILE_PNG || kind == MQO_FILE_JPEG) &&
+        !(read.features & MQO_FEATURE_PNG_JPEG)) {
         mqoMessage(MQO_MSG_FORMAT, path);
         return MQO_IMAGE_SKIPPED;
     }
@@ -46,22 +48,21 @@ MqoImageStatus screenKind(MqoFileKind kind, bool isAlpha, uint32_t features, con
 
 }  // namespace
 
-MqoImageStatus mqoReadImageFile(const char* path, bool isAlpha, const MqoTextureSource* source,
+MqoImageStatus mqoReadImageFile(const char* path, bool isAlpha, const MqoReadContext& read,
                                 MqoImageLimits* limits, MqoImage* image) {
     char beside[MQO_POOL_PATH_SIZE];
-    FILE* in = mqoOpenTextureSource(path, source, beside);
+    FILE* in = mqoOpenTextureSource(path, read, beside);
     if (in == nullptr) {
         mqoMessage(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, beside[0] != '\0' ? beside : path);
         return MQO_IMAGE_SKIPPED;
     }
     MqoFileBytes file;
-    const bool read = mqoReadFileBytes(in, &file);
+    const bool bytesRead = mqoReadFileBytes(in, &file);
     std::fclose(in);
-    if (!read) return MQO_IMAGE_DAMAGED;
+    if (!bytesRead) return MQO_IMAGE_DAMAGED;
     const MqoFileKind kind = mqoFileKind(file, path);
-    MqoImageStatus status = screenKind(kind, isAlpha, source->features, path);
-    if (status == MQO_IMAGE_OK)
-        status = decodeBytes(file, kind, isAlpha, source->features, limits, image);
+    MqoImageStatus status = screenKind(kind, isAlpha, read, path);
+    if (status == MQO_IMAGE_OK) status = decodeBytes(file, kind, isAlpha, read, limits, image);
     // A variant the header names but no reader here takes is a format not read.
     if (status == MQO_IMAGE_UNSUPPORTED) mqoMessage(MQO_MSG_FORMAT, path);
     mqoFreeFileBytes(&file);

@@ -14,17 +14,9 @@ namespace mqo::detail {
 
 // ==== where texture files come from (texture_source.cpp) ====
 
-// Where a texture request's files come from and how they are read: the
-// load's MQO_FEATURE_* bits, and the .mqoz package the names lie in (null
-// for the file system).
-// With MQO_FEATURE_TEXTURE_SEARCH, directory is the document's folder (in
-// its package, for one) as mqoDirectoryOf gives it: where a name's last
-// component is looked for; null when the document's folder did not fit.
-struct MqoTextureSource {
-    uint32_t features;
-    const char* package;
-    const char* directory = nullptr;
-};
+// How a call reads (mqo/read/read_internal.h): here, its feature bits, the
+// package and the document's folder, and the widest texture.
+struct MqoReadContext;
 
 // The bits that change what pixels (or which file) a texture name gives;
 // the pool keeps textures read under different values of these apart, and
@@ -33,23 +25,22 @@ struct MqoTextureSource {
     (MQO_FEATURE_PNG_JPEG | MQO_FEATURE_IMAGE_LAYOUT | MQO_FEATURE_MQOZ | MQO_FEATURE_UTF8_NAMES | \
      MQO_FEATURE_TEXTURE_SEARCH)
 
-// Opens a texture or alpha file as source says: from its package when it
+// Opens a texture or alpha file as read says: from its package when it
 // has one, else from the file system as mqoOpenTextureFile does (and, with
 // MQO_FEATURE_UTF8_NAMES, with the name converted to UTF-8 when that fails).
 // With MQO_FEATURE_TEXTURE_SEARCH the places TEXTURE_SEARCH's comment in
-// MqoModelStages.h lists follow, in its order; beside (MQO_POOL_PATH_SIZE bytes, when not null)
-// then receives the place beside the package the read-error message names,
-// or "" when the message names path. A null source is mqoOpenTextureFile.
-FILE* mqoOpenTextureSource(const char* path, const MqoTextureSource* source,
-                           char* beside = nullptr);
+// MqoModelStages.h lists follow, in its order, from read's directory;
+// beside (MQO_POOL_PATH_SIZE bytes, when not null) then receives the place
+// beside the package the read-error message names, or "" when the message
+// names path.
+FILE* mqoOpenTextureSource(const char* path, const MqoReadContext& read, char* beside = nullptr);
 
 // ==== the exact reader and file lookup (image_reader.cpp, texture_file.cpp) ====
 
-// mqoDecodeTextureImage reading what source's features ask for; with no
-// image feature set (or a null source) it is mqoDecodeTextureImage.
-unsigned char* mqoDecodeTextureImageEx(char* texturePath, char* alphaPath, int* size,
-                                       unsigned char alpha, int (*widestTexture)(void),
-                                       const MqoTextureSource* source);
+// A texture's square block read as read says, within its widest texture;
+// with no image feature set it is mqoDecodeTextureImage exactly.
+unsigned char* mqoDecodeTexture(char* texturePath, char* alphaPath, int* size, unsigned char alpha,
+                                const MqoReadContext& read);
 
 // mqoReadTextureImage without the driver: widestTexture, when not null, is
 // asked once a header has been read and gives the widest texture the caller
@@ -237,11 +228,11 @@ enum MqoFileKind { MQO_FILE_BMP, MQO_FILE_TGA, MQO_FILE_PNG, MQO_FILE_JPEG };
 // neither tells.
 MqoFileKind mqoFileKind(const MqoFileBytes& file, const char* name);
 
-// Opens, reads and decodes one texture or alpha file as source's features
+// Opens, reads and decodes one texture or alpha file as read's features
 // say, printing the library's messages: MQO_IMAGE_SKIPPED when the file is
 // left out (it does not open, or is of a format or kind not read here), as
 // the exact reader leaves such files out.
-MqoImageStatus mqoReadImageFile(const char* path, bool isAlpha, const MqoTextureSource* source,
+MqoImageStatus mqoReadImageFile(const char* path, bool isAlpha, const MqoReadContext& read,
                                 MqoImageLimits* limits, MqoImage* image);
 
 }  // namespace mqo::detail

@@ -19,8 +19,8 @@ const size_t kConvertedBytes = 4 * MQO_POOL_PATH_SIZE;
 // not tried, since a cut path names another file.
 const size_t kPlaceBytes = MQO_POOL_PATH_SIZE;
 
-bool searching(const MqoTextureSource* source) {
-    return (source->features & MQO_FEATURE_TEXTURE_SEARCH) != 0;
+bool searching(const MqoReadContext& read) {
+    return (read.features & MQO_FEATURE_TEXTURE_SEARCH) != 0;
 }
 
 // Which readings of its backslashes a place is tried with (mqoSlashFolders).
@@ -58,9 +58,9 @@ FILE* openAsWritten(const char* path, const Opening& opening) {
 }
 
 // One place: the name as written, then as UTF-8 when asked for.
-FILE* openAt(const char* path, const Opening& opening, const MqoTextureSource* source) {
+FILE* openAt(const char* path, const Opening& opening, const MqoReadContext& read) {
     FILE* file = openAsWritten(path, opening);
-    if (file != nullptr || (source->features & MQO_FEATURE_UTF8_NAMES) == 0 || mqoIsUtf8(path)) {
+    if (file != nullptr || (read.features & MQO_FEATURE_UTF8_NAMES) == 0 || mqoIsUtf8(path)) {
         return file;
     }
     char converted[kConvertedBytes];
@@ -123,52 +123,51 @@ bool isRelative(const char* name) {
 // Lists the name, its base names in the document's folder, then, for a
 // package, the name and the base names beside it; each base name is tried
 // in the reading that cut it. Returns the place the message names.
-const char* listPlaces(const char* path, const MqoTextureSource* source, bool packaged,
+const char* listPlaces(const char* path, const MqoReadContext& read, bool packaged,
                        Places* places) {
     const char* bases[2];
     baseNames(path, bases);
     const int readingOf[2] = {SHIFT_JIS, PLAIN};
     addPlace(places, packaged, BOTH, "", path);
     for (int i = 0; i < 2; ++i) {
-        if (bases[i] != nullptr && source->directory != nullptr)
-            addPlace(places, packaged, readingOf[i], source->directory, bases[i]);
+        if (bases[i] != nullptr && read.directory != nullptr)
+            addPlace(places, packaged, readingOf[i], read.directory, bases[i]);
     }
     char folder[256];
-    if (!packaged || !mqoDirectoryOf(source->package, folder)) return nullptr;
+    if (!packaged || !mqoDirectoryOf(read.package, folder)) return nullptr;
     if (isRelative(path)) addPlace(places, false, BOTH, folder, path);
     const char* shown = addPlace(places, false, readingOf[0], folder, bases[0]);
     if (bases[1] != nullptr) addPlace(places, false, readingOf[1], folder, bases[1]);
     return shown;
 }
 
-FILE* searchPlaces(const char* path, const MqoTextureSource* source, const char* package,
+FILE* searchPlaces(const char* path, const MqoReadContext& read, const char* package,
                    char* beside) {
     Places places;
-    const char* shown = listPlaces(path, source, package != nullptr, &places);
+    const char* shown = listPlaces(path, read, package != nullptr, &places);
     if (beside != nullptr && shown != nullptr) std::strcpy(beside, shown);
     // The first place, the name itself, has been tried.
     for (int i = 1; i < places.count; ++i) {
         const Places::Place& place = places.at[i];
         const Opening opening = {place.inPackage ? package : nullptr, place.readings,
                                  MQO_LOOKUP_REGULAR};
-        if (FILE* file = openAt(place.path, opening, source)) return file;
+        if (FILE* file = openAt(place.path, opening, read)) return file;
     }
     return nullptr;
 }
 
 }  // namespace
 
-FILE* mqoOpenTextureSource(const char* path, const MqoTextureSource* source, char* beside) {
+FILE* mqoOpenTextureSource(const char* path, const MqoReadContext& read, char* beside) {
     if (beside != nullptr) beside[0] = '\0';
-    if (source == nullptr) return mqoOpenTextureFile(path);
     if (path == nullptr) return nullptr;
     const char* package =
-        source->package != nullptr && source->package[0] != '\0' ? source->package : nullptr;
-    const bool search = searching(source);
-    FILE* file = openAt(path, {package, search ? BOTH : PLAIN, 0}, source);
+        read.package != nullptr && read.package[0] != '\0' ? read.package : nullptr;
+    const bool search = searching(read);
+    FILE* file = openAt(path, {package, search ? BOTH : PLAIN, 0}, read);
     // A name longer than a place could not be joined to any folder whole.
     if (file != nullptr || !search || std::strlen(path) >= kPlaceBytes) return file;
-    return searchPlaces(path, source, package, beside);
+    return searchPlaces(path, read, package, beside);
 }
 
 }  // namespace mqo::detail

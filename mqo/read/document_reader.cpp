@@ -172,7 +172,7 @@ bool readObjectLine(MqoStream* stream, const char* line, ObjectEntry* object,
         object->faces = static_cast<FaceEntry*>(allocateList(&count, sizeof(FaceEntry)));
         object->faceCount = count;
         MqoPolygonStore* polygons = nullptr;
-        if (extras != nullptr && (extras->features & MQO_FEATURE_POLYGONS) != 0) {
+        if (extras != nullptr && (extras->read->features & MQO_FEATURE_POLYGONS) != 0) {
             polygons = &extras->polygons;
             mqoResetPolygons(polygons);
         }
@@ -213,14 +213,14 @@ struct DocumentRecords {
     int objectCount;
     MaterialEntry* materials;
     int materialCount;
-    uint32_t features;
+    const MqoReadContext* read;  // its features within MQO_FEATURE_ALL
 };
 
 // The next object entry, growing the table when many objects are read;
 // null when the chunk is to be read and dropped.
 ObjectEntry* nextObject(DocumentRecords* records, MqoStream* stream) {
     if (records->objectCount < records->objectRoom) return &records->objects[records->objectCount];
-    if ((records->features & MQO_FEATURE_MANY_OBJECTS) == 0) return nullptr;
+    if ((records->read->features & MQO_FEATURE_MANY_OBJECTS) == 0) return nullptr;
     // Every further chunk takes at least its "Object" line, so the rest of
     // the file bounds the room needed; doubling keeps the copies linear.
     long long room = 2LL * records->objectRoom;
@@ -258,18 +258,18 @@ void readDocumentLine(MqoStream* stream, const char* line, DocumentRecords* reco
         ObjectEntry* next = nextObject(records, stream);
         bool fits = next != nullptr;
         ObjectEntry* object = fits ? next : &spare;
-        if (records->features & MQO_FEATURE_QUOTED_NAMES) {
+        if (records->read->features & MQO_FEATURE_QUOTED_NAMES) {
             mqoScanQuotedObjectName(line, object->name);
         } else {
             mqoScanObjectName(line, object->name);
         }
-        mqoReadObjectChunkEx(stream, object, records->features);
+        mqoReadObject(stream, object, *records->read);
         if (fits) {
             ++records->objectCount;
         } else {
             freeObjectLists(&spare);
-            MqoLoadReport* report = mqoLoadReport();
-            bool limited = (records->features & MQO_FEATURE_MANY_OBJECTS) == 0;
+            MqoLoadReport* report = records->read->report;
+            bool limited = (records->read->features & MQO_FEATURE_MANY_OBJECTS) == 0;
             if (report != nullptr && limited && report->objectsPastLimit < INT_MAX) {
                 report->objectsPastLimit += 1;
             }
@@ -279,7 +279,7 @@ void readDocumentLine(MqoStream* stream, const char* line, DocumentRecords* reco
 
 void stageObjects(MqoStagedObject* staged, ObjectEntry* objects, int count,
                   const DocumentRecords* records, double scale, unsigned char alpha) {
-    if (records->features & MQO_FEATURE_FACET_SMOOTHING) {
+    if (records->read->features & MQO_FEATURE_FACET_SMOOTHING) {
         mqoStageSmoothObjects(staged, objects, count, records->materials, records->materialCount,
                               scale, alpha);
     } else {
@@ -316,7 +316,7 @@ void reportFaces(MqoLoadReport* report, const DocumentRecords* records) {
             const FaceEntry& face = object.faces[f];
             if (face.material < 0) continue;
             int32_t* reason = nullptr;
-            const bool polygons = (records->features & MQO_FEATURE_POLYGONS) != 0;
+            const bool polygons = (records->read->features & MQO_FEATURE_POLYGONS) != 0;
             if (face.vertexCount < 3 || (face.vertexCount > 4 && !polygons)) {
                 reason = &report->facesBadCorners;
             } else if (face.material >= records->materialCount) {
@@ -350,31 +350,31 @@ namespace {
 
 // Reads the opened document into parsed (already cleared, its directory
 // set) and builds its objects; closes the stream.
-void parseStream(MqoStream* stream, double scale, unsigned char alpha, uint32_t features,
+void parseStream(MqoStream* stream, const MqoReadContext& read, double scale, unsigned char alpha,
                  MqoParsedModel* parsed) {
     parsed->alpha = alpha;
-    parsed->features = features & MQO_FEATURE_ALL;
+    parsed->features = read.features;
 
     // The parse records live only until the objects are built from them.
     DocumentRecords records;
     std::memset(&records, 0, sizeof records);
     records.objects = records.table;
     records.objectRoom = kObjectTableSize;
-    records.features = parsed->features;
-    MqoLoadReport* report = mqoLoadReport();
+    records.read = &read;
+    MqoLoadReport* report = read.report;
     if (report != nullptr) report->missingEof = 1;  // until a last line says otherwise
     bool first = true;
-    while (const char* read = mqoReadLine(stream)) {
-        reportLine(report, read, first);
+    while (const char* line = mqoReadLine(stream)) {
+        reportLine(report, line, first);
         first = false;
         // The chunks read on, and the Object test still runs on this line.
         char small[256];
         char* held;
-        readDocumentLine(stream, holdLine(read, small, &held), &records);
+        readDocumentLine(stream, holdLine(line, small, &held), &records);
         std::free(held);
     }
     mqoCloseStream(stream);
-    if (features & MQO_FEATURE_UNMATERIALED) {
+    if (read.features & MQO_FEATURE_UNMATERIALED) {
         mqoAddDefaultMaterial(&records.materials, &records.materialCount, records.objects,
                               records.objectCount);
     }
@@ -384,14 +384,62 @@ void parseStream(MqoStream* stream, double scale, unsigned char alpha, uint32_t 
         reportFaces(report, &records);
     }
     stageDocument(parsed, &records, scale, alpha);
-    if ((features & MQO_FEATURE_UTF8_NAMES) != 0) mqoConvertObjectNames(parsed);
+    if ((read.features & MQO_FEATURE_UTF8_NAMES) != 0) mqoConvertObjectNames(parsed);
     parsed->materials = records.materials;
     parsed->materialCount = records.materialCount;
     for (int i = 0; i < records.objectCount; ++i) freeObjectLists(&records.objects[i]);
     if (records.objects != records.table) std::free(records.objects);
 }
 
+// A stream over a copy of the bytes, with directory as the document's
+// folder. The bytes are the document, never a package, whatever MQOZ says.
+MqoStream* openBytes(const MqoReadContext& read, MqoParsedModel* parsed) {
+    if (read.size > MQO_PARSE_MEMORY_MAX_BYTES) return nullptr;
+    // The stream owns its block; one byte more keeps malloc(0) from
+    // answering null for an empty document.
+    auto* copy = static_cast<unsigned char*>(std::malloc(read.size + 1));
+    if (copy == nullptr) return nullptr;
+    if (read.size != 0) std::memcpy(copy, read.bytes, read.size);
+    MqoStream* stream = mqoOpenStreamMemory(copy, read.size);  // frees copy when it fails
+    if (stream == nullptr) return nullptr;
+    const size_t length = read.directory == nullptr ? 0 : std::strlen(read.directory);
+    parsed->directoryFits = length < sizeof parsed->directory;
+    if (parsed->directoryFits && length != 0)
+        std::memcpy(parsed->directory, read.directory, length);
+    return stream;
+}
+
+MqoStream* openPath(const MqoReadContext& read, MqoParsedModel* parsed) {
+    if ((read.features & MQO_FEATURE_MQOZ) != 0 && mqoIsPackagePath(read.path)) {
+        return mqoOpenPackageDocument(read.path, parsed);
+    }
+    MqoStream* stream = mqoOpenStream(read.path);
+    if (stream != nullptr) parsed->directoryFits = mqoDirectoryOf(read.path, parsed->directory);
+    return stream;
+}
+
 }  // namespace
+
+int mqoParseSource(const MqoReadContext& read, double scale, unsigned char alpha,
+                   MqoParsedModel* parsed) {
+    std::memset(parsed, 0, sizeof *parsed);
+    MqoStream* stream = read.bytes != nullptr ? openBytes(read, parsed) : openPath(read, parsed);
+    if (stream == nullptr) return 0;  // parsed stays empty
+    // The bit is recorded as read, for bytes too, as a file's parse records it.
+    parseStream(stream, read, scale, alpha, parsed);
+    return 1;
+}
+
+MqoReadContext mqoParsedContext(const MqoReadContext& load, const MqoParsedModel& parsed) {
+    MqoReadContext read = load;
+    read.features = parsed.features;
+    read.package = parsed.package[0] != '\0' ? parsed.package : nullptr;
+    read.directory = parsed.directoryFits != 0 ? parsed.directory : nullptr;
+    read.path = nullptr;
+    read.bytes = nullptr;
+    read.size = 0;
+    return read;
+}
 
 }  // namespace mqo::detail
 
@@ -449,7 +497,7 @@ void mqoReadFaceChunk(MqoStream* stream, FaceEntry* faces, int count) {
 }
 
 void mqoReadObjectChunk(MqoStream* stream, ObjectEntry* object) {
-    mqoReadObjectLines(stream, object, nullptr);
+    mqoReadObject(stream, object, MqoReadContext());
 }
 
 int mqoParseDocument(const char* path, double scale, unsigned char alpha, MqoParsedModel* parsed) {
@@ -459,34 +507,26 @@ int mqoParseDocument(const char* path, double scale, unsigned char alpha, MqoPar
 int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha, uint32_t features,
                        MqoParsedModel* parsed) {
     if (parsed == nullptr) return 0;
-    std::memset(parsed, 0, sizeof *parsed);
-    const bool packaged = (features & MQO_FEATURE_MQOZ) != 0 && mqoIsPackagePath(path);
-    MqoStream* stream = packaged ? mqoOpenPackageDocument(path, parsed) : mqoOpenStream(path);
-    if (stream == nullptr) return 0;
-    if (!packaged) parsed->directoryFits = mqoDirectoryOf(path, parsed->directory);
-    parseStream(stream, scale, alpha, features, parsed);
-    return 1;
+    MqoReadContext read = mqoAmbientRead();
+    read.features = features & MQO_FEATURE_ALL;
+    read.path = path;
+    return mqoParseSource(read, scale, alpha, parsed);
 }
 
 int mqoParseDocumentMemory(const void* bytes, size_t size, const char* directory, double scale,
                            unsigned char alpha, uint32_t features, MqoParsedModel* parsed) {
     if (parsed == nullptr) return 0;
-    std::memset(parsed, 0, sizeof *parsed);
-    if ((bytes == nullptr && size != 0) || size > MQO_PARSE_MEMORY_MAX_BYTES) return 0;
-    // The stream owns its block; one byte more keeps malloc(0) from
-    // answering null for an empty document.
-    auto* copy = static_cast<unsigned char*>(std::malloc(size + 1));
-    if (copy == nullptr) return 0;
-    if (size != 0) std::memcpy(copy, bytes, size);
-    MqoStream* stream = mqoOpenStreamMemory(copy, size);  // frees copy when it fails
-    if (stream == nullptr) return 0;
-    const size_t length = directory == nullptr ? 0 : std::strlen(directory);
-    parsed->directoryFits = length < sizeof parsed->directory;
-    if (parsed->directoryFits && length != 0) std::memcpy(parsed->directory, directory, length);
-    // The bytes are the document, never a package, whatever MQOZ says; the
-    // bit is still recorded, as a file's parse records it.
-    parseStream(stream, scale, alpha, features, parsed);
-    return 1;
+    if (bytes == nullptr && size != 0) {
+        std::memset(parsed, 0, sizeof *parsed);
+        return 0;
+    }
+    static const unsigned char kNoBytes = 0;  // an empty document, still in memory
+    MqoReadContext read = mqoAmbientRead();
+    read.features = features & MQO_FEATURE_ALL;
+    read.bytes = bytes != nullptr ? static_cast<const unsigned char*>(bytes) : &kNoBytes;
+    read.size = size;
+    read.directory = directory;
+    return mqoParseSource(read, scale, alpha, parsed);
 }
 
 void mqoReleaseParsedModel(MqoParsedModel* parsed) {

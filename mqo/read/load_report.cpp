@@ -1,5 +1,5 @@
-// MqoModel: a load's report and message sink, reached by the stages of the
-// load on its own thread without a parameter through every call between.
+// MqoModel: a call's report and message sink, reached by the stages of the
+// call on its own thread through the context it set current.
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -12,13 +12,23 @@ namespace mqo::detail {
 namespace {
 
 // thread_local: mqoLoadModels parses on other threads, which see none.
-thread_local MqoLoadContext* current = nullptr;
+thread_local const MqoReadContext* current = nullptr;
 
 }  // namespace
 
-MqoLoadContext* mqoCurrentLoad() { return current; }
+MqoReadScope::MqoReadScope(const MqoReadContext& read) : previous_(current) { current = &read; }
 
-void mqoSetCurrentLoad(MqoLoadContext* load) { current = load; }
+MqoReadScope::~MqoReadScope() { current = previous_; }
+
+MqoReadContext mqoAmbientRead() {
+    MqoReadContext read;
+    if (current == nullptr) return read;
+    read.report = current->report;
+    read.message = current->message;
+    read.messageContext = current->messageContext;
+    read.quiet = current->quiet;
+    return read;
+}
 
 MqoLoadReport* mqoLoadReport() { return current != nullptr ? current->report : nullptr; }
 
@@ -35,12 +45,12 @@ void mqoMessage(const char* format, ...) {
         va_copy(again, args);
         int length = std::vsnprintf(small, sizeof small, format, args);
         if (length >= 0 && static_cast<size_t>(length) < sizeof small) {
-            current->message(current->context, small);
+            current->message(current->messageContext, small);
         } else if (length >= 0) {
             char* text = static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1));
             if (text != nullptr) {
                 std::vsnprintf(text, static_cast<size_t>(length) + 1, format, again);
-                current->message(current->context, text);
+                current->message(current->messageContext, text);
             }
             std::free(text);
         }
@@ -49,8 +59,8 @@ void mqoMessage(const char* format, ...) {
     va_end(args);
 }
 
-void mqoReportTexture(const char* name) {
-    MqoLoadReport* report = mqoLoadReport();
+void mqoReportTexture(const MqoReadContext& read, const char* name) {
+    MqoLoadReport* report = read.report;
     if (report == nullptr) return;
     if (report->texturesNotRead >= 0 && report->texturesNotRead < MQO_REPORT_NAMES) {
         std::snprintf(report->textureNames[report->texturesNotRead], MQO_REPORT_NAME_SIZE, "%s",

@@ -20,7 +20,7 @@ const double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
 bool has(const char* line, const char* word) { return std::strstr(line, word) != nullptr; }
 
 void finishObject(ObjectEntry* object, MqoObjectExtras* extras) {
-    const uint32_t features = extras->features;
+    const uint32_t features = extras->read->features;
     if ((features & MQO_FEATURE_POLYGONS) && extras->polygons.polygonCount > 0) {
         mqoExpandPolygons(object, &extras->polygons);
     }
@@ -43,7 +43,7 @@ void finishObject(ObjectEntry* object, MqoObjectExtras* extras) {
 }  // namespace
 
 void mqoReadObjectKeys(const char* line, MqoObjectExtras* extras) {
-    if ((extras->features & MQO_FEATURE_MIRROR) == 0) return;
+    if ((extras->read->features & MQO_FEATURE_MIRROR) == 0) return;
     if (has(line, "mirror ")) mqoScanMirror(line, &extras->mirror);
     if (has(line, "mirror_axis ")) mqoScanMirrorAxis(line, &extras->mirrorAxis);
     if (has(line, "mirror_dis ") && mqoScanMirrorDistance(line, &extras->mirrorDistance) == 1) {
@@ -51,17 +51,19 @@ void mqoReadObjectKeys(const char* line, MqoObjectExtras* extras) {
     }
 }
 
-void mqoReadObjectChunkEx(MqoStream* stream, ObjectEntry* object, uint32_t features) {
-    if ((features & MQO_OBJECT_FEATURES) == 0) return mqoReadObjectChunk(stream, object);
+void mqoReadObject(MqoStream* stream, ObjectEntry* object, const MqoReadContext& read) {
+    if ((read.features & MQO_OBJECT_FEATURES) == 0) {
+        return mqoReadObjectLines(stream, object, nullptr);
+    }
     if (stream == nullptr || object == nullptr) return;
-    if (features & MQO_FEATURE_FORMAT_DEFAULTS) {
+    if (read.features & MQO_FEATURE_FORMAT_DEFAULTS) {
         object->visible = kDefaultVisible;
         object->shading = kDefaultShading;
         object->facet = kDefaultFacetDegrees;
     }
     MqoObjectExtras extras;
     std::memset(&extras, 0, sizeof extras);
-    extras.features = features;
+    extras.read = &read;
     extras.mirrorAxis = 1;  // X, when the key is absent
     mqoReadObjectLines(stream, object, &extras);
     finishObject(object, &extras);

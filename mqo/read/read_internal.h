@@ -29,28 +29,66 @@ namespace mqo::detail {
 
 // ---- CPU stage (read/, mesh/, image/): no GL header, no library state ----
 
-// The load under way on this thread (mqoLoadModelEx / SlotEx set it for
-// their span): where its messages go and what its report counts. Null for
-// every other call, and on the parse threads of mqoLoadModels, which print
-// nothing.
-struct MqoLoadContext {
-    MqoLoadReport* report;  // may be null
-    void (*message)(void* context, const char* text);
-    void* context;
-    bool quiet;
+// How one call reads: built by each public entry point and handed down to
+// every stage it reaches, so that the reader, the image decoders, the
+// texture lookups and the pool all read one way. The first three fields
+// come first so that {features, package, directory} builds one.
+struct MqoReadContext {
+    uint32_t features = 0;  // MQO_FEATURE_* bits; 0 = the exact subset
+    // The .mqoz the document and its textures lie in; null for the file
+    // system.
+    const char* package = nullptr;
+    // The document's folder (in its package, for one) as mqoDirectoryOf gives
+    // it: the prefix of its texture names and, with TEXTURE_SEARCH, where a
+    // name's last component is looked for. Null when it did not fit.
+    const char* directory = nullptr;
+    // The widest texture the caller can upload, asked once an image header
+    // has been read; null: no limit but the reader's own (the pool then asks
+    // the driver).
+    int (*widestTexture)(void) = nullptr;
+    // The document: a path, or, with bytes not null, size bytes in memory
+    // (their folder is directory).
+    const char* path = nullptr;
+    const unsigned char* bytes = nullptr;
+    size_t size = 0;
+    // What the call reports and where its messages go (MqoLoadOptions).
+    MqoLoadReport* report = nullptr;
+    void (*message)(void* context, const char* text) = nullptr;
+    void* messageContext = nullptr;
+    bool quiet = false;
 };
-MqoLoadContext* mqoCurrentLoad();
-void mqoSetCurrentLoad(MqoLoadContext* load);
+
+// Makes read the context of the call under way on this thread for the
+// scope's span, then puts the previous one back: how code deep in a load
+// that prints or counts without a context of its own (the exact image
+// reader, the object uploads) reaches read's report and sink. There is none
+// outside a load, nor on the parse threads of mqoLoadModels.
+class MqoReadScope {
+public:
+    explicit MqoReadScope(const MqoReadContext& read);
+    ~MqoReadScope();
+    MqoReadScope(const MqoReadScope&) = delete;
+    MqoReadScope& operator=(const MqoReadScope&) = delete;
+
+private:
+    const MqoReadContext* previous_;
+};
+
+// A context for a call that takes no options: the exact subset, with the
+// current context's report and sink (none outside a load), as such a call
+// made inside a load has always counted and printed.
+MqoReadContext mqoAmbientRead();
 
 // Prints a console message (printf's format), or hands it to the current
-// load's sink. Without a load or a sink it is printf to standard output.
+// context's sink. Without a context or a sink it is printf to standard output.
 void mqoMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// The current load's report, or null when nothing counts.
+// The current context's report, or null when nothing counts.
 MqoLoadReport* mqoLoadReport();
 
-// Counts a texture request that gave none, keeping the first names.
-void mqoReportTexture(const char* name);
+// Counts into read's report a texture request that gave none, keeping the
+// first names.
+void mqoReportTexture(const MqoReadContext& read, const char* name);
 
 // ==== line stream, braces, packages, names, scan patterns ====
 
@@ -160,6 +198,20 @@ int mqoScanFaceUV(const char* at, int corners, float uv[8]);
 bool mqoScanVertexLine(const char* line, float position[3]);
 bool mqoScanFaceLine(const char* line, FaceEntry* face);
 
+// ---- the document (document_reader.cpp) ----
+
+// Parses read's document into parsed, as mqoParseDocumentEx does for a path
+// (a package under MQO_FEATURE_MQOZ) and mqoParseDocumentMemory for bytes
+// (copied; at most MQO_PARSE_MEMORY_MAX_BYTES). Returns 1, or 0 with
+// parsed left empty; parsed not null.
+int mqoParseSource(const MqoReadContext& read, double scale, unsigned char alpha,
+                   MqoParsedModel* parsed);
+
+// The context a parsed document's textures are read under: load's limits,
+// report and sink, with the features, package and folder parsed recorded.
+// Points into parsed.
+MqoReadContext mqoParsedContext(const MqoReadContext& load, const MqoParsedModel& parsed);
+
 // ---- lists (document_reader.cpp) ----
 
 // The general path for one face line: the corner count, then the "V(", "M("
@@ -213,7 +265,7 @@ inline int mqoScanFields(const char* text, const char* pattern, T*... fields) {
 
 // What an Object chunk holds beyond its ObjectEntry, while it is read.
 struct MqoObjectExtras {
-    uint32_t features;
+    const MqoReadContext* read;
     int32_t mirror;      // 0 none, 1 separate, 2 connected
     int32_t mirrorAxis;  // X 1, Y 2, Z 4
     float mirrorDistance;
@@ -221,16 +273,16 @@ struct MqoObjectExtras {
     MqoPolygonStore polygons;  // used with MQO_FEATURE_POLYGONS
 };
 
-// The Object chunk loop of mqoReadObjectChunk; with extras, the lines also
-// give the mirror keys, and with MQO_FEATURE_POLYGONS in extras->features
-// polygon lines go to extras->polygons. Null extras: mqoReadObjectChunk.
+// The Object chunk loop; with extras, the lines also give the mirror keys,
+// and with MQO_FEATURE_POLYGONS in its context's features polygon lines go
+// to extras->polygons. Null extras: the exact reading.
 void mqoReadObjectLines(MqoStream* stream, ObjectEntry* object, MqoObjectExtras* extras);
 
-// mqoReadObjectChunk reading what features asks for, then finishing the
-// object: polygons cut into triangles, mirror copies added, facet given in
-// radians (read in degrees with FORMAT_DEFAULTS or FACET_SMOOTHING).
-// Features without an object bit: mqoReadObjectChunk exactly.
-void mqoReadObjectChunkEx(MqoStream* stream, ObjectEntry* object, uint32_t features);
+// One Object chunk read as read's features ask, then finished: polygons
+// cut into triangles, mirror copies added, facet given in radians (read in
+// degrees with FORMAT_DEFAULTS or FACET_SMOOTHING). Features without an
+// object bit: mqoReadObjectChunk exactly.
+void mqoReadObject(MqoStream* stream, ObjectEntry* object, const MqoReadContext& read);
 
 // The mirror keys of one Object chunk line.
 void mqoReadObjectKeys(const char* line, MqoObjectExtras* extras);

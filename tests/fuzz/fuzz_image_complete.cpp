@@ -15,6 +15,7 @@
 
 #include "fuzz/quiet_stdout.h"
 #include "mqo/image/image_internal.h"
+#include "mqo/read/read_internal.h"
 #include "support/temp_dir.h"
 
 using namespace mqo::detail;
@@ -53,14 +54,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::snprintf(texturePath, sizeof texturePath, "%s", texture.c_str());
     std::snprintf(alphaPath, sizeof alphaPath, "%s", plane.c_str());
 
-    const MqoTextureSource source = {FEATURES[flags >> 6], nullptr};
+    MqoReadContext read = {FEATURES[flags >> 6]};
+    read.widestTexture = widestTexture;
     int side = 0;
     unsigned char* block;
     {
         QuietStdout quiet;
-        block = mqoDecodeTextureImageEx((flags & 32) ? nullptr : texturePath,
-                                        (flags & 16) ? alphaPath : nullptr, &side, alpha,
-                                        widestTexture, &source);
+        block = mqoDecodeTexture((flags & 32) ? nullptr : texturePath,
+                                 (flags & 16) ? alphaPath : nullptr, &side, alpha, read);
     }
     // A block is side x side within the limit (ASan sees a short one when
     // its last alpha is read) and its alpha never exceeds the alpha byte.

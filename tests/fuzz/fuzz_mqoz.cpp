@@ -10,6 +10,7 @@
 #include <string>
 
 #include "mqo/image/image_internal.h"
+#include "mqo/read/read_internal.h"
 #include "support/temp_dir.h"
 
 using namespace mqo::detail;
@@ -36,9 +37,8 @@ void checkNames(const MqoParsedModel& parsed) {
 // Opens a name the way the GL stage would and reads the whole entry back.
 void openTexture(const MqoParsedModel& parsed, const char* name) {
     std::string path = std::string(parsed.directory) + name;
-    const MqoTextureSource source = {parsed.features, parsed.package,
-                                     parsed.directoryFits != 0 ? parsed.directory : nullptr};
-    FILE* file = mqoOpenTextureSource(path.c_str(), &source);
+    const MqoReadContext source = mqoParsedContext(MqoReadContext(), parsed);
+    FILE* file = mqoOpenTextureSource(path.c_str(), source);
     if (file == nullptr) return;
     if (std::fseek(file, 0, SEEK_END) != 0) std::abort();
     const long size = std::ftell(file);

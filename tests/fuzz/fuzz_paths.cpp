@@ -131,8 +131,8 @@ std::string plainContent(const std::string& path) {
 
 // What the search opens for path, the name of a document in folder.
 FILE* searched(const std::string& path, const std::string& folder) {
-    const MqoTextureSource source = {MQO_FEATURE_TEXTURE_SEARCH, nullptr, folder.c_str()};
-    return mqoOpenTextureSource(path.c_str(), &source);
+    const MqoReadContext read = {MQO_FEATURE_TEXTURE_SEARCH, nullptr, folder.c_str()};
+    return mqoOpenTextureSource(path.c_str(), read);
 }
 
 // The tree files a lookup may open for name (their paths lowered): the name

@@ -7,6 +7,7 @@
 
 #include "mqo/gl/gl_internal.h"
 #include "mqo/image/image_internal.h"
+#include "mqo/read/read_internal.h"
 #include "support/encoded_images.h"
 #include "support/fake_gl.h"
 #include "support/image_files.h"
@@ -253,14 +254,14 @@ TEST_F(TexturePool, ReleaseDeletesEverySlotsTextureAndEmptiesThePool) {
 // the same tall BMP gives the exact 2 x 2 texture and then, asked complete,
 // a second one of 5 x 5; a PNG is read only when asked complete.
 TEST_F(TexturePool, ProfilesGetTexturesOfTheirOwn) {
-    const MqoTextureSource complete = {MQO_FEATURE_PNG_JPEG | MQO_FEATURE_IMAGE_LAYOUT, nullptr};
+    const MqoReadContext exact, complete = {MQO_FEATURE_PNG_JPEG | MQO_FEATURE_IMAGE_LAYOUT};
     PathBuffer tall(dir.write("tall.bmp", testimages::bmp(2, 5, testimages::counting(40))));
     PathBuffer png(dir.write("t.png", testimages::png(1, 1, SPNG_COLOR_TYPE_GRAYSCALE, {9})));
     testing::internal::CaptureStdout();
-    const int names[4] = {mqoRequestTexture(tall.get(), nullptr, 255, nullptr),
-                          mqoRequestTexture(tall.get(), nullptr, 255, &complete),
-                          mqoRequestTexture(png.get(), nullptr, 255, nullptr),
-                          mqoRequestTexture(png.get(), nullptr, 255, &complete)};
+    const int names[4] = {mqoRequestTexture(tall.get(), nullptr, 255, exact),
+                          mqoRequestTexture(tall.get(), nullptr, 255, complete),
+                          mqoRequestTexture(png.get(), nullptr, 255, exact),
+                          mqoRequestTexture(png.get(), nullptr, 255, complete)};
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "このテクスチャは対応できないフォーマット→" + png.str() + "\n");
     EXPECT_EQ((std::vector<int>(names, names + 4)), (std::vector<int>{1, 2, -1, 3}));
@@ -274,7 +275,7 @@ TEST_F(TexturePool, ProfilesGetTexturesOfTheirOwn) {
                            "GL_UNSIGNED_BYTE, ptr)",
                            "glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, "
                            "GL_UNSIGNED_BYTE, ptr)"}));
-    EXPECT_EQ(mqoRequestTexture(tall.get(), nullptr, 255, &complete), 2);  // now shared
+    EXPECT_EQ(mqoRequestTexture(tall.get(), nullptr, 255, complete), 2);  // now shared
 }
 
 // A searched name finds the file of its document's folder: the same name
@@ -285,7 +286,7 @@ TEST_F(TexturePool, SearchedTexturesArePooledByTheirDocumentsFolder) {
     dir.write("a/tex.bmp", testimages::bmp(2, 2, testimages::counting(12)));
     dir.write("b/tex.bmp", testimages::bmp(2, 2, Bytes(12, 7)));
     const uint32_t search = MQO_FEATURE_TEXTURE_SEARCH;
-    const MqoTextureSource sources[] = {
+    const MqoReadContext sources[] = {
         {search, nullptr, folders[0].c_str()},
         {search, nullptr, folders[1].c_str()},
         {search, nullptr, folders[0].c_str()},
@@ -296,7 +297,7 @@ TEST_F(TexturePool, SearchedTexturesArePooledByTheirDocumentsFolder) {
     testing::internal::CaptureStdout();
     for (size_t i = 0; i < 4; ++i) {
         PathBuffer name("C:\\tex.bmp");
-        EXPECT_EQ(mqoRequestTexture(name.get(), nullptr, 255, &sources[i]), expected[i]) << i;
+        EXPECT_EQ(mqoRequestTexture(name.get(), nullptr, 255, sources[i]), expected[i]) << i;
         uploads.push_back(fakegl::lastTextureImage());
     }
     PathBuffer exact("C:\\tex.bmp");

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "mqo/image/image_internal.h"
+#include "mqo/read/read_internal.h"
 #include "support/encoded_images.h"
 #include "support/image_files.h"
 
@@ -49,10 +50,11 @@ protected:
         std::optional<PathBuffer> t, a;
         if (tex) t.emplace(*tex);
         if (plane) a.emplace(*plane);
-        MqoTextureSource source = {features, nullptr};
+        MqoReadContext read = {features};
+        read.widestTexture = widest;
         testing::internal::CaptureStdout();
-        b->rgba = mqoDecodeTextureImageEx(t ? t->get() : nullptr, a ? a->get() : nullptr, &b->size,
-                                          alpha, widest, &source);
+        b->rgba =
+            mqoDecodeTexture(t ? t->get() : nullptr, a ? a->get() : nullptr, &b->size, alpha, read);
         b->printed = testing::internal::GetCapturedStdout();
     }
     std::string file(const std::string& name, const Bytes& bytes) { return dir.write(name, bytes); }

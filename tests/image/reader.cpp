@@ -7,6 +7,7 @@
 
 #include "mqo/MqoModelStages.h"
 #include "mqo/image/image_internal.h"
+#include "mqo/read/read_internal.h"
 #include "support/fake_gl.h"
 #include "support/image_files.h"
 
@@ -307,10 +308,11 @@ TEST_F(ImageReader, ExactAndSquareReadingsGiveTheSameBlocks) {
     auto decode = [](uint32_t features, const std::string& tex, const std::string& plane,
                      unsigned char alpha) {
         PathBuffer t(tex), a(plane);
-        const MqoTextureSource source = {features, nullptr};
+        MqoReadContext read;
+        read.features = features;
         int size = -7;
-        unsigned char* block = mqoDecodeTextureImageEx(t.get(), plane.empty() ? nullptr : a.get(),
-                                                       &size, alpha, nullptr, &source);
+        unsigned char* block =
+            mqoDecodeTexture(t.get(), plane.empty() ? nullptr : a.get(), &size, alpha, read);
         Bytes rgba;
         if (block != nullptr) rgba.assign(block, block + static_cast<size_t>(size) * size * 4);
         std::free(block);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "mqo/image/image_internal.h"
+#include "mqo/read/read_internal.h"
 #include "support/fake_gl.h"
 #include "support/image_files.h"
 
@@ -142,8 +143,8 @@ std::string searched(const testsupport::TempDir& dir, const std::string& folder,
                      const std::string& name, uint32_t features) {
     const std::string documentFolder = dir.path() + "/" + folder;
     const std::string request = name.find(':') != std::string::npos ? name : documentFolder + name;
-    const MqoTextureSource source = {features, nullptr, documentFolder.c_str()};
-    FILE* file = mqoOpenTextureSource(request.c_str(), &source);
+    const MqoReadContext read = {features, nullptr, documentFolder.c_str()};
+    FILE* file = mqoOpenTextureSource(request.c_str(), read);
     if (file == nullptr) return "";
     std::string content(300, '\0');
     content.resize(std::fread(&content[0], 1, content.size(), file));

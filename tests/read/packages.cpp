@@ -100,7 +100,7 @@ TEST_F(Packages, DocumentInsideReadsAsTheSameDocumentOnDisk) {
 
 TEST_F(Packages, TextureIsFoundInsideByTheNamesDocumentsWrite) {
     const std::string path = package();
-    const MqoTextureSource source = {MQO_FEATURE_MQOZ, path.c_str()};
+    const MqoReadContext read = {MQO_FEATURE_MQOZ, path.c_str()};
     const struct {
         const char* name;
         bool found;
@@ -110,7 +110,7 @@ TEST_F(Packages, TextureIsFoundInsideByTheNamesDocumentsWrite) {
         {"../models/tex.bmp", false},
     };
     for (const auto& c : cases) {
-        FILE* file = mqoOpenTextureSource(c.name, &source);
+        FILE* file = mqoOpenTextureSource(c.name, read);
         EXPECT_EQ(file != nullptr, c.found) << c.name;
         if (file != nullptr) EXPECT_EQ(readAll(file), readerfiles::tinyBmp()) << c.name;
     }
@@ -224,8 +224,8 @@ TEST_F(Packages, SearchLooksInsideThenBesideThePackage) {
         // Joined to the document's folder as texture requests join it.
         const std::string request =
             c.name.find(':') != std::string::npos ? c.name : "models/" + c.name;
-        const MqoTextureSource source = {c.features, path.c_str(), "models/"};
-        FILE* file = mqoOpenTextureSource(request.c_str(), &source);
+        const MqoReadContext read = {c.features, path.c_str(), "models/"};
+        FILE* file = mqoOpenTextureSource(request.c_str(), read);
         EXPECT_EQ(file != nullptr ? readAll(file) : "", c.opened) << c.name;
     }
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "mqo/image/image_internal.h"
+#include "mqo/read/read_internal.h"
 #include "support/corpus_files.h"
 #include "support/reader_files.h"
 #include "support/zip_files.h"
@@ -63,7 +64,7 @@ TEST(Utf8Names, TextureNamedInUtf8IsFoundFromAShiftJisName) {
     ASSERT_TRUE(zipfiles::write(package, {{"t/" + kUtf8Texture, readerfiles::tinyBmp()}}));
     const struct {
         std::string name;
-        MqoTextureSource source;
+        MqoReadContext read;
         bool found;
     } cases[] = {
         {dir.file(kSjisTexture), {MQO_FEATURE_UTF8_NAMES, nullptr}, true},
@@ -72,8 +73,8 @@ TEST(Utf8Names, TextureNamedInUtf8IsFoundFromAShiftJisName) {
         {"t/" + kSjisTexture, {MQO_FEATURE_MQOZ, package.c_str()}, false},
     };
     for (const auto& c : cases) {
-        FILE* file = mqoOpenTextureSource(c.name.c_str(), &c.source);
-        EXPECT_EQ(file != nullptr, c.found) << c.name << " features " << c.source.features;
+        FILE* file = mqoOpenTextureSource(c.name.c_str(), c.read);
+        EXPECT_EQ(file != nullptr, c.found) << c.name << " features " << c.read.features;
         if (file != nullptr) std::fclose(file);
     }
 }
