@@ -1,0 +1,112 @@
+// MqoModel glTF writer: texture images, each read once. A PNG or JPEG file
+// with no alpha plane is copied as it is; anything else (BMP, TGA, a
+// texture with an alpha plane) is taken as the library decodes it, the
+// plane folded into its alpha, and encoded to PNG.
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "mqo/export/gltf_internal.h"
+#include "mqo/image/image_complete_file.h"
+
+namespace {
+
+// As the GL stage joins a name to the document's folder: a drive-qualified
+// name stands alone. False when the result would not fit.
+bool joinPath(const MqoParsedModel& p, const char* name, char out[256]) {
+    if (std::strchr(name, ':') != nullptr) {
+        std::snprintf(out, 256, "%s", name);
+        return true;
+    }
+    if (p.directoryFits == 0) return false;
+    const size_t dir = std::strlen(p.directory), n = std::strlen(name);
+    if (n > 255 - dir) return false;
+    std::memcpy(out, p.directory, dir);
+    std::memcpy(out + dir, name, n + 1);
+    return true;
+}
+
+MqoTextureSource sourceOf(const MqoParsedModel& p) {
+    return {p.features, p.package[0] != '\0' ? p.package : nullptr,
+            p.directoryFits != 0 ? p.directory : nullptr};
+}
+
+// The file's bytes as the library finds it; empty when it does not open.
+MqoFileBytes readBytes(const char* path, const MqoTextureSource& source) {
+    MqoFileBytes file;
+    if (FILE* in = mqoOpenTextureSource(path, &source)) {
+        mqoReadFileBytes(in, &file);
+        std::fclose(in);
+    }
+    return file;
+}
+
+const char* copiedType(const MqoFileBytes& f) {
+    static const unsigned char png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    if (f.size >= 8 && std::memcmp(f.data, png, 8) == 0) return "image/png";
+    if (f.size >= 3 && f.data[0] == 0xff && f.data[1] == 0xd8 && f.data[2] == 0xff)
+        return "image/jpeg";
+    return nullptr;
+}
+
+}  // namespace
+
+int MqoGltfImages::imageFor(const MaterialEntry& m, bool* hasAlpha) {
+    *hasAlpha = false;
+    char texturePath[256], alphaPath[256];
+    const bool withAlpha = m.alphaFile[0] != '\0';
+    if (!joinPath(*parsed_, m.textureFile, texturePath) ||
+        (withAlpha && !joinPath(*parsed_, m.alphaFile, alphaPath))) {
+        return -1;
+    }
+    std::string key = std::string(texturePath) + '\n' + (withAlpha ? alphaPath : "");
+    for (const Entry& e : seen_) {
+        if (e.key == key) {
+            *hasAlpha = e.hasAlpha;
+            return e.image;
+        }
+    }
+    const int image = readImage(texturePath, withAlpha ? alphaPath : nullptr, hasAlpha);
+    seen_.push_back({key, image, *hasAlpha});
+    return image;
+}
+
+int MqoGltfImages::readImage(char* texturePath, char* alphaPath, bool* hasAlpha) {
+    const MqoTextureSource source = sourceOf(*parsed_);
+    int side = -1;
+    unsigned char* block =
+        mqoDecodeTextureImageEx(texturePath, alphaPath, &side, 255, nullptr, &source);
+    if (block == nullptr || side <= 0) {
+        std::free(block);
+        return -1;
+    }
+    const size_t texels = static_cast<size_t>(side) * static_cast<size_t>(side);
+    for (size_t i = 0; i < texels && !*hasAlpha; ++i) *hasAlpha = block[4 * i + 3] != 255;
+    MqoFileBytes file = readBytes(texturePath, source);
+    bytesRead_ += file.size;
+    if (alphaPath != nullptr) {
+        MqoFileBytes plane = readBytes(alphaPath, source);
+        bytesRead_ += plane.size;
+        mqoFreeFileBytes(&plane);
+    }
+    MqoGltfImage image;
+    const char* type = alphaPath == nullptr ? copiedType(file) : nullptr;
+    bool made = true;
+    try {
+        if (type != nullptr) {
+            image.bytes.assign(file.data, file.data + file.size);
+            image.mimeType = type;
+            image.copied = true;
+        } else {
+            image.mimeType = "image/png";
+            made = mqoEncodePng(block, side, !*hasAlpha, &image.bytes);
+        }
+        if (made) images_.push_back(std::move(image));
+    } catch (const std::bad_alloc&) {
+        outOfMemory_ = true;
+        made = false;
+    }
+    mqoFreeFileBytes(&file);
+    std::free(block);
+    return made ? static_cast<int>(images_.size()) - 1 : -1;
+}
