@@ -160,10 +160,13 @@ void Writer::addImages() {
 void finishModel(tinygltf::Model* model) {
     model->asset.version = "2.0";
     model->asset.generator = "MqoModel";
-    tinygltf::Scene scene;
-    for (size_t i = 0; i < model->nodes.size(); ++i) scene.nodes.push_back(static_cast<int>(i));
-    model->scenes.push_back(scene);
-    model->defaultScene = 0;
+    // A scene must name a node: a document with nothing drawn has none.
+    if (!model->nodes.empty()) {
+        tinygltf::Scene scene;
+        for (size_t i = 0; i < model->nodes.size(); ++i) scene.nodes.push_back(static_cast<int>(i));
+        model->scenes.push_back(scene);
+        model->defaultScene = 0;
+    }
     for (const tinygltf::Material& m : model->materials) {
         if (m.extensions.count("KHR_materials_unlit") != 0) {
             model->extensionsUsed = {"KHR_materials_unlit"};

@@ -41,9 +41,38 @@ MqoFileBytes readBytes(const char* path, const MqoTextureSource& source) {
     return file;
 }
 
+uint32_t big32(const unsigned char* b) {
+    return uint32_t{b[0]} << 24 | uint32_t{b[1]} << 16 | uint32_t{b[2]} << 8 | b[3];
+}
+
+// True when the PNG's chunks before its pixels hold what glTF leaves out:
+// colour-space information (glTF images are sRGB), animation, or pixels
+// that are not square. Such a file is taken as decoded instead.
+bool pngHasUnsupportedChunks(const MqoFileBytes& f) {
+    static const char* const unsupported[] = {"iCCP", "sRGB", "gAMA", "cHRM", "cICP", "acTL"};
+    for (size_t at = 8; f.size - at >= 12;) {
+        const uint32_t length = big32(f.data + at);
+        const unsigned char* type = f.data + at + 4;
+        if (std::memcmp(type, "IDAT", 4) == 0) return false;
+        for (const char* name : unsupported) {
+            if (std::memcmp(type, name, 4) == 0) return true;
+        }
+        if (std::memcmp(type, "pHYs", 4) == 0 && length >= 8 &&
+            length <= f.size - at - 12 && big32(f.data + at + 8) != big32(f.data + at + 12)) {
+            return true;
+        }
+        // Checked as "needed > remaining", so a huge length cannot wrap.
+        if (length > f.size - at - 12) return false;
+        at += 12 + size_t{length};
+    }
+    return false;
+}
+
 const char* copiedType(const MqoFileBytes& f) {
     static const unsigned char png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    if (f.size >= 8 && std::memcmp(f.data, png, 8) == 0) return "image/png";
+    if (f.size >= 8 && std::memcmp(f.data, png, 8) == 0) {
+        return pngHasUnsupportedChunks(f) ? nullptr : "image/png";
+    }
     if (f.size >= 3 && f.data[0] == 0xff && f.data[1] == 0xd8 && f.data[2] == 0xff)
         return "image/jpeg";
     return nullptr;
