@@ -12,9 +12,7 @@
 #include "mqo/export/gltf_internal.h"
 #include "mqo/internal.h"
 
-MqoGltfOptions mqoGltfDefaultOptions(void) {
-    return {MQO_FEATURE_ALL, MQO_GLTF_DEFAULT_SCALE, 0};
-}
+MqoGltfOptions mqoGltfDefaultOptions(void) { return {MQO_FEATURE_ALL, MQO_GLTF_DEFAULT_SCALE, 0}; }
 
 namespace {
 
@@ -81,9 +79,8 @@ struct Writer {
 };
 
 int Writer::materialFor(const MaterialBatch& batch, int k) {
-    const int key = batch.hasMaterial && parsed.materials != nullptr && k < parsed.materialCount
-                        ? k
-                        : -1;
+    const int key =
+        batch.hasMaterial && parsed.materials != nullptr && k < parsed.materialCount ? k : -1;
     auto found = materials.find(key);
     if (found != materials.end()) return found->second;
     const MaterialEntry* m = key >= 0 ? &parsed.materials[key] : nullptr;

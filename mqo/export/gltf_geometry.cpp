@@ -21,7 +21,8 @@ bool finite(const float p[3]) {
 // glTF asks for unit normals: the library's zero ("none") becomes the
 // triangle's own normal, and one not of unit length is normalised.
 void unitNormal(float n[3], const float* p, const float* q, const float* r) {
-    const double length = std::sqrt(double{n[0]} * n[0] + double{n[1]} * n[1] + double{n[2]} * n[2]);
+    const double length =
+        std::sqrt(double{n[0]} * n[0] + double{n[1]} * n[1] + double{n[2]} * n[2]);
     if (std::fabs(length - 1) < 1e-4) return;
     if (length > 1e-6 && std::isfinite(length)) {
         for (int k = 0; k < 3; ++k) n[k] = static_cast<float>(n[k] / length);
@@ -58,13 +59,15 @@ bool gatherCorners(const MaterialBatch& batch, bool flat, std::vector<Corner>* c
         Corner tri[3];
         if (batch.hasTexture) {
             const TexturedVertex* v = batch.texturedVertices + 3 * static_cast<size_t>(t);
-            if (!finite(v[0].position) || !finite(v[1].position) || !finite(v[2].position)) continue;
+            if (!finite(v[0].position) || !finite(v[1].position) || !finite(v[2].position))
+                continue;
             const float uv[3][2] = {
                 {v[0].uv[0], v[0].uv[1]}, {v[1].uv[0], v[1].uv[1]}, {v[2].uv[0], v[2].uv[1]}};
             takeTriangle(v, flat, uv, tri);
         } else {
             const PlainVertex* v = batch.plainVertices + 3 * static_cast<size_t>(t);
-            if (!finite(v[0].position) || !finite(v[1].position) || !finite(v[2].position)) continue;
+            if (!finite(v[0].position) || !finite(v[1].position) || !finite(v[2].position))
+                continue;
             takeTriangle(v, flat, nullptr, tri);
         }
         corners->insert(corners->end(), tri, tri + 3);

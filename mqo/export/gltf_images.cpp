@@ -57,8 +57,8 @@ bool pngHasUnsupportedChunks(const MqoFileBytes& f) {
         for (const char* name : unsupported) {
             if (std::memcmp(type, name, 4) == 0) return true;
         }
-        if (std::memcmp(type, "pHYs", 4) == 0 && length >= 8 &&
-            length <= f.size - at - 12 && big32(f.data + at + 8) != big32(f.data + at + 12)) {
+        if (std::memcmp(type, "pHYs", 4) == 0 && length >= 8 && length <= f.size - at - 12 &&
+            big32(f.data + at + 8) != big32(f.data + at + 12)) {
             return true;
         }
         // Checked as "needed > remaining", so a huge length cannot wrap.

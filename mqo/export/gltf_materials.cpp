@@ -51,8 +51,8 @@ void mqoGltfMaterial(const MaterialEntry* material, const MqoMaterialLine& line,
     if (texture >= 0) out->pbrMetallicRoughness.baseColorTexture.index = texture;
     // GL modulates the whole lit colour by the texture, emission included:
     // glTF's emission is its factor times its own texture, so the same one.
-    const bool emits = out->emissiveFactor[0] > 0 || out->emissiveFactor[1] > 0 ||
-                       out->emissiveFactor[2] > 0;
+    const bool emits =
+        out->emissiveFactor[0] > 0 || out->emissiveFactor[1] > 0 || out->emissiveFactor[2] > 0;
     if (texture >= 0 && emits) out->emissiveTexture.index = texture;
     if (line.shader == kShaderConstant) {
         out->extensions["KHR_materials_unlit"] = tinygltf::Value(tinygltf::Value::Object());

@@ -90,7 +90,8 @@ std::vector<Triangle> glbTriangles(const tinygltf::Model& m) {
             checkBounds(m, p);
             const float* pos = accessorData<float>(m, p.attributes.at("POSITION"));
             auto uvs = p.attributes.find("TEXCOORD_0");
-            const float* uv = uvs != p.attributes.end() ? accessorData<float>(m, uvs->second) : nullptr;
+            const float* uv =
+                uvs != p.attributes.end() ? accessorData<float>(m, uvs->second) : nullptr;
             const size_t n = m.accessors[p.indices].count;
             for (size_t i = 0; i + 2 < n; i += 3) {
                 Triangle t;
@@ -143,8 +144,8 @@ TEST(GltfRoundTrip, EveryTriangleOfTheLibrarysModelIsThere) {
         std::sort(ours.begin(), ours.end());
         std::sort(theirs.begin(), theirs.end());
         EXPECT_EQ(static_cast<int64_t>(ours.size()), report.triangles);
-        EXPECT_TRUE(ours == theirs) << ours.size() << " triangles written, " << theirs.size()
-                                    << " built";
+        EXPECT_TRUE(ours == theirs)
+            << ours.size() << " triangles written, " << theirs.size() << " built";
     }
 }
 

@@ -148,11 +148,12 @@ TEST(GltfWriter, EachImageOnceCopiedOrEncoded) {
 TEST(GltfWriter, TexturesOfAPackageComeFromThePackage) {
     testsupport::TempDir dir;
     const std::string package = dir.file("boxed.mqoz");
-    ASSERT_TRUE(zipfiles::write(package, {{"boxed.mqo", testsupport::readFile(fixture("textures.mqo"))},
-                                          {"checker.bmp", testsupport::readFile(fixture("checker.bmp"))},
-                                          {"stripes.tga", testsupport::readFile(fixture("stripes.tga"))},
-                                          {"alpha.tga", testsupport::readFile(fixture("alpha.tga"))},
-                                          {"dots.png", testsupport::readFile(fixture("dots.png"))}}));
+    ASSERT_TRUE(
+        zipfiles::write(package, {{"boxed.mqo", testsupport::readFile(fixture("textures.mqo"))},
+                                  {"checker.bmp", testsupport::readFile(fixture("checker.bmp"))},
+                                  {"stripes.tga", testsupport::readFile(fixture("stripes.tga"))},
+                                  {"alpha.tga", testsupport::readFile(fixture("alpha.tga"))},
+                                  {"dots.png", testsupport::readFile(fixture("dots.png"))}}));
     const Written packaged = write(package), plain = write(fixture("textures.mqo"));
     ASSERT_EQ(packaged.result, MQO_GLTF_OK);
     EXPECT_EQ(packaged.report.texturesNotRead, 0);
@@ -163,11 +164,13 @@ TEST(GltfWriter, TexturesOfAPackageComeFromThePackage) {
 // A grid of n x n vertices, each with its own UV, so every one is a vertex
 // of its own in the glb.
 std::string grid(int n) {
-    std::string doc = "Metasequoia Document\nFormat Text Ver 1.0\n\nMaterial 1 {\n\t\"m\" col(1 1 1 1)\n}\n"
-                      "Object \"grid\" {\n\tvisible 15\n\tshading 1\n\tvertex " +
-                      std::to_string(n * n) + " {\n";
+    std::string doc =
+        "Metasequoia Document\nFormat Text Ver 1.0\n\nMaterial 1 {\n\t\"m\" col(1 1 1 1)\n}\n"
+        "Object \"grid\" {\n\tvisible 15\n\tshading 1\n\tvertex " +
+        std::to_string(n * n) + " {\n";
     for (int y = 0; y < n; ++y)
-        for (int x = 0; x < n; ++x) doc += "\t\t" + std::to_string(x) + " 0 " + std::to_string(y) + "\n";
+        for (int x = 0; x < n; ++x)
+            doc += "\t\t" + std::to_string(x) + " 0 " + std::to_string(y) + "\n";
     doc += "\t}\n\tface " + std::to_string((n - 1) * (n - 1)) + " {\n";
     for (int y = 0; y + 1 < n; ++y) {
         for (int x = 0; x + 1 < n; ++x) {
