@@ -22,8 +22,9 @@
 //   every index fits, else uint32. Winding is turned to glTF's
 //   counter-clockwise front. Positions are multiplied by scale.
 // - A material per material a primitive uses, each texture image once
-//   (PNG and JPEG files copied byte for byte; BMP, TGA and any texture with
-//   an alpha plane as the library decodes them, encoded to PNG).
+//   (PNG and JPEG files copied byte for byte; BMP, TGA, any texture with an
+//   alpha plane and PNGs with colour-space chunks as the library decodes
+//   them, encoded to PNG). Textures of a package come from the package.
 // - The same input and options give the same bytes.
 // - Bounded: the output is at most MQO_GLTF_OUTPUT_FACTOR times the bytes
 //   read (document file and texture files) plus MQO_GLTF_OUTPUT_SLACK;

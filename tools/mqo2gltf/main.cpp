@@ -80,8 +80,8 @@ void showProgress(bool terminal, size_t done, size_t total, const std::string& n
     }
     const int width = 30;
     const int filled = static_cast<int>(done * width / (total > 0 ? total : 1));
-    std::printf("\r[%.*s%*s] %zu/%zu", filled, "##############################", width - filled,
-                "", done, total);
+    std::printf("\r[%.*s%*s] %zu/%zu", filled, "##############################", width - filled, "",
+                done, total);
     if (done == total) std::printf("\n");
     std::fflush(stdout);
 }
