@@ -85,18 +85,18 @@ void Viewer::writeGltf() {
     const std::string& document = path();
     const size_t slash = document.find_last_of('/');
     const size_t dot = document.find_last_of('.');
-    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
-    const std::string output = (hasExtension ? document.substr(0, dot) : document) + ".glb";
+    const bool named = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    const std::string output = (named ? document.substr(0, dot) : document) + ".glb";
     MqoGltfOptions options = mqoGltfDefaultOptions();
     if (exact_) options.features = 0;
     MqoGltfReport report;
-    if (mqoWriteGltfFile(document.c_str(), output.c_str(), &options, &report) == MQO_GLTF_OK) {
+    const int result = mqoWriteGltfFile(document.c_str(), output.c_str(), &options, &report);
+    if (result == MQO_GLTF_OK) {
         written_ = "wrote " + output;
+    } else if (result == MQO_GLTF_WRITE_FAILED) {
+        written_ = "glb not written: cannot write " + output;
     } else {
-        written_ = "glb not written (" + std::string(report.result == MQO_GLTF_WRITE_FAILED
-                                                          ? "cannot write " + output
-                                                          : "cannot read the document") +
-                   ")";
+        written_ = "glb not written: the document does not read";
     }
 }
 
