@@ -2,6 +2,7 @@
 #include <spng.h>
 
 #include <cstdlib>
+#include <new>
 #include <vector>
 
 #include "mqo/export/gltf_internal.h"
@@ -41,7 +42,12 @@ bool mqoEncodePng(const unsigned char* rgba, int size, bool opaque,
         return false;
     }
     const unsigned char* data = static_cast<const unsigned char*>(out);
-    png->assign(data, data + length);
+    bool copied = true;
+    try {
+        png->assign(data, data + length);
+    } catch (const std::bad_alloc&) {
+        copied = false;
+    }
     std::free(out);
-    return true;
+    return copied;
 }

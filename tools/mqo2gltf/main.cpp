@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -42,6 +43,13 @@ std::string leftOut(const MqoGltfReport& r) {
     return out.empty() ? out : "warning: " + out;
 }
 
+bool isPackage(const std::string& path) {
+    if (path.size() < 5) return false;
+    std::string end = path.substr(path.size() - 5);
+    for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return end == ".mqoz";
+}
+
 bool writeFile(const std::string& output, const unsigned char* bytes, size_t size) {
     FILE* out = std::fopen(output.c_str(), "wb");
     if (out == nullptr) return false;
@@ -62,7 +70,11 @@ bool convert(const GltfToolOptions& options, const std::string& input, const std
         return false;
     }
     bool ok = report.load.result != MQO_LOAD_NOT_DOCUMENT;
-    if (!ok) complain(input, "not an MQO document (no \"Metasequoia Document\" line)");
+    if (!ok && options.gltf.features == 0 && isPackage(input)) {
+        complain(input, "a .mqoz package needs the complete reading (drop --exact)");
+    } else if (!ok) {
+        complain(input, "not an MQO document (no \"Metasequoia Document\" line)");
+    }
     if (ok && !writeFile(output, bytes, size)) {
         complain(output, std::strerror(errno));
         ok = false;
