@@ -19,6 +19,8 @@ echo "== the same with the first reader (stdio lines, sscanf patterns)"
 "$build/bench/bench_load_reference" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 echo "== texture decoding, complete profile (Ex) against plain libspng / TurboJPEG"
 "$build/bench/bench_images" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+echo "== glTF export (mqoWriteGltf into memory, every feature)"
+"$build/bench/bench_gltf" "$build/app/vindle" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 echo "== the character's 150 frames"
 EGL_PLATFORM=surfaceless "$build/bench/bench_frames" "$build/app/vindle"
 echo "== the GL stage of the 150 frames alone, in a fresh process per run"
@@ -33,7 +35,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 echo "== frame rate under $DISPLAY"
 (cd "$build/app" && "$build/bench/bench_fps")
-echo "== mqo2png: a batch against one run per document"
+echo "== mqo2png and mqo2gltf: a batch against one run per document"
 bash "$root/bench/tools.sh" "$build/tools/mqo2png" || true
 echo "== ambletoe started from a shell in its folder, no environment settings, under $DISPLAY"
 (cd "$build/app" && "$build/bench/bench_startup" ./ambletoe 7)

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # mqo2png's figures: the corpus documents in one batch run against one run
 # per document (a context is made once against once per file), and one
-# thumbnail of the largest corpus document. Medians of five rounds.
+# thumbnail of the largest corpus document; then the same batch against one
+# run per document for mqo2gltf (beside mqo2png), with the bytes it wrote.
+# Medians of five rounds.
 #   bench/tools.sh [MQO2PNG] [CORPUS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -37,3 +39,20 @@ echo "${#docs[@]} corpus documents, 256 px, median of 5:"
 echo "  one batch run:        $(ms "$b")"
 echo "  one run per document: $(ms "$s")  ($(awk -v s="$s" -v b="$b" 'BEGIN { printf "%.1f", s / b }') x the batch)"
 echo "  one thumbnail of the largest ($(basename "$largest"), $(stat -c %s "$largest") bytes): $(ms "$(printf '%s\n' "${thumb[@]}" | median)")"
+
+mqo2gltf=$(dirname "$mqo2png")/mqo2gltf
+[ -x "$mqo2gltf" ] || exit 0
+batch=() single=()
+for _ in 1 2 3 4 5; do
+    t=$(now)
+    "$mqo2gltf" --out-dir "$work/glb" "${docs[@]}" >/dev/null 2>&1 || true
+    batch+=($(($(now) - t)))
+    t=$(now)
+    for d in "${docs[@]}"; do "$mqo2gltf" "$d" "$work/one.glb" >/dev/null 2>&1 || true; done
+    single+=($(($(now) - t)))
+done
+b=$(printf '%s\n' "${batch[@]}" | median)
+s=$(printf '%s\n' "${single[@]}" | median)
+echo "mqo2gltf, ${#docs[@]} corpus documents ($(cat "${docs[@]}" | wc -c) bytes in, $(cat "$work"/glb/*.glb | wc -c) bytes of glb out), median of 5:"
+echo "  one batch run:        $(ms "$b")"
+echo "  one run per document: $(ms "$s")  ($(awk -v s="$s" -v b="$b" 'BEGIN { printf "%.1f", s / b }') x the batch)"

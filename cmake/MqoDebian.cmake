@@ -40,7 +40,7 @@ set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/MqoDebianTriggers.cmake)
 set(CPACK_DEBIAN_LIBRARY_DESCRIPTION "library reading MQO model documents into OpenGL
 MqoModel reads MQO model documents and MQOZ packages, with their PNG, JPEG,
 BMP and TGA textures, into models drawn with OpenGL; models share textures
-through a pool.
+through a pool. It also writes them as binary glTF 2.0.
 
 This package holds the run-time library.")
 
@@ -48,7 +48,7 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libmqomodel-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 # The pkg-config file names these packages' .pc files, and find_package the
 # GL and EGL development files.
-set(mqo_dev_depends "libopengl-dev, libglx-dev, libegl-dev, libspng-dev, libturbojpeg0-dev, libzip-dev")
+set(mqo_dev_depends "libopengl-dev, libglx-dev, libegl-dev, libspng-dev, libturbojpeg0-dev, libzip-dev, libtinygltf-dev, libmeshoptimizer-dev")
 if(mqo_library_type STREQUAL SHARED_LIBRARY)
   set(CPACK_COMPONENTS_ALL library development)
   set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
@@ -77,10 +77,11 @@ if(mqo_library_type STREQUAL SHARED_LIBRARY)
   string(PREPEND CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "${MQO_RUNTIME_PACKAGE} (= ${MQO_DEB_VERSION}), ")
 endif()
 set(CPACK_DEBIAN_TOOLS_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils")
-set(CPACK_DEBIAN_TOOLS_DESCRIPTION "viewer, renderer and thumbnailer for MQO model documents
+set(CPACK_DEBIAN_TOOLS_DESCRIPTION "viewer, renderer, converter and thumbnailer for MQO model documents
 Tools for people who keep MQO model documents and MQOZ packages: mqoview
 shows them in a window and reloads a file when it is saved again; mqo2png
-draws pictures of them without a display, one file or a batch.
+draws pictures of them without a display, one file or a batch; mqo2gltf
+writes them as binary glTF 2.0 for other 3D programs and web pages.
 
 File managers get thumbnails of .mqo and .mqoz files through mqo2png, and
 their MIME type.")

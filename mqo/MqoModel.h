@@ -11,7 +11,8 @@
 //
 // Beyond it: mqo/MqoModelStages.h (GL-free too) for the stages of a load, model
 // arrays, sequences, the texture pool, the author's camera and the feature bits
-// in full; mqo/MqoModelGL.h (with <GL/gl.h>) for the GL entry points looked up.
+// in full; mqo/MqoModelGL.h (with <GL/gl.h>) for the GL entry points looked up;
+// mqo/MqoModelGltf.h (GL-free) to write a document as binary glTF 2.0.
 //
 // Conventions that hold for every call:
 // - One thread: every call runs on the thread that owns the current GL

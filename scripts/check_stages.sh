@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks the boundary between the library's two stages: no file of the CPU
-# stage (mqo/read, mqo/mesh, mqo/image) includes a GL or window-system
+# stage (mqo/read, mqo/mesh, mqo/image, mqo/export) includes a GL or window-system
 # header, directly or through the library's own headers, as the build
 # compiles them. Exits non-zero naming each file that does.
 set -euo pipefail
@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cxx=${CXX:-c++}
 status=0
 checked=0
-for file in "$root"/mqo/read/* "$root"/mqo/mesh/* "$root"/mqo/image/*; do
+for file in "$root"/mqo/read/* "$root"/mqo/mesh/* "$root"/mqo/image/* "$root"/mqo/export/*; do
     case "$file" in *.cpp | *.h) ;; *) continue ;; esac
     deps=$("$cxx" -std=c++17 -x c++ -M -I"$root" "$file")
     if grep -Eq '(^|[[:space:]/])(GL|EGL|KHR|GLES[0-9]*)/|MqoModelGL\.h' <<<"$deps"; then

@@ -36,7 +36,10 @@ bool mqoReadFileBytes(FILE* in, MqoFileBytes* file) {
         }
         const size_t got = std::fread(file->data + file->size, 1, capacity - file->size, in);
         file->size += got;
-        if (got == 0) return !std::ferror(in) && file->size <= MQO_MAX_IMAGE_BYTES;
+        if (got == 0) {
+            if (!std::ferror(in) && file->size <= MQO_MAX_IMAGE_BYTES) return true;
+            break;  // a read error (a folder opens, then fails to read): nothing held
+        }
     }
     mqoFreeFileBytes(file);
     return false;

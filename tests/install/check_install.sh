@@ -16,6 +16,7 @@ cmake --install "$work/build" --prefix "$work/prefix" >/dev/null
 test -f "$work/prefix/include/mqo/MqoModel.h"
 test -f "$work/prefix/include/mqo/MqoModelStages.h"
 test -f "$work/prefix/include/mqo/MqoModelGL.h"
+test -f "$work/prefix/include/mqo/MqoModelGltf.h"
 test -f "$work/prefix/include/mqo/MqoExport.h"
 
 cmake -S "$(dirname "$0")/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null

@@ -54,8 +54,9 @@ dpkg-deb --ctrl-tarfile "$runtime" | tar -x -O ./shlibs | grep -qx "libmqomodel 
     fail "no shlibs entry for $soname"
 [ "$(dpkg-deb --ctrl-tarfile "$runtime" | tar -x -O ./triggers)" = "activate-noawait ldconfig" ] ||
     fail "no ldconfig trigger"
-for f in usr/bin/mqo2png usr/bin/mqoview usr/include/mqo/MqoModel.h \
-    usr/share/man/man1/mqo2png.1.gz usr/share/man/man1/mqoview.1.gz \
+for f in usr/bin/mqo2png usr/bin/mqo2gltf usr/bin/mqoview usr/include/mqo/MqoModel.h \
+    usr/include/mqo/MqoModelGltf.h usr/share/man/man1/mqo2png.1.gz \
+    usr/share/man/man1/mqo2gltf.1.gz usr/share/man/man1/mqoview.1.gz \
     usr/share/applications/mqoview.desktop usr/share/thumbnailers/mqomodel.thumbnailer \
     usr/share/mime/packages/mqomodel.xml; do
     [ -e "$root/$f" ] || fail "$f is in no package"
@@ -75,4 +76,7 @@ printf 'Metasequoia Document\nFormat Text Ver 1.0\nObject "t" {\n\tvisible 15\n\
 LD_LIBRARY_PATH="$libdir" "$root/usr/bin/mqo2png" -s 48 "$work/t.mqo" "$work/t.png" ||
     fail "mqo2png from the package failed"
 head -c 8 "$work/t.png" | od -An -tx1 | grep -q '89 50 4e 47 0d 0a 1a 0a' || fail "no PNG written"
-echo "packages: $(cd "$work/pack" && echo *.deb) pass lintian; a C program builds against them; mqo2png runs"
+LD_LIBRARY_PATH="$libdir" "$root/usr/bin/mqo2gltf" "$work/t.mqo" "$work/t.glb" ||
+    fail "mqo2gltf from the package failed"
+[ "$(head -c 4 "$work/t.glb")" = glTF ] || fail "no glb written"
+echo "packages: $(cd "$work/pack" && echo *.deb) pass lintian; a C program builds against them; mqo2png and mqo2gltf run"

@@ -128,6 +128,12 @@ sleep 0.3
 [[ "$(title)" == "box.mqoz - 1 objects, 12 triangles - complete profile" ]] ||
     fail "e did not open the package: $(title)"
 
+# g writes the shown document beside it as glb, and the title says where.
+xdotool mousemove --window "$wid" 400 300 key g
+sleep 0.3
+[[ "$(title)" == *" - wrote $work/box.glb" ]] || fail "g did not say where the glb went: $(title)"
+[ "$(head -c 4 "$work/box.glb")" = glTF ] || fail "g wrote no glb beside the package"
+
 xdotool mousemove --window "$wid" 400 300 key q
 for _ in $(seq 50); do kill -0 "$view_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$view_pid" 2>/dev/null && fail "q did not quit"
@@ -135,4 +141,4 @@ wait "$view_pid"
 status=$?
 view_pid=""
 [ "$status" = 0 ] || fail "exit status $status"
-echo "mqoview: title, framing, drag, c, e, reload, package and q as expected"
+echo "mqoview: title, framing, drag, c, e, reload, package, g and q as expected"

@@ -13,17 +13,18 @@ std::string stem(const std::string& dir, const std::string& input) {
 
 }  // namespace
 
-std::string plainPictureName(const std::string& dir, const std::string& input) {
-    return stem(dir, input) + ".png";
+std::string plainPictureName(const std::string& dir, const std::string& input,
+                             const std::string& extension) {
+    return stem(dir, input) + extension;
 }
 
 std::string freePictureName(const PictureNames& names, const std::string& dir,
                             const std::string& input) {
-    const std::string plain = plainPictureName(dir, input);
+    const std::string plain = plainPictureName(dir, input, names.extension);
     if (names.written.count(plain) == 0) return plain;
     // Ends: among written.size() + 1 numbers one at least is free.
     for (size_t n = 2;; ++n) {
-        std::string numbered = stem(dir, input) + "-" + std::to_string(n) + ".png";
+        std::string numbered = stem(dir, input) + "-" + std::to_string(n) + names.extension;
         if (names.written.count(numbered) == 0) return numbered;
     }
 }
@@ -31,9 +32,9 @@ std::string freePictureName(const PictureNames& names, const std::string& dir,
 std::string notePicture(PictureNames* names, const std::string& dir, const std::string& input,
                         const std::string& output) {
     names->written[output] = input;
-    const std::string plain = plainPictureName(dir, input);
+    const std::string plain = plainPictureName(dir, input, names->extension);
     if (output == plain) return "";
     auto first = names->written.find(plain);
     const std::string& owner = first != names->written.end() ? first->second : plain;
-    return "written as " + output + ", since " + plain + " is the picture of " + owner;
+    return "written as " + output + ", since " + plain + " is the " + names->noun + " of " + owner;
 }

@@ -8,10 +8,14 @@
 
 struct PictureNames {
     std::map<std::string, std::string> written;  // picture path -> its document
+    std::string extension = ".png";              // of every name written
+    std::string noun = "picture";                // what the messages call a file written
 };
 
-// DIR/NAME.png, NAME being input's file name without its extension.
-std::string plainPictureName(const std::string& dir, const std::string& input);
+// DIR/NAME.png (or another extension), NAME being input's file name without
+// its extension.
+std::string plainPictureName(const std::string& dir, const std::string& input,
+                             const std::string& extension = ".png");
 
 // The plain name, or when this run has written a picture of that name, the
 // first of DIR/NAME-2.png, DIR/NAME-3.png... it has not written.

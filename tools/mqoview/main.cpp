@@ -104,6 +104,9 @@ void keyboard(unsigned char key, int, int) {
         case 'e':
             viewer->toggleProfile();
             break;
+        case 'g':
+            viewer->writeGltf();
+            break;
         default:
             return;
     }

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "mqo/MqoModelGltf.h"
 #include "view/document_check.h"
 
 namespace {
@@ -42,6 +43,7 @@ Viewer::~Viewer() { mqoFreeModel(model_); }
 
 bool Viewer::load(std::string* error) {
     const bool first = model_ == nullptr;
+    written_.clear();
     MeshModel* model = nullptr;
     DocumentCheck check = loadDocument(path(), exact_, &model);
     if (!check.dropped.empty()) {
@@ -79,6 +81,25 @@ void Viewer::toggleProfile() {
     load(nullptr);
 }
 
+void Viewer::writeGltf() {
+    const std::string& document = path();
+    const size_t slash = document.find_last_of('/');
+    const size_t dot = document.find_last_of('.');
+    const bool named = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    const std::string output = (named ? document.substr(0, dot) : document) + ".glb";
+    MqoGltfOptions options = mqoGltfDefaultOptions();
+    if (exact_) options.features = 0;
+    MqoGltfReport report;
+    const int result = mqoWriteGltfFile(document.c_str(), output.c_str(), &options, &report);
+    if (result == MQO_GLTF_OK) {
+        written_ = "wrote " + output;
+    } else if (result == MQO_GLTF_WRITE_FAILED) {
+        written_ = "glb not written: cannot write " + output;
+    } else {
+        written_ = "glb not written: the document does not read";
+    }
+}
+
 std::string Viewer::title() const {
     char counts[96];
     std::snprintf(counts, sizeof counts, "%d objects, %lld triangles", summary_.objects,
@@ -87,6 +108,7 @@ std::string Viewer::title() const {
     title += exact_ ? " - exact subset" : " - complete profile";
     if (authorsView_) title += scene_.usable ? " - author's camera" : " - " + scene_.why;
     if (!problem_.empty()) title += " - " + problem_;
+    if (!written_.empty()) title += " - " + written_;
     return title;
 }
 

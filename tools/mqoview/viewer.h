@@ -24,6 +24,9 @@ public:
 
     void step(int by);  // to another of the files given, loading it
     void toggleProfile();
+    // Writes the shown document beside it as NAME.glb, read as it is shown;
+    // the title says where, or why not.
+    void writeGltf();
     void frame() { camera_ = Camera(); }
     // The camera the document was saved with (its Scene chunk) instead of
     // the framing camera, for this and the next files; framed, and said so
@@ -52,6 +55,7 @@ private:
     bool authorsView_ = false;
     bool wireframe_ = false, backFaces_ = false;
     std::string problem_;  // why the last load failed, shown in the title
+    std::string written_;  // where the last glb went (or why not), until the next load
 };
 
 #endif  // MQO_TOOLS_MQOVIEW_VIEWER_H

@@ -1,0 +1,147 @@
+// mqo2gltf: MQO documents to binary glTF files, no display or GL needed.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "mqo2gltf/options.h"
+#include "mqo2png/picture_names.h"
+
+namespace {
+
+void complain(const std::string& path, const std::string& what) {
+    std::fprintf(stderr, "mqo2gltf: %s: %s\n", path.c_str(), what.c_str());
+}
+
+const char* failureText(int result) {
+    switch (result) {
+        case MQO_GLTF_NOT_READ:
+            return "cannot be opened or read";
+        case MQO_GLTF_TOO_LARGE:
+            return "the glTF would be far larger than the document (damaged?)";
+        case MQO_GLTF_OUT_OF_MEMORY:
+            return "out of memory";
+        default:
+            return "cannot be written";
+    }
+}
+
+// What was left out, in one line; "" when nothing was.
+std::string leftOut(const MqoGltfReport& r) {
+    std::string out;
+    auto add = [&](long long n, const char* what) {
+        if (n > 0) out += (out.empty() ? "" : ", ") + std::to_string(n) + " " + what;
+    };
+    add(r.load.facesBadCorners + r.load.facesBadVertices + r.load.facesBadMaterial,
+        "damaged faces dropped");
+    add(r.texturesNotRead, "textures not read");
+    add(r.hiddenObjects, "hidden objects left out (--hidden writes them)");
+    return out.empty() ? out : "warning: " + out;
+}
+
+bool isPackage(const std::string& path) {
+    if (path.size() < 5) return false;
+    std::string end = path.substr(path.size() - 5);
+    for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return end == ".mqoz";
+}
+
+bool writeFile(const std::string& output, const unsigned char* bytes, size_t size) {
+    FILE* out = std::fopen(output.c_str(), "wb");
+    if (out == nullptr) return false;
+    bool written = std::fwrite(bytes, 1, size, out) == size;
+    if (std::fclose(out) != 0) written = false;
+    if (!written) std::remove(output.c_str());
+    return written;
+}
+
+// Converts one document; false (having said why, in one line) on failure.
+bool convert(const GltfToolOptions& options, const std::string& input, const std::string& output) {
+    MqoGltfReport report;
+    unsigned char* bytes = nullptr;
+    size_t size = 0;
+    const int result = mqoWriteGltf(input.c_str(), &options.gltf, &bytes, &size, &report);
+    if (result != MQO_GLTF_OK) {
+        complain(input, failureText(result));
+        return false;
+    }
+    bool ok = report.load.result != MQO_LOAD_NOT_DOCUMENT;
+    if (!ok && options.gltf.features == 0 && isPackage(input)) {
+        complain(input, "a .mqoz package needs the complete reading (drop --exact)");
+    } else if (!ok) {
+        complain(input, "not an MQO document (no \"Metasequoia Document\" line)");
+    }
+    if (ok && !writeFile(output, bytes, size)) {
+        complain(output, std::strerror(errno));
+        ok = false;
+    }
+    mqoFreeGltf(bytes);
+    if (ok && !leftOut(report).empty()) complain(input, leftOut(report));
+    return ok;
+}
+
+void showProgress(bool terminal, size_t done, size_t total, const std::string& name) {
+    if (!terminal) {
+        std::printf("%zu/%zu %s\n", done, total, name.c_str());
+        std::fflush(stdout);
+        return;
+    }
+    const int width = 30;
+    const int filled = static_cast<int>(done * width / (total > 0 ? total : 1));
+    std::printf("\r[%.*s%*s] %zu/%zu", filled, "##############################", width - filled, "",
+                done, total);
+    if (done == total) std::printf("\n");
+    std::fflush(stdout);
+}
+
+int convertAll(const GltfToolOptions& options) {
+    const bool terminal = isatty(STDOUT_FILENO) == 1;
+    const size_t total = options.inputs.size();
+    PictureNames names;
+    names.extension = ".glb";
+    names.noun = "glTF";
+    int failed = 0;
+    for (size_t i = 0; i < total; ++i) {
+        const std::string& input = options.inputs[i];
+        // A complaint gets a clean line; the bar is drawn again below it.
+        if (terminal && i > 0) std::printf("\r\033[K");
+        std::fflush(stdout);
+        const std::string output = freePictureName(names, options.outDir, input);
+        if (convert(options, input, output)) {
+            const std::string renamed = notePicture(&names, options.outDir, input, output);
+            if (!renamed.empty()) complain(input, renamed);
+        } else {
+            ++failed;
+        }
+        showProgress(terminal, i + 1, total, input);
+    }
+    if (failed > 0) std::fprintf(stderr, "mqo2gltf: %d of %zu failed\n", failed, total);
+    return failed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    GltfToolOptions options;
+    std::string error;
+    if (!parseGltfOptions(argc, argv, &options, &error)) {
+        std::fprintf(stderr, "mqo2gltf: %s\n%s", error.c_str(), kGltfUsage);
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(kGltfUsage, stdout);
+        return 0;
+    }
+    if (options.outDir.empty()) {
+        return convert(options, options.inputs[0], options.output) ? 0 : 1;
+    }
+    if (mkdir(options.outDir.c_str(), 0777) != 0 && errno != EEXIST) {
+        complain(options.outDir, std::strerror(errno));
+        return 1;
+    }
+    return convertAll(options) > 0 ? 1 : 0;
+}
