@@ -34,11 +34,12 @@ fi
 if [ $# -ge 2 ]; then
     case "$2" in
     *.a)
-        # Compiler and sanitizer names start with "_" or "."; std's and
-        # mqo::detail's C++ names are not the API's. Anything else is.
-        nm -C --defined-only --extern-only "$2" 2>/dev/null | awk 'NF >= 3 { $1 = ""; $2 = ""; print substr($0, 3) }' |
-            grep -Ev '^[_.]|^DW\.|^typeinfo|^vtable|^std::|^mqo::detail::|^void std::' |
-            LC_ALL=C sort -u >"$work/exported"
+        # Strong definitions only: weak ones are the template and inline code
+        # every C++ archive carries. Compiler and sanitizer names start with
+        # "_" or "."; mqo::detail's are the internal ones. Anything else is API.
+        nm -C --defined-only --extern-only "$2" 2>/dev/null |
+            awk 'NF >= 3 && $2 ~ /^[TDBRGS]$/ { $1 = ""; $2 = ""; print substr($0, 3) }' |
+            grep -Ev '^[_.]|^DW\.|^mqo::detail::' | LC_ALL=C sort -u >"$work/exported"
         ;;
     *)
         # The linker's own markers are in every shared library.
