@@ -8,8 +8,9 @@
 #include <cstring>
 #include <string>
 
+#include "batch/picture_names.h"
+#include "batch/progress.h"
 #include "mqo2gltf/options.h"
-#include "mqo2png/picture_names.h"
 
 namespace {
 
@@ -82,20 +83,6 @@ bool convert(const GltfToolOptions& options, const std::string& input, const std
     mqoFreeGltf(bytes);
     if (ok && !leftOut(report).empty()) complain(input, leftOut(report));
     return ok;
-}
-
-void showProgress(bool terminal, size_t done, size_t total, const std::string& name) {
-    if (!terminal) {
-        std::printf("%zu/%zu %s\n", done, total, name.c_str());
-        std::fflush(stdout);
-        return;
-    }
-    const int width = 30;
-    const int filled = static_cast<int>(done * width / (total > 0 ? total : 1));
-    std::printf("\r[%.*s%*s] %zu/%zu", filled, "##############################", width - filled, "",
-                done, total);
-    if (done == total) std::printf("\n");
-    std::fflush(stdout);
 }
 
 int convertAll(const GltfToolOptions& options) {

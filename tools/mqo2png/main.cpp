@@ -8,9 +8,10 @@
 #include <cstring>
 #include <string>
 
+#include "batch/picture_names.h"
+#include "batch/progress.h"
 #include "mqo/MqoModelStages.h"
 #include "mqo2png/options.h"
-#include "mqo2png/picture_names.h"
 #include "view/document_check.h"
 #include "view/framing.h"
 #include "view/offscreen.h"
@@ -60,20 +61,6 @@ bool render(Offscreen& target, const Options& options, const std::string& input,
         return false;
     }
     return true;
-}
-
-void showProgress(bool terminal, size_t done, size_t total, const std::string& name) {
-    if (!terminal) {
-        std::printf("%zu/%zu %s\n", done, total, name.c_str());
-        std::fflush(stdout);
-        return;
-    }
-    const int width = 30;
-    int filled = static_cast<int>(done * width / (total > 0 ? total : 1));
-    std::printf("\r[%.*s%*s] %zu/%zu", filled, "##############################", width - filled, "",
-                done, total);
-    if (done == total) std::printf("\n");
-    std::fflush(stdout);
 }
 
 }  // namespace

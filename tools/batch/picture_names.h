@@ -1,7 +1,7 @@
 // The batch form's picture names: DIR/NAME.png after each document's file
 // name, and never the name of a picture the same run has written.
-#ifndef MQO_TOOLS_MQO2PNG_PICTURE_NAMES_H
-#define MQO_TOOLS_MQO2PNG_PICTURE_NAMES_H
+#ifndef MQO_TOOLS_BATCH_PICTURE_NAMES_H
+#define MQO_TOOLS_BATCH_PICTURE_NAMES_H
 
 #include <map>
 #include <string>
@@ -27,4 +27,4 @@ std::string freePictureName(const PictureNames& names, const std::string& dir,
 std::string notePicture(PictureNames* names, const std::string& dir, const std::string& input,
                         const std::string& output);
 
-#endif  // MQO_TOOLS_MQO2PNG_PICTURE_NAMES_H
+#endif  // MQO_TOOLS_BATCH_PICTURE_NAMES_H

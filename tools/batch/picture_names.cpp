@@ -1,4 +1,4 @@
-#include "mqo2png/picture_names.h"
+#include "batch/picture_names.h"
 
 namespace {
 
