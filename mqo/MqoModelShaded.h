@@ -71,7 +71,7 @@ MQO_API MqoShadedModel* mqoPrepareShadedModel(const MeshModel* model, int mode);
 MQO_API void mqoDrawShadedModel(MqoShadedModel* shaded, const float modelview[16],
                                 const float projection[16], const MqoShadeLight* light);
 
-// Deletes the program, vertex arrays and the buffers made by
+// Deletes the programs, vertex arrays and the buffers made by
 // mqoPrepareShadedModel (not the model's own) in the current context, which
 // must be the one it was prepared in. Null is ignored.
 MQO_API void mqoReleaseShadedModel(MqoShadedModel* shaded);

@@ -96,16 +96,19 @@ void setMaterial(const ShadeUniforms& u, const MaterialBatch& b, double alphaFac
 }
 
 // A texture the pool failed to make (name -1) leaves the batch untextured,
-// as an incomplete texture leaves fixed-function texturing off.
-void drawBatch(const MqoShadedModel& shaded, const ShadeBatch& sb, double alphaFactor) {
+// as an incomplete texture leaves fixed-function texturing off. *current is
+// the program in use (0 untextured, 1 textured), switched only on change.
+void drawBatch(const MqoShadedModel& shaded, const ShadeBatch& sb, double alphaFactor,
+               int* current) {
     const MeshObject* object = mqoShadeObject(*shaded.model, sb.object);
     if (object == nullptr || object->visible == 0 || sb.batch >= object->batchCount) return;
     const MaterialBatch& b = object->batches[sb.batch];
-    const ShadeUniforms& u = shaded.uniforms;
+    const int textured = b.hasTexture && b.textureName != 0xFFFFFFFFu ? 1 : 0;
+    if (textured != *current) glUseProgram(shaded.programs[textured]);
+    *current = textured;
+    const ShadeUniforms& u = shaded.uniforms[textured];
     setMaterial(u, b, alphaFactor);
     glUniform1i(u.flatShading, object->flatShading ? 1 : 0);
-    const bool textured = b.hasTexture && b.textureName != 0xFFFFFFFFu;
-    glUniform1i(u.textured, textured ? 1 : 0);
     if (textured) glBindTexture(GL_TEXTURE_2D, b.textureName);
     glBindVertexArray(sb.vertexArray);
     glDrawArrays(GL_TRIANGLES, 0, b.vertexCount);
@@ -124,11 +127,15 @@ void mqoDrawShadedModel(MqoShadedModel* shaded, const float modelview[16],
     MqoShadeLight defaults;
     mqoShadeDefaultLight(&defaults);
     const SavedState saved = saveState();
-    const ShadeUniforms& u = shaded->uniforms;
-    glUseProgram(shaded->program);
-    setMatrices(u, modelview, projection);
-    setLight(u, light != nullptr ? *light : defaults);
-    glUniform1i(u.sampler, 0);
+    // Both programs get the frame's uniforms; the textured one is left in use.
+    for (int t = 0; t < 2; ++t) {
+        const ShadeUniforms& u = shaded->uniforms[t];
+        glUseProgram(shaded->programs[t]);
+        setMatrices(u, modelview, projection);
+        setLight(u, light != nullptr ? *light : defaults);
+        glUniform1i(u.sampler, 0);
+    }
+    int current = 1;
     // The mesh builder's face normals point to the side from which corners
     // run clockwise.
     glFrontFace(GL_CW);
@@ -137,6 +144,6 @@ void mqoDrawShadedModel(MqoShadedModel* shaded, const float modelview[16],
     // Double precision keeps alpha 255 at exactly 1.
     const double alphaFactor = shaded->model->alpha * (1.0 / 255.0);
     for (int i = 0; i < shaded->batchCount; ++i)
-        drawBatch(*shaded, shaded->batches[i], alphaFactor);
+        drawBatch(*shaded, shaded->batches[i], alphaFactor, &current);
     restoreState(saved);
 }

@@ -13,23 +13,27 @@ namespace mqo::detail {
 // The GLSL dialects the one source is written for.
 enum ShadeDialect { MQO_GLSL_330_CORE = 0, MQO_GLSL_300_ES = 1 };
 
-// The program's source for one dialect, mode (MQO_SHADE_*) and stage (0
-// vertex, 1 fragment): the version line, the mode's define, then the shared
-// text. Static storage.
-const char* mqoShadeSource(ShadeDialect dialect, int mode, int fragment);
+// A program variant: the lighting mode (MQO_SHADE_GOURAUD or
+// MQO_SHADE_PER_PIXEL), plus MQO_SHADE_TEXTURED for textured batches.
+enum { MQO_SHADE_TEXTURED = 2 };
+
+// The program's source for one dialect, variant and stage (0 vertex, 1
+// fragment): the version line, the variant's defines, then the shared text.
+// Static storage.
+const char* mqoShadeSource(ShadeDialect dialect, int variant, int fragment);
 
 // Uniform locations of a linked program.
 struct ShadeUniforms {
     int modelview, projection, normalMatrix;
     int lightDirection, halfVector, lightDiffuse, lightSpecular, lightAmbient, modelAmbient;
     int diffuse, ambient, specular, emission, power;
-    int flatShading, textured, sampler;
+    int flatShading, sampler;
 };
 
-// Compiles and links the program of mode (MQO_SHADE_*) for the current
-// context's dialect; 0 (with the log on standard error) when either stage or
-// the link fails.
-unsigned mqoBuildShadeProgram(int mode, ShadeUniforms* uniforms);
+// Compiles and links the program of a variant for the current context's
+// dialect; 0 (with the log on standard error) when either stage or the link
+// fails.
+unsigned mqoBuildShadeProgram(int variant, ShadeUniforms* uniforms);
 
 // One drawable batch: its vertex array, the buffer made for it (0 when the
 // batch's own buffer object is used) and where it is in the model.
@@ -46,8 +50,8 @@ struct ShadeBatch {
 struct MqoShadedModel {
     const MeshModel* model;
     int mode;
-    unsigned program;
-    mqo::detail::ShadeUniforms uniforms;
+    unsigned programs[2];  // untextured, textured
+    mqo::detail::ShadeUniforms uniforms[2];
     int batchCount;
     mqo::detail::ShadeBatch* batches;  // in drawing order
 };

@@ -116,8 +116,11 @@ MqoShadedModel* mqoPrepareShadedModel(const MeshModel* model, int mode) {
     if (shaded == nullptr) return nullptr;
     shaded->model = model;
     shaded->mode = mode == MQO_SHADE_PER_PIXEL ? MQO_SHADE_PER_PIXEL : MQO_SHADE_GOURAUD;
-    shaded->program = mqoBuildShadeProgram(shaded->mode, &shaded->uniforms);
-    if (shaded->program == 0 || !mqoMakeShadeBatches(shaded)) {
+    for (int t = 0; t < 2; ++t) {
+        const int variant = shaded->mode | (t != 0 ? MQO_SHADE_TEXTURED : 0);
+        shaded->programs[t] = mqoBuildShadeProgram(variant, &shaded->uniforms[t]);
+    }
+    if (shaded->programs[0] == 0 || shaded->programs[1] == 0 || !mqoMakeShadeBatches(shaded)) {
         mqoReleaseShadedModel(shaded);
         return nullptr;
     }
@@ -130,7 +133,8 @@ void mqoReleaseShadedModel(MqoShadedModel* shaded) {
         glDeleteVertexArrays(1, &shaded->batches[i].vertexArray);
         if (shaded->batches[i].ownBuffer != 0) glDeleteBuffers(1, &shaded->batches[i].ownBuffer);
     }
-    if (shaded->program != 0) glDeleteProgram(shaded->program);
+    for (unsigned program : shaded->programs)
+        if (program != 0) glDeleteProgram(program);
     free(shaded->batches);
     free(shaded);
 }

@@ -38,8 +38,9 @@ namespace {
 
 // Flat objects take the colour (or normal) of a triangle's last corner, as
 // GL_FLAT does: the provoking vertex is the last one by default in both
-// dialects. Each mode is a program of its own (MQO_PER_PIXEL defined or
-// not), since a software rasteriser runs both sides of a branch.
+// dialects. Each mode, textured or not, is a program of its own
+// (MQO_PER_PIXEL, MQO_TEXTURED), since a software rasteriser may run both
+// sides of a branch.
 const char kVertex[] = MQO_SHADE_COMMON
     "layout(location = 0) in vec3 aPosition;\n"
     "layout(location = 1) in vec3 aNormal;\n"
@@ -70,7 +71,6 @@ const char kVertex[] = MQO_SHADE_COMMON
 
 const char kFragment[] = MQO_SHADE_COMMON
     "uniform sampler2D uSampler;\n"
-    "uniform int uTextured;\n"
     "#ifdef MQO_PER_PIXEL\n"
     "flat in vec3 vFlat;\n"
     "in vec3 vSmooth;\n"
@@ -84,7 +84,9 @@ const char kFragment[] = MQO_SHADE_COMMON
     "layout(location = 0) out vec4 fragColour;\n"
     "void main() {\n"
     "    vec4 c = uFlatShading != 0 ? MQO_COLOUR(vFlat) : MQO_COLOUR(vSmooth);\n"
-    "    if (uTextured != 0) c *= texture(uSampler, vUv);\n"
+    "#ifdef MQO_TEXTURED\n"
+    "    c *= texture(uSampler, vUv);\n"
+    "#endif\n"
     "    fragColour = c;\n"
     "}\n";
 
@@ -92,12 +94,14 @@ const char kFragment[] = MQO_SHADE_COMMON
 
 const char* const kVersions[2] = {"#version 330 core\n", "#version 300 es\n"};
 const char* const kModes[2] = {"", "#define MQO_PER_PIXEL 1\n"};
+const char* const kTextures[2] = {"", "#define MQO_TEXTURED 1\n"};
 
-GLuint compileStage(GLenum stage, ShadeDialect dialect, int mode) {
+GLuint compileStage(GLenum stage, ShadeDialect dialect, int variant) {
     const GLuint shader = glCreateShader(stage);
-    const char* parts[3] = {kVersions[dialect], kModes[mode == MQO_SHADE_PER_PIXEL],
+    const char* parts[4] = {kVersions[dialect], kModes[(variant & MQO_SHADE_PER_PIXEL) != 0],
+                            kTextures[(variant & MQO_SHADE_TEXTURED) != 0],
                             stage == GL_VERTEX_SHADER ? kVertex : kFragment};
-    glShaderSource(shader, 3, parts, nullptr);
+    glShaderSource(shader, 4, parts, nullptr);
     glCompileShader(shader);
     GLint ok = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -148,7 +152,6 @@ void findUniforms(GLuint p, ShadeUniforms* u) {
         {&u->emission, "uEmission"},
         {&u->power, "uPower"},
         {&u->flatShading, "uFlatShading"},
-        {&u->textured, "uTextured"},
         {&u->sampler, "uSampler"},
     };
     for (const Entry& e : entries) *e.location = glGetUniformLocation(p, e.name);
@@ -168,23 +171,23 @@ bool contextDialect(ShadeDialect* dialect) {
 
 }  // namespace
 
-const char* mqoShadeSource(ShadeDialect dialect, int mode, int fragment) {
-    static char texts[2][2][2][sizeof kFragment + sizeof kVertex + 64];
-    const int es = dialect == MQO_GLSL_300_ES, perPixel = mode == MQO_SHADE_PER_PIXEL;
-    char* text = texts[es][perPixel][fragment != 0];
-    std::snprintf(text, sizeof texts[0][0][0], "%s%s%s", kVersions[es], kModes[perPixel],
-                  fragment != 0 ? kFragment : kVertex);
+const char* mqoShadeSource(ShadeDialect dialect, int variant, int fragment) {
+    static char texts[2][4][2][sizeof kFragment + sizeof kVertex + 96];
+    const int es = dialect == MQO_GLSL_300_ES, v = variant & 3;
+    char* text = texts[es][v][fragment != 0];
+    std::snprintf(text, sizeof texts[0][0][0], "%s%s%s%s", kVersions[es], kModes[v & 1],
+                  kTextures[(v & 2) != 0], fragment != 0 ? kFragment : kVertex);
     return text;
 }
 
-unsigned mqoBuildShadeProgram(int mode, ShadeUniforms* uniforms) {
+unsigned mqoBuildShadeProgram(int variant, ShadeUniforms* uniforms) {
     ShadeDialect dialect;
     if (!contextDialect(&dialect)) {
         std::fprintf(stderr, "MqoModel: the shaded path needs OpenGL 3.3 or OpenGL ES 3.0\n");
         return 0;
     }
-    const GLuint vertex = compileStage(GL_VERTEX_SHADER, dialect, mode);
-    const GLuint fragment = vertex != 0 ? compileStage(GL_FRAGMENT_SHADER, dialect, mode) : 0;
+    const GLuint vertex = compileStage(GL_VERTEX_SHADER, dialect, variant);
+    const GLuint fragment = vertex != 0 ? compileStage(GL_FRAGMENT_SHADER, dialect, variant) : 0;
     if (fragment == 0) {
         if (vertex != 0) glDeleteShader(vertex);
         return 0;
