@@ -23,6 +23,9 @@ echo "== glTF export (mqoWriteGltf into memory, every feature)"
 "$build/bench/bench_gltf" "$build/app/vindle" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 echo "== the character's 150 frames"
 EGL_PLATFORM=surfaceless "$build/bench/bench_frames" "$build/app/vindle"
+echo "== mqoview-style drawing, fixed-function against the shaded path (llvmpipe when no GPU)"
+EGL_PLATFORM=surfaceless "$build/bench/bench_shaded" "$build/app/vindle" \
+    "$(find "$root/../shared/corpus" -name '*.mqo' -printf '%s %p\n' 2>/dev/null | sort -n | tail -1 | cut -d' ' -f2-)" || true
 echo "== the GL stage of the 150 frames alone, in a fresh process per run"
 EGL_PLATFORM=surfaceless "$build/bench/bench_gl_stage" "$build/app/vindle" 7
 echo "== the same with $hugepages, as scripts/run.sh starts ambletoe"

@@ -48,7 +48,7 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libmqomodel-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 # The pkg-config file names these packages' .pc files, and find_package the
 # GL and EGL development files.
-set(mqo_dev_depends "libopengl-dev, libglx-dev, libegl-dev, libspng-dev, libturbojpeg0-dev, libzip-dev, libtinygltf-dev, libmeshoptimizer-dev")
+set(mqo_dev_depends "libopengl-dev, libglx-dev, libegl-dev, libspng-dev, libturbojpeg0-dev, libzip-dev, libtinygltf-dev, libmeshoptimizer-dev, libepoxy-dev")
 if(mqo_library_type STREQUAL SHARED_LIBRARY)
   set(CPACK_COMPONENTS_ALL library development)
   set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS

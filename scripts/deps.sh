@@ -10,13 +10,16 @@ packages=(cmake make g++ pkg-config libglut-dev libglu1-mesa-dev libgl-dev libeg
           libspng-dev libturbojpeg0-dev libzip-dev
           # glTF export: its container and JSON, vertex merging
           libtinygltf-dev libmeshoptimizer-dev
+          # the shaded draw path's GL loader
+          libepoxy-dev
           # a run without a display plays under a virtual X server and saves pictures
           xvfb xauth xdotool x11-utils imagemagick)
 if [ "${1:-run}" = test ]; then
     packages+=(clang clang-format libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
                dpkg-dev file zip lintian
                # a GL loader of a program's own beside the library's header
-               libepoxy-dev
+               # the shaded path's GLSL compiled by the reference compiler
+               glslang-tools
                # the glb checks: the Khronos validator and three.js in headless Chromium
                nodejs chromium)
     # npm comes with some builds of nodejs; Debian's own is a package of its own.

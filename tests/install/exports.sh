@@ -24,7 +24,7 @@ awk '
 /^(typedef|enum|struct|MQO_STATIC_ASSERT)/ { next }
 /^[A-Za-z_]/ && match($0, /[A-Za-z_][A-Za-z0-9_]*\(/) { print ns substr($0, RSTART, RLENGTH - 1) }
 ' "$source_dir"/mqo/MqoModel.h "$source_dir"/mqo/MqoModelStages.h "$source_dir"/mqo/MqoModelGL.h \
-    "$source_dir"/mqo/MqoModelGltf.h |
+    "$source_dir"/mqo/MqoModelGltf.h "$source_dir"/mqo/MqoModelShaded.h |
     LC_ALL=C sort >"$work/headers"
 if ! diff -u "$list" "$work/headers"; then
     echo "the public headers and exported_symbols.txt differ (+: only in the headers)" >&2

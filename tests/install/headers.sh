@@ -16,7 +16,8 @@ strict=(-Wall -Wextra -Werror -pedantic -I"$source_dir")
 "$cc" -std=c11 "${strict[@]}" -fsyntax-only -x c "$source_dir/mqo/MqoModel.h"
 "$cxx" -std=c++17 "${strict[@]}" -fsyntax-only -x c++ "$source_dir/mqo/MqoModel.h"
 "$cc" -std=c11 "${strict[@]}" -fsyntax-only -x c "$source_dir/mqo/MqoModelGltf.h"
-for header in MqoModel.h MqoModelStages.h MqoModelGltf.h; do
+"$cc" -std=c11 "${strict[@]}" -fsyntax-only -x c "$source_dir/mqo/MqoModelShaded.h"
+for header in MqoModel.h MqoModelStages.h MqoModelGltf.h MqoModelShaded.h; do
     deps=$("$cc" -std=c11 -M -I"$source_dir" -x c "$source_dir/mqo/$header")
     if grep -Eq '(^|[[:space:]/])(GL|EGL|KHR|epoxy)/|MqoModelGL\.h' <<<"$deps"; then
         echo "FAIL: mqo/$header reaches a GL header:" >&2

@@ -6,9 +6,9 @@
 
 #include "view/png_file.h"
 
-EglContext::EglContext(int width, int height) : width_(width), height_(height) {
+EglContext::EglContext(int width, int height, OffscreenApi api) : width_(width), height_(height) {
     std::string error;
-    if (!offscreen_.open(width, height, &error)) {
+    if (!offscreen_.open(width, height, api, &error)) {
         ADD_FAILURE() << "EGL: " << error << " (" << width << "x" << height << ")";
         return;
     }

@@ -13,7 +13,7 @@
 // clear message) when the driver cannot give one.
 class EglContext {
 public:
-    EglContext(int width = 256, int height = 256);
+    EglContext(int width = 256, int height = 256, OffscreenApi api = OffscreenApi::Compatibility);
     EglContext(const EglContext&) = delete;
     EglContext& operator=(const EglContext&) = delete;
 

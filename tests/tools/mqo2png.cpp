@@ -109,6 +109,42 @@ TEST(Mqo2Png, CorpusDocumentsCoverASensibleShare) {
     }
 }
 
+// --core draws through the shaded path in a core context: the same picture,
+// within rounding, for every document of the corpus.
+TEST(Mqo2Png, CoreGivesTheSamePicture) {
+    std::vector<std::string> paths;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(corpusfiles::folder(), ec))
+        if (e.path().extension() == ".mqo") paths.push_back(e.path().string());
+    if (paths.empty()) GTEST_SKIP() << "no corpus beside the project";
+    std::sort(paths.begin(), paths.end());
+    testsupport::TempDir dir("mqo2png");
+    std::string files;
+    for (const std::string& path : paths) files += " '" + path + "'";
+    Outcome fixed = mqo2png(dir, "-s 128 --out-dir " + dir.file("fixed") + files);
+    Outcome core = mqo2png(dir, "-s 128 --core --out-dir " + dir.file("core") + files);
+    ASSERT_EQ(fixed.status, core.status) << core.err;
+    size_t compared = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.file("fixed"))) {
+        ++compared;
+        const std::string name = e.path().filename().string();
+        const Picture a = readPng(e.path().string()), b = readPng(dir.file("core/" + name));
+        ASSERT_EQ(a.rgba.size(), b.rgba.size()) << name;
+        size_t close = 0;
+        int largest = 0;
+        for (size_t i = 0; i < a.rgba.size(); i += 4) {
+            int worst = 0;
+            for (size_t c = 0; c < 4; ++c)
+                worst = std::max(worst, std::abs(a.rgba[i + c] - b.rgba[i + c]));
+            close += worst <= 3 ? 1 : 0;
+            largest = std::max(largest, worst);
+        }
+        EXPECT_GE(close, a.rgba.size() / 4 * 99 / 100) << name;
+        EXPECT_LE(largest, 16) << name;
+    }
+    EXPECT_EQ(compared, paths.size());
+}
+
 TEST(Mqo2Png, BatchGoesOnPastBadFilesAndFailsAtTheEnd) {
     testsupport::TempDir dir("mqo2png");
     ASSERT_TRUE(testsupport::writeFile(dir.file("good.mqo"), std::string(kTetrahedron)));
@@ -280,6 +316,7 @@ TEST(Mqo2Png, UsageMistakesExitTwoAndHelpExitsZero) {
     EXPECT_EQ(mqo2png(dir, "").status, 2);
     EXPECT_EQ(mqo2png(dir, "-s 9 a.mqo b.png").status, 2);
     EXPECT_EQ(mqo2png(dir, "--yaw x a.mqo b.png").status, 2);
+    EXPECT_EQ(mqo2png(dir, "--core --scene a.mqo b.png").status, 2);
     Outcome help = mqo2png(dir, "--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("usage: mqo2png"), std::string::npos);

@@ -18,6 +18,7 @@
 #include "view/png_file.h"
 #include "view/scene_camera.h"
 #include "view/see_through.h"
+#include "view/shaded_framing.h"
 
 namespace {
 
@@ -45,13 +46,24 @@ bool render(Offscreen& target, const Options& options, const std::string& input,
     camera.yaw = options.yaw;
     camera.pitch = options.pitch;
     const int side = target.size();
+    MqoShadedModel* shaded =
+        options.core ? mqoPrepareShadedModel(model, MQO_SHADE_GOURAUD) : nullptr;
+    if (options.core && shaded == nullptr) {
+        complain(input, "cannot prepare the model for the shaded path");
+        mqoFreeModel(model);
+        mqoReleaseTexturePool();
+        return false;
+    }
     std::vector<unsigned char> pixels = drawSeeThrough(target, [&](const float* background) {
-        if (scene.usable) {
+        if (shaded != nullptr) {
+            drawFramedShaded(shaded, summary, camera, side, side, background);
+        } else if (scene.usable) {
             drawFromScene(model, scene.scene, side, side, background);
         } else {
             drawFramed(model, summary, camera, side, side, background);
         }
     });
+    mqoReleaseShadedModel(shaded);
     mqoFreeModel(model);
     // Each document's textures go with it: a batch would fill the pool.
     mqoReleaseTexturePool();
@@ -81,7 +93,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     Offscreen target;
-    if (!target.open(options.size, &error)) {
+    const OffscreenApi api = options.core ? OffscreenApi::Core33 : OffscreenApi::Compatibility;
+    if (!target.open(options.size, options.size, api, &error)) {
         std::fprintf(stderr, "mqo2png: %s\n", error.c_str());
         return 1;
     }

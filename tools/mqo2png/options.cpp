@@ -16,6 +16,8 @@ const char* const kUsage =
     "  --pitch DEG      look down by this angle (default 20)\n"
     "  --scene          the camera the document was saved with (its Scene chunk);\n"
     "                   framed as usual, with a warning, when it has none\n"
+    "  --core           draw through the library's shaded path in an OpenGL 3.3\n"
+    "                   core context (the same picture; not with --scene)\n"
     "  --out-dir DIR    write DIR/NAME.png for each FILE\n"
     "                   (NAME-2.png, the next free number, for a name already\n"
     "                   written in this run, with a line on standard error)\n"
@@ -52,6 +54,8 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error) {
             options->exact = true;
         } else if (arg == "--scene") {
             options->scene = true;
+        } else if (arg == "--core") {
+            options->core = true;
         } else if (arg == "-s" || arg == "--size") {
             if (!number(argv[++i], 16, 4096, &value) || value != std::floor(value)) {
                 *error = "the size must be a whole number from 16 to 4096";
@@ -74,6 +78,11 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error) {
         }
     }
     if (options->help) return true;
+    // The author's camera is drawn by the fixed-function path alone.
+    if (options->core && options->scene) {
+        *error = "--core and --scene do not go together";
+        return false;
+    }
     if (!options->outDir.empty()) {
         options->inputs = positional;
         if (positional.empty()) *error = "no documents given";

@@ -10,6 +10,7 @@ struct Options {
     bool exact = false;  // the exact subset instead of the complete profile
     float yaw = 30.0f, pitch = 20.0f;
     bool scene = false;               // the document's own camera instead of yaw and pitch
+    bool core = false;                // the shaded path in a 3.3 core context
     std::string outDir;               // the batch form when not empty
     std::vector<std::string> inputs;  // the documents
     std::string output;               // the single form's picture

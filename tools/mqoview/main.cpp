@@ -22,6 +22,8 @@ const char* const kUsage =
     "  c: the camera the document was saved with, or back to turning it\n"
     "  e: complete profile or exact subset   q or Escape: quit\n"
     "  --exact      start with the exact subset\n"
+    "  --core       draw through the library's shaded path in an OpenGL 3.3 core\n"
+    "               context (no wireframe, back faces or author's camera)\n"
     "  -h, --help   show this help\n";
 
 std::unique_ptr<Viewer> viewer;
@@ -172,7 +174,7 @@ void poll(int) {
 int main(int argc, char** argv) {
     glutInit(&argc, argv);
     std::vector<std::string> files;
-    bool exact = false;
+    bool exact = false, core = false;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "-h") || !std::strcmp(argv[i], "--help")) {
             std::fputs(kUsage, stdout);
@@ -180,6 +182,8 @@ int main(int argc, char** argv) {
         }
         if (!std::strcmp(argv[i], "--exact")) {
             exact = true;
+        } else if (!std::strcmp(argv[i], "--core")) {
+            core = true;
         } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
             std::fprintf(stderr, "mqoview: unknown option %s\n%s", argv[i], kUsage);
             return 2;
@@ -192,12 +196,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH);
+    if (core) {
+        glutInitContextVersion(3, 3);
+        glutInitContextProfile(GLUT_CORE_PROFILE);
+    }
     glutInitWindowSize(800, 600);
     glutInitWindowPosition(100, 50);
     glutCreateWindow("mqoview");
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
     mqoInitLibrary();
-    viewer = std::make_unique<Viewer>(files, exact);
+    viewer = std::make_unique<Viewer>(files, exact, core);
     std::string error;
     if (!viewer->load(&error)) {
         std::fprintf(stderr, "mqoview: %s: %s\n", files[0].c_str(), error.c_str());

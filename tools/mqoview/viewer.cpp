@@ -13,6 +13,7 @@
 
 #include "mqo/MqoModelGltf.h"
 #include "view/document_check.h"
+#include "view/shaded_framing.h"
 
 namespace {
 
@@ -36,10 +37,21 @@ void fogOver(const float colour[4], float share) {
 
 }  // namespace
 
-Viewer::Viewer(std::vector<std::string> files, bool exact)
-    : files_(std::move(files)), exact_(exact) {}
+Viewer::Viewer(std::vector<std::string> files, bool exact, bool core)
+    : files_(std::move(files)), exact_(exact), core_(core) {}
 
-Viewer::~Viewer() { mqoFreeModel(model_); }
+Viewer::~Viewer() { setModel(nullptr); }
+
+void Viewer::setModel(MeshModel* model) {
+    mqoReleaseShadedModel(shaded_);
+    shaded_ = nullptr;
+    mqoFreeModel(model_);
+    model_ = model;
+    if (core_ && model_ != nullptr) {
+        shaded_ = mqoPrepareShadedModel(model_, MQO_SHADE_GOURAUD);
+        if (shaded_ == nullptr) problem_ = "the shaded path cannot draw it";
+    }
+}
 
 bool Viewer::load(std::string* error) {
     const bool first = model_ == nullptr;
@@ -58,19 +70,17 @@ bool Viewer::load(std::string* error) {
         if (error != nullptr) *error = check.error + (reading ? " (drop --exact)" : "");
         return false;
     }
-    mqoFreeModel(model_);
-    model_ = model;
+    problem_ = check.warning.empty() ? "" : "warning: " + check.warning;
+    setModel(model);
     summary_ = summariseModel(model_);
     scene_ = readSceneView(path());
-    problem_ = check.warning.empty() ? "" : "warning: " + check.warning;
     return true;
 }
 
 void Viewer::step(int by) {
     const size_t n = files_.size();
     current_ = (current_ + n + static_cast<size_t>(by % static_cast<int>(n) + n)) % n;
-    mqoFreeModel(model_);
-    model_ = nullptr;
+    setModel(nullptr);
     summary_ = summariseModel(nullptr);
     camera_ = Camera();
     load(nullptr);
@@ -106,6 +116,7 @@ std::string Viewer::title() const {
                   summary_.triangles);
     std::string title = baseName(path()) + " - " + counts;
     title += exact_ ? " - exact subset" : " - complete profile";
+    if (core_) title += " - shaded path";
     if (authorsView_) title += scene_.usable ? " - author's camera" : " - " + scene_.why;
     if (!problem_.empty()) title += " - " + problem_;
     if (!written_.empty()) title += " - " + written_;
@@ -113,6 +124,10 @@ std::string Viewer::title() const {
 }
 
 void Viewer::draw(int width, int height) {
+    if (core_) {
+        drawFramedShaded(shaded_, summary_, camera_, width, height, kBackground);
+        return;
+    }
     glDisable(GL_FOG);
     glDisable(GL_CULL_FACE);
     glDepthFunc(GL_LESS);

@@ -7,12 +7,15 @@
 #include <vector>
 
 #include "mqo/MqoModel.h"
+#include "mqo/MqoModelShaded.h"
 #include "view/framing.h"
 #include "view/scene_camera.h"
 
 class Viewer {
 public:
-    Viewer(std::vector<std::string> files, bool exact);
+    // core: draw through the library's shaded path (the window's context is
+    // a 3.3 core one), without the fixed-function overlays.
+    Viewer(std::vector<std::string> files, bool exact, bool core = false);
     ~Viewer();
     Viewer(const Viewer&) = delete;
     Viewer& operator=(const Viewer&) = delete;
@@ -44,11 +47,14 @@ public:
 private:
     void drawWireframe();
     void drawBackFaces(int width, int height);
+    void setModel(MeshModel* model);  // frees the one shown and its shaded copy
 
     std::vector<std::string> files_;
     size_t current_ = 0;
     bool exact_;
+    bool core_;
     MeshModel* model_ = nullptr;
+    MqoShadedModel* shaded_ = nullptr;  // model_ prepared, when core_
     ModelSummary summary_ = summariseModel(nullptr);
     Camera camera_;
     SceneView scene_;  // read with each load

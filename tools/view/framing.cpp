@@ -41,13 +41,13 @@ ModelSummary summariseModel(const MeshModel* model) {
     return s;
 }
 
-void applyCamera(const ModelSummary& summary, const Camera& camera, double aspect) {
-    double centre[3] = {0, 0, 0};
+CameraFrame frameCamera(const ModelSummary& summary, const Camera& camera, double aspect) {
+    CameraFrame f;
     double radius = 1.0;
     if (!summary.empty) {
         double squared = 0;
         for (int k = 0; k < 3; ++k) {
-            centre[k] = (static_cast<double>(summary.min[k]) + summary.max[k]) / 2;
+            f.centre[k] = (static_cast<double>(summary.min[k]) + summary.max[k]) / 2;
             double half = (static_cast<double>(summary.max[k]) - summary.min[k]) / 2;
             squared += half * half;
         }
@@ -57,22 +57,27 @@ void applyCamera(const ModelSummary& summary, const Camera& camera, double aspec
     const double halfAngle = kFieldOfView / 2 * pi / 180;
     // The sphere touches the narrower side of the view.
     double fit = std::tan(halfAngle) * std::min(aspect, 1.0);
-    double distance = radius / std::sin(std::atan(fit)) / std::max(camera.zoom, 0.01f);
-    double nearPlane = std::max(distance - radius * 1.5, distance * 0.01);
-    double farPlane = distance + radius * 1.5;
+    f.distance = radius / std::sin(std::atan(fit)) / std::max(camera.zoom, 0.01f);
+    f.nearPlane = std::max(f.distance - radius * 1.5, f.distance * 0.01);
+    f.farPlane = f.distance + radius * 1.5;
+    f.top = f.nearPlane * std::tan(halfAngle);
+    f.aspect = aspect;
+    f.visibleHeight = 2 * f.distance * std::tan(halfAngle);
+    return f;
+}
 
+void applyCamera(const ModelSummary& summary, const Camera& camera, double aspect) {
+    const CameraFrame f = frameCamera(summary, camera, aspect);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    double top = nearPlane * std::tan(halfAngle);
-    glFrustum(-top * aspect, top * aspect, -top, top, nearPlane, farPlane);
+    glFrustum(-f.top * aspect, f.top * aspect, -f.top, f.top, f.nearPlane, f.farPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     placeViewerLight();
-    double visibleHeight = 2 * distance * std::tan(halfAngle);
-    glTranslated(camera.pan[0] * visibleHeight, camera.pan[1] * visibleHeight, -distance);
+    glTranslated(camera.pan[0] * f.visibleHeight, camera.pan[1] * f.visibleHeight, -f.distance);
     glRotated(camera.pitch, 1, 0, 0);
     glRotated(camera.yaw, 0, 1, 0);
-    glTranslated(-centre[0], -centre[1], -centre[2]);
+    glTranslated(-f.centre[0], -f.centre[1], -f.centre[2]);
 }
 
 void beginPicture(int width, int height, const float background[4]) {

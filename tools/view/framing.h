@@ -24,6 +24,15 @@ struct Camera {
     float pan[2] = {0.0f, 0.0f};
 };
 
+// The camera's placement for a viewport of the given aspect: the bounds
+// centre, the eye's distance from it, the clip planes and the frustum's
+// half height at the near plane.
+struct CameraFrame {
+    double centre[3] = {0, 0, 0};
+    double distance, nearPlane, farPlane, top, aspect, visibleHeight;
+};
+CameraFrame frameCamera(const ModelSummary& summary, const Camera& camera, double aspect);
+
 // Sets projection and modelview so the model's bounds fill a viewport of the
 // given aspect (width / height) as the camera says, and places one light at
 // the viewer's side.

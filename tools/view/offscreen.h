@@ -7,6 +7,11 @@
 #include <string>
 #include <vector>
 
+// Which kind of context: desktop OpenGL compatibility profile (the
+// fixed-function pipeline), 3.3 core profile (a debug context if asked),
+// or OpenGL ES 3.0.
+enum class OffscreenApi { Compatibility, Core33, Core33Debug, Es30 };
+
 class Offscreen {
 public:
     Offscreen() = default;
@@ -18,7 +23,10 @@ public:
     // them current. False with *error set when the driver cannot.
     bool open(int size, std::string* error) { return open(size, size, error); }
     // The same with a width x height target; the viewport covers it.
-    bool open(int width, int height, std::string* error);
+    bool open(int width, int height, std::string* error) {
+        return open(width, height, OffscreenApi::Compatibility, error);
+    }
+    bool open(int width, int height, OffscreenApi api, std::string* error);
 
     int size() const { return width_; }
     int width() const { return width_; }
