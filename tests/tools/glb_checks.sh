@@ -32,8 +32,9 @@ mkdir -p "$node_dir"
         fi
         cp "$here/package-lock.json" "$node_dir/installed.lock"
     fi
+    # Under the lock too: two copies over one file at once can fail.
+    cp "$here"/*.mjs "$here/page.html" "$node_dir/"
 ) 9>"$node_dir/.lock" || skip "npm could not install the checking tools (see $node_dir/npm.log)"
-cp "$here"/*.mjs "$here/page.html" "$node_dir/"
 
 work="$node_dir/work-$mode"
 rm -rf "$work"
