@@ -2,12 +2,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "batch/inputs.h"
 #include "batch/picture_names.h"
 #include "batch/progress.h"
 #include "mqo2gltf/options.h"
@@ -44,13 +44,6 @@ std::string leftOut(const MqoGltfReport& r) {
     return out.empty() ? out : "warning: " + out;
 }
 
-bool isPackage(const std::string& path) {
-    if (path.size() < 5) return false;
-    std::string end = path.substr(path.size() - 5);
-    for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return end == ".mqoz";
-}
-
 bool writeFile(const std::string& output, const unsigned char* bytes, size_t size) {
     FILE* out = std::fopen(output.c_str(), "wb");
     if (out == nullptr) return false;
@@ -71,7 +64,7 @@ bool convert(const GltfToolOptions& options, const std::string& input, const std
         return false;
     }
     bool ok = report.load.result != MQO_LOAD_NOT_DOCUMENT;
-    if (!ok && options.gltf.features == 0 && isPackage(input)) {
+    if (!ok && options.gltf.features == 0 && isPackagePath(input)) {
         complain(input, "a .mqoz package needs the complete reading (drop --exact)");
     } else if (!ok) {
         complain(input, "not an MQO document (no \"Metasequoia Document\" line)");

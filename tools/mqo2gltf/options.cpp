@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "batch/inputs.h"
+
 const char* const kGltfUsage =
     "usage: mqo2gltf [--scale S] [--hidden] [--exact] INPUT OUTPUT.glb\n"
     "       mqo2gltf [--scale S] [--hidden] [--exact] --out-dir DIR FILES...\n"
@@ -27,22 +29,6 @@ bool positive(const char* text, double* out) {
         return false;
     }
     *out = value;
-    return true;
-}
-
-bool finish(const std::vector<std::string>& positional, GltfToolOptions* options,
-            std::string* error) {
-    if (!options->outDir.empty()) {
-        options->inputs = positional;
-        if (positional.empty()) *error = "no documents given";
-        return !positional.empty();
-    }
-    if (positional.size() != 2) {
-        *error = "give INPUT and OUTPUT.glb, or --out-dir DIR and the documents";
-        return false;
-    }
-    options->inputs = {positional[0]};
-    options->output = positional[1];
     return true;
 }
 
@@ -76,5 +62,6 @@ bool parseGltfOptions(int argc, char** argv, GltfToolOptions* options, std::stri
             positional.push_back(arg);
         }
     }
-    return options->help || finish(positional, options, error);
+    return options->help || takeInputs(positional, options->outDir, "OUTPUT.glb", &options->inputs,
+                                       &options->output, error);
 }

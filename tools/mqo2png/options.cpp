@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "batch/inputs.h"
+
 const char* const kUsage =
     "usage: mqo2png [-s SIZE] [--exact] [--yaw DEG] [--pitch DEG] INPUT OUTPUT.png\n"
     "       mqo2png [-s SIZE] [--exact] [--yaw DEG] [--pitch DEG] --out-dir DIR FILES...\n"
@@ -83,16 +85,6 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error) {
         *error = "--core and --scene do not go together";
         return false;
     }
-    if (!options->outDir.empty()) {
-        options->inputs = positional;
-        if (positional.empty()) *error = "no documents given";
-        return !positional.empty();
-    }
-    if (positional.size() != 2) {
-        *error = "give INPUT and OUTPUT.png, or --out-dir DIR and the documents";
-        return false;
-    }
-    options->inputs = {positional[0]};
-    options->output = positional[1];
-    return true;
+    return takeInputs(positional, options->outDir, "OUTPUT.png", &options->inputs, &options->output,
+                      error);
 }

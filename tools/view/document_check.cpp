@@ -1,7 +1,8 @@
 #include "view/document_check.h"
 
-#include <cctype>
 #include <string>
+
+#include "batch/inputs.h"
 
 namespace {
 
@@ -54,13 +55,6 @@ const char* failureText(MqoLoadResult result) {
 }
 
 }  // namespace
-
-bool isPackagePath(const std::string& path) {
-    if (path.size() < 5) return false;
-    std::string end = path.substr(path.size() - 5);
-    for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return end == ".mqoz";
-}
 
 DocumentCheck loadDocument(const std::string& path, bool exact, MeshModel** model) {
     DocumentCheck check;

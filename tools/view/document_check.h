@@ -23,7 +23,4 @@ struct DocumentCheck {
 // document without its "Eof" line was cut short and gets a warning.
 DocumentCheck loadDocument(const std::string& path, bool exact, MeshModel** model);
 
-// True when path ends in ".mqoz", in any case.
-bool isPackagePath(const std::string& path);
-
 #endif  // MQO_TOOLS_DOCUMENT_CHECK_H
