@@ -123,6 +123,8 @@ MQO_STATIC_ASSERT(offsetof(PlainVertex, normal) == 12, "normal at byte 12");
 //   takes a compact model: mqoDrawModel, mqoDrawModelSlot, the slots and
 //   release calls and mqoModelBounds; mqoPrepareShadedModel refuses one
 //   (null); the glTF writer ignores the bit (it indexes its file anyway).
+//   Calls that take no features (mqoLoadModel, mqoLoadModels, sequences,
+//   mqoBuildObjects) always build default models.
 
 // ---------------------------------------------------------------------------
 // Model arrays: models in slots of one block, as sequences hold them
