@@ -2,9 +2,10 @@
 //
 // Every batch is one glDrawArrays over independent triangles, from its buffer
 // object when buffer objects are in use and from its array in memory
-// otherwise; a compact batch is one glDrawElements instead (draw_indexed.cpp). State a batch
-// changes is queried before and restored after it, except what the caller is expected to set anew
-// anyway (shade model, material, colour, blend function); client arrays end disabled.
+// otherwise; a compact batch is one glDrawElements instead (draw_indexed.cpp).
+// State a batch changes is queried before and restored after it, except what
+// the caller is expected to set anew anyway (shade model, material, colour,
+// blend function); client arrays end disabled.
 #include "mqo/MqoModelGL.h"
 #include "mqo/gl/gl_internal.h"
 
