@@ -28,6 +28,8 @@ EGL_PLATFORM=surfaceless "$build/bench/bench_shaded" "$build/app/vindle" \
     "$(find "$root/../shared/corpus" -name '*.mqo' -printf '%s %p\n' 2>/dev/null | sort -n | tail -1 | cut -d' ' -f2-)" || true
 echo "== the GL stage of the 150 frames alone, in a fresh process per run"
 EGL_PLATFORM=surfaceless "$build/bench/bench_gl_stage" "$build/app/vindle" 7
+echo "== the 150 frames as default and as compact models (MQO_FEATURE_COMPACT), a fresh process per load"
+EGL_PLATFORM=surfaceless "$build/bench/bench_compact" "$build/app/vindle" 5
 echo "== the same with $hugepages, as scripts/run.sh starts ambletoe"
 GLIBC_TUNABLES="$hugepages" EGL_PLATFORM=surfaceless "$build/bench/bench_frames" "$build/app/vindle"
 

@@ -97,7 +97,8 @@ MQO_API int mqoLoadModels(const char* const* paths, int count, double scale, Mes
 //   set: shade model, material, colour, blend function (GL_SRC_ALPHA,
 //   GL_ONE_MINUS_SRC_ALPHA); vertex, normal and texture-coordinate client
 //   arrays disabled (also ones enabled before); with buffer objects in use,
-//   GL_ARRAY_BUFFER_ARB at 0.
+//   GL_ARRAY_BUFFER_ARB at 0, and after a compact batch (glDrawElements)
+//   GL_ELEMENT_ARRAY_BUFFER_ARB at 0 too.
 MQO_API void mqoDrawModel(MeshModel* model);
 
 // The box around a model's triangle corners: per axis the least and the
@@ -107,6 +108,7 @@ MQO_API void mqoDrawModel(MeshModel* model);
 // - Counts every object mqoModelObjectCount counts (visibleOnly non-zero:
 //   those with visible non-zero), every batch with vertices and its array.
 // - Corners with a NaN coordinate are passed over; infinite ones count.
+// - A compact model loaded with buffer objects keeps no arrays: 0.
 MQO_API int mqoModelBounds(const MeshModel* model, int visibleOnly, float min[3], float max[3]);
 
 // Every object of a model: objectCount + extraObjectCount; 0 for null.
@@ -185,7 +187,9 @@ struct MqoLoadOptions {
 #define MQO_FEATURE_QUOTED_NAMES 0x200u     // names are the whole quoted text, without quotes
 #define MQO_FEATURE_FACET_SMOOTHING 0x400u  // edges sharper than facet stay sharp
 #define MQO_FEATURE_TEXTURE_SEARCH 0x800u   // textures looked for beside the document
-#define MQO_FEATURE_ALL 0xFFFu
+#define MQO_FEATURE_ALL 0xFFFu              // every reading bit above
+// The compact model: a form of the model, not a reading, so ALL leaves it out.
+#define MQO_FEATURE_COMPACT 0x1000u  // indexed batches, 16-bit indices, no CPU copies
 
 // ---- Records: a model as loaded, for code that walks its objects or vertices.
 
@@ -214,6 +218,12 @@ typedef struct MaterialBatch {
     float power;                       // shininess
     PlainVertex* plainVertices;        // owned, when hasTexture is 0
     TexturedVertex* texturedVertices;  // owned, when hasTexture is 1
+    // Compact batches only (MQO_FEATURE_COMPACT): vertexCount then counts
+    // distinct corners, drawn through these indices. Zero and null otherwise.
+    int32_t indexCount;        // 3 per triangle; 0: independent triangles
+    int32_t indexSize;         // bytes per index: 2 (uint16_t) or 4 (uint32_t)
+    uint32_t indexBufferName;  // owned element buffer object when vboSupported, else 0
+    void* indices;             // owned; null once copied into indexBufferName
 } MaterialBatch;
 
 // One object of a document, ready to draw.

@@ -44,7 +44,7 @@ extern "C" {
 #define MQO_GLTF_OUTPUT_SLACK (1u << 20)
 
 typedef struct MqoGltfOptions {
-    uint32_t features;      // MQO_FEATURE_* bits the document is read with
+    uint32_t features;      // MQO_FEATURE_* bits the document is read with (COMPACT ignored)
     double scale;           // multiplies every position; finite and above 0
     int32_t includeHidden;  // non-zero: objects with visible 0 get nodes too
 } MqoGltfOptions;

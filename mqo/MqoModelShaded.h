@@ -51,7 +51,8 @@ MQO_API void mqoShadeDefaultLight(MqoShadeLight* light);
 // vertex array object per drawable batch over the batch's buffer object, or
 // over a buffer of its own filled from the batch's array when the batch has
 // none. mode is MQO_SHADE_GOURAUD or MQO_SHADE_PER_PIXEL (any other value is
-// Gouraud). Returns null when model is null, when the context is older or
+// Gouraud). Returns null when model is null or compact (MQO_FEATURE_COMPACT:
+// a batch with indices, which this path does not draw), when the context is older or
 // when the program does not build (the compiler's log then goes to standard
 // error). The model is not copied: its materials, visibility and alpha are
 // read at each draw, so it must outlive the result; its vertices are read

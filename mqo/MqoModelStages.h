@@ -100,6 +100,31 @@ MQO_STATIC_ASSERT(offsetof(PlainVertex, normal) == 12, "normal at byte 12");
 //   from a package, the read-error message names the package's folder
 //   joined with the last component (the name as asked when that does not
 //   fit).
+// - COMPACT (not in MQO_FEATURE_ALL: it changes the model's form, not what
+//   is read): each batch's identical corners (every byte of position,
+//   normal and uv alike, once -0 is made +0) are merged into one vertex, so vertexCount counts
+//   distinct vertices, and its triangles become indexCount indices. An
+//   opaque batch (untextured, colour and diffuse alpha 1, model alpha 255)
+//   has its triangles reordered for the vertex cache, each keeping its
+//   winding; any other keeps the document's order, so blending gives the
+//   default model's picture. Indices are 2 bytes when the
+//   batch has at most 65535 vertices, else 4. With buffer objects in use
+//   the realised batch keeps only its two buffer objects (bufferName, then
+//   indexBufferName): vertices and indices are freed once handed to GL, so
+//   mqoModelBounds has nothing to count. A batch memory runs out for while
+//   merging stays as independent triangles (indexCount 0). The parse calls
+//   honour the bit (their staged batches come indexed, arrays kept).
+//   Drawing: the client arrays as for any batch, then
+//   glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, indexBufferName),
+//   glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_SHORT or
+//   GL_UNSIGNED_INT, 0), glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0); from
+//   memory (no buffer objects) the same with the indices' address and, when
+//   buffer objects exist at all, the element buffer unbound first. Who
+//   takes a compact model: mqoDrawModel, mqoDrawModelSlot, the slots and
+//   release calls and mqoModelBounds; mqoPrepareShadedModel refuses one
+//   (null); the glTF writer ignores the bit (it indexes its file anyway).
+//   Calls that take no features (mqoLoadModel, mqoLoadModels, sequences,
+//   mqoBuildObjects) always build default models.
 
 // ---------------------------------------------------------------------------
 // Model arrays: models in slots of one block, as sequences hold them
@@ -481,7 +506,8 @@ MQO_API void mqoBuildObjects(MeshModel* model, ObjectEntry* objects, int objectC
 //   null for an object that has vertices (out of memory: one object fewer).
 // - A batch whose array cannot be allocated stays empty (vertexCount 0).
 // - With vboSupported, each non-empty batch gets a static buffer object; the
-//   last one stays bound.
+//   last one stays bound. (Always independent triangles: COMPACT is a bit
+//   of the loads and parses that take features.)
 MQO_API void mqoBuildObject(ObjectEntry* object, MeshModel* model, float (*vertexNormals)[3],
                             MaterialEntry* materials, int materialCount, double scale,
                             unsigned char alpha);

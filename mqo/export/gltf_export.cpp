@@ -205,7 +205,9 @@ MqoGltfResult writeGlb(const char* path, const MqoGltfOptions& options, MqoGltfR
     const MqoReadScope scope(quiet);
     std::unique_ptr<MqoParsedModel> parsed(new (std::nothrow) MqoParsedModel());
     if (!parsed) return MQO_GLTF_OUT_OF_MEMORY;
-    if (mqoParseDocumentEx(path, options.scale, 255, options.features, parsed.get()) == 0) {
+    // The file is indexed anyway; its geometry reads independent triangles.
+    const uint32_t features = options.features & ~MQO_FEATURE_COMPACT;
+    if (mqoParseDocumentEx(path, options.scale, 255, features, parsed.get()) == 0) {
         return MQO_GLTF_NOT_READ;
     }
     MqoGltfResult result = MQO_GLTF_OUT_OF_MEMORY;

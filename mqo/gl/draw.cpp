@@ -2,9 +2,10 @@
 //
 // Every batch is one glDrawArrays over independent triangles, from its buffer
 // object when buffer objects are in use and from its array in memory
-// otherwise. State a batch changes is queried before and restored after it,
-// except what the caller is expected to set anew anyway (shade model,
-// material, colour, blend function); client arrays end disabled.
+// otherwise; a compact batch is one glDrawElements instead (draw_indexed.cpp).
+// State a batch changes is queried before and restored after it, except what
+// the caller is expected to set anew anyway (shade model, material, colour,
+// blend function); client arrays end disabled.
 #include "mqo/MqoModelGL.h"
 #include "mqo/gl/gl_internal.h"
 
@@ -14,7 +15,10 @@ namespace {
 
 // A batch without a buffer object (one built while buffer objects were off)
 // is drawn from memory even when they are on.
-bool buffered(const MaterialBatch& batch) { return mqoBuffersUsable() && batch.bufferName != 0; }
+bool buffered(const MaterialBatch& batch) {
+    if (batch.indexCount > 0 && batch.indexBufferName == 0) return false;
+    return mqoBuffersUsable() && batch.bufferName != 0;
+}
 
 const void* clientArray(const MaterialBatch& batch) {
     return batch.hasTexture ? static_cast<const void*>(batch.texturedVertices)
@@ -25,7 +29,16 @@ const void* clientArray(const MaterialBatch& batch) {
 // pointer.
 bool drawable(const MaterialBatch& batch) {
     if (batch.vertexCount <= 0) return false;
+    if (batch.indexCount != 0 && !mqoIndicesDrawable(batch, buffered(batch))) return false;
     return buffered(batch) || clientArray(batch) != nullptr;
+}
+
+void drawTriangles(const MaterialBatch& batch) {
+    if (batch.indexCount > 0) {
+        mqoDrawIndexed(batch, buffered(batch));
+    } else {
+        glDrawArrays(GL_TRIANGLES, 0, batch.vertexCount);
+    }
 }
 
 void applyMaterial(const MaterialBatch& batch, double alphaFactor) {
@@ -83,7 +96,7 @@ void drawTextured(const MaterialBatch& batch) {
     glTexCoordPointer(2, GL_FLOAT, stride, at(base, offsetof(TexturedVertex, uv)));
     glNormalPointer(GL_FLOAT, stride, at(base, offsetof(TexturedVertex, normal)));
     glColor4f(batch.color[0], batch.color[1], batch.color[2], batch.color[3]);
-    glDrawArrays(GL_TRIANGLES, 0, batch.vertexCount);
+    drawTriangles(batch);
 
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(savedTexture));
     if (!blendWasOn) glDisable(GL_BLEND);
@@ -107,7 +120,7 @@ void drawPlain(const MaterialBatch& batch) {
     glVertexPointer(3, GL_FLOAT, stride, at(base, offsetof(PlainVertex, position)));
     glNormalPointer(GL_FLOAT, stride, at(base, offsetof(PlainVertex, normal)));
     glColor4f(batch.color[0], batch.color[1], batch.color[2], batch.color[3]);
-    glDrawArrays(GL_TRIANGLES, 0, batch.vertexCount);
+    drawTriangles(batch);
 
     if (!blendWasOn) glDisable(GL_BLEND);
     if (mqoBuffersUsable()) mqo::glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);

@@ -20,6 +20,15 @@ void* mqoLookupGLFunction(const char* name);
 // entry points were looked up.
 bool mqoBuffersUsable();
 
+// Whether a compact batch's indices can be drawn: a count above 0, an index
+// size of 2 or 4, and its element buffer (buffered) or its index array.
+bool mqoIndicesDrawable(const MaterialBatch& batch, bool buffered);
+
+// Draws a compact batch's triangles once its client arrays are set: from its
+// element buffer when buffered, else from its index array; leaves
+// GL_ELEMENT_ARRAY_BUFFER_ARB at 0 whenever buffer objects are in use.
+void mqoDrawIndexed(const MaterialBatch& batch, bool buffered);
+
 // Releases one object's batches: buffer objects (when in use), arrays and the
 // batch array; the object keeps its name and flags with no batches.
 void mqoReleaseObject(MeshObject* object);

@@ -26,6 +26,13 @@ void mqoReleaseObject(MeshObject* object) {
             MaterialBatch* batch = &object->batches[k];
             if (batch->vertexCount <= 0) continue;  // never got arrays or a buffer
             if (mqoBuffersUsable()) mqo::glDeleteBuffersARB(1, &batch->bufferName);
+            // A compact batch's element buffer goes with it.
+            if (mqoBuffersUsable() && batch->indexBufferName != 0) {
+                mqo::glDeleteBuffersARB(1, &batch->indexBufferName);
+            }
+            batch->indexBufferName = 0;
+            std::free(batch->indices);
+            batch->indices = nullptr;
             // Both arrays are owned; only one is ever set, but freeing
             // whichever is there cannot leak when a caller set the other.
             std::free(batch->texturedVertices);

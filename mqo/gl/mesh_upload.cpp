@@ -13,6 +13,27 @@ namespace mqo::detail {
 
 namespace {
 
+// A compact batch's indices into an element buffer, which is left unbound;
+// with both buffers made, GL holds the only copies the batch needs.
+void uploadIndices(MaterialBatch* batch) {
+    GLuint name = 0;
+    mqo::glGenBuffersARB(1, &name);
+    batch->indexBufferName = name;
+    mqo::glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, name);
+    mqo::glBufferDataARB(GL_ELEMENT_ARRAY_BUFFER_ARB,
+                         static_cast<GLsizeiptrARB>(static_cast<size_t>(batch->indexSize) *
+                                                    static_cast<size_t>(batch->indexCount)),
+                         batch->indices, GL_STATIC_DRAW_ARB);
+    mqo::glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+    if (name == 0 || batch->bufferName == 0) return;
+    std::free(batch->indices);
+    batch->indices = nullptr;
+    std::free(batch->texturedVertices);
+    batch->texturedVertices = nullptr;
+    std::free(batch->plainVertices);
+    batch->plainVertices = nullptr;
+}
+
 void uploadBatch(MaterialBatch* batch) {
     if (!mqoBuffersUsable()) return;
     size_t stride = batch->hasTexture ? sizeof(TexturedVertex) : sizeof(PlainVertex);
@@ -26,6 +47,7 @@ void uploadBatch(MaterialBatch* batch) {
         GL_ARRAY_BUFFER_ARB,
         static_cast<GLsizeiptrARB>(stride * static_cast<size_t>(batch->vertexCount)), data,
         GL_STATIC_DRAW_ARB);
+    if (batch->indexCount > 0) uploadIndices(batch);
 }
 
 // Takes a staged object into target: texture names, then uploads. False

@@ -76,7 +76,7 @@ MqoReadContext loadContext(const char* path, const MqoLoadOptions* options) {
     MqoReadContext read = options != nullptr ? MqoReadContext() : mqoAmbientRead();
     read.path = path;
     if (options == nullptr) return read;
-    read.features = options->features & MQO_FEATURE_ALL;
+    read.features = options->features & kMqoKnownFeatures;
     read.report = options->report;
     read.message = options->message;
     read.messageContext = options->context;

@@ -184,6 +184,18 @@ bool mqoMirrorObject(ObjectEntry* object, int axes, bool connected, float distan
 // frees it.
 unsigned char* mqoFindOpenEdges(const ObjectEntry* object);
 
+// ==== the compact model (compact_batches.cpp) ====
+
+// Turns every batch of object that holds independent triangles into the
+// compact form MQO_FEATURE_COMPACT describes: identical corners merged,
+// indices 2 bytes each when they fit, in vertex-cache order where the batch
+// is opaque under the model's alpha. A batch that memory runs out for is
+// left as it was.
+void mqoCompactObject(MeshObject* object, unsigned char alpha);
+
+// mqoCompactObject for every built object of parsed (extra objects too).
+void mqoCompactParsed(MqoParsedModel* parsed);
+
 }  // namespace mqo::detail
 
 #endif  // MQO_MESH_MESH_INTERNAL_H

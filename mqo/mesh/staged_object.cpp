@@ -12,6 +12,7 @@ void mqoDiscardStagedObject(MqoStagedObject* staged) {
     for (int k = 0; batches != nullptr && k < staged->object.batchCount; ++k) {
         std::free(batches[k].texturedVertices);
         std::free(batches[k].plainVertices);
+        std::free(batches[k].indices);
     }
     std::free(batches);
     std::memset(staged, 0, sizeof *staged);

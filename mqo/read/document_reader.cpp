@@ -213,7 +213,7 @@ struct DocumentRecords {
     int objectCount;
     MaterialEntry* materials;
     int materialCount;
-    const MqoReadContext* read;  // its features within MQO_FEATURE_ALL
+    const MqoReadContext* read;  // its features within kMqoKnownFeatures
 };
 
 // The next object entry, growing the table when many objects are read;
@@ -384,6 +384,7 @@ void parseStream(MqoStream* stream, const MqoReadContext& read, double scale, un
         reportFaces(report, &records);
     }
     stageDocument(parsed, &records, scale, alpha);
+    if ((read.features & MQO_FEATURE_COMPACT) != 0) mqoCompactParsed(parsed);
     if ((read.features & MQO_FEATURE_UTF8_NAMES) != 0) mqoConvertObjectNames(parsed);
     parsed->materials = records.materials;
     parsed->materialCount = records.materialCount;
@@ -508,7 +509,7 @@ int mqoParseDocumentEx(const char* path, double scale, unsigned char alpha, uint
                        MqoParsedModel* parsed) {
     if (parsed == nullptr) return 0;
     MqoReadContext read = mqoAmbientRead();
-    read.features = features & MQO_FEATURE_ALL;
+    read.features = features & kMqoKnownFeatures;
     read.path = path;
     return mqoParseSource(read, scale, alpha, parsed);
 }
@@ -522,7 +523,7 @@ int mqoParseDocumentMemory(const void* bytes, size_t size, const char* directory
     }
     static const unsigned char kNoBytes = 0;  // an empty document, still in memory
     MqoReadContext read = mqoAmbientRead();
-    read.features = features & MQO_FEATURE_ALL;
+    read.features = features & kMqoKnownFeatures;
     read.bytes = bytes != nullptr ? static_cast<const unsigned char*>(bytes) : &kNoBytes;
     read.size = size;
     read.directory = directory;

@@ -33,6 +33,9 @@ namespace mqo::detail {
 // every stage it reaches, so that the reader, the image decoders, the
 // texture lookups and the pool all read one way. The first three fields
 // come first so that {features, package, directory} builds one.
+// The bits a load or parse honours; others are ignored.
+constexpr uint32_t kMqoKnownFeatures = MQO_FEATURE_ALL | MQO_FEATURE_COMPACT;
+
 struct MqoReadContext {
     uint32_t features = 0;  // MQO_FEATURE_* bits; 0 = the exact subset
     // The .mqoz the document and its textures lie in; null for the file

@@ -60,6 +60,15 @@ void makeVertexArray(const MaterialBatch& b, ShadeBatch* out) {
     }
 }
 
+// This path draws independent triangles only (glDrawArrays).
+bool holdsCompactBatch(const MeshModel& model) {
+    for (int j = 0; const MeshObject* o = mqoShadeObject(model, j); ++j) {
+        for (int k = 0; o->batches != nullptr && k < o->batchCount; ++k)
+            if (o->batches[k].indexCount != 0) return true;
+    }
+    return false;
+}
+
 int countDrawable(const MeshModel& model) {
     int count = 0;
     for (int j = 0; const MeshObject* o = mqoShadeObject(model, j); ++j) {
@@ -111,7 +120,7 @@ bool mqoMakeShadeBatches(MqoShadedModel* shaded) {
 using namespace mqo::detail;
 
 MqoShadedModel* mqoPrepareShadedModel(const MeshModel* model, int mode) {
-    if (model == nullptr) return nullptr;
+    if (model == nullptr || holdsCompactBatch(*model)) return nullptr;
     auto* shaded = static_cast<MqoShadedModel*>(calloc(1, sizeof(MqoShadedModel)));
     if (shaded == nullptr) return nullptr;
     shaded->model = model;

@@ -4,7 +4,9 @@
 // so documents that name it also run the texture path. After each load the
 // model must be consistent: at most 49 counted objects, every non-empty
 // batch holding an array of exactly its vertex count, and a buffer object
-// holding exactly that array.
+// holding exactly that array. An input of odd length is loaded as a compact
+// model instead: its batches hold only buffer objects, of the sizes the
+// counts give, and every index names one of the batch's vertices.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -50,6 +52,30 @@ void checkBounds(const MeshModel* m) {
     }
 }
 
+template <typename Index>
+bool indicesWithin(const std::vector<unsigned char>& bytes, int vertexCount) {
+    for (size_t at = 0; at + sizeof(Index) <= bytes.size(); at += sizeof(Index)) {
+        Index index;
+        std::memcpy(&index, &bytes[at], sizeof index);
+        if (index >= static_cast<Index>(vertexCount)) return false;
+    }
+    return true;
+}
+
+void checkCompactBatch(const MaterialBatch& b) {
+    if (b.plainVertices || b.texturedVertices || b.indices) abort();
+    if (b.indexCount % 3 != 0 || b.indexCount < b.vertexCount) abort();
+    if (b.indexSize != 2 && b.indexSize != 4) abort();
+    if (b.indexSize == 2 && b.vertexCount > 65535) abort();
+    size_t bytes = size_t(b.vertexCount) * (b.hasTexture ? 32 : 24);
+    if (b.bufferName == 0 || fakegl::bufferData(b.bufferName).size() != bytes) abort();
+    const std::vector<unsigned char>& indices = fakegl::bufferData(b.indexBufferName);
+    if (b.indexBufferName == 0 || indices.size() != size_t(b.indexCount) * b.indexSize) abort();
+    const bool within = b.indexSize == 2 ? indicesWithin<uint16_t>(indices, b.vertexCount)
+                                         : indicesWithin<uint32_t>(indices, b.vertexCount);
+    if (!within) abort();
+}
+
 void checkModel(const MeshModel* m) {
     if (m->objectCount < 0 || m->objectCount > 49) abort();
     if (m->extraObjectCount > 0 && m->objectCount != 49) abort();
@@ -62,6 +88,10 @@ void checkModel(const MeshModel* m) {
             if (b.vertexCount < 0) abort();
             if (b.vertexCount == 0) {
                 if (b.plainVertices || b.texturedVertices || b.bufferName) abort();
+                continue;
+            }
+            if (b.indexCount != 0) {
+                checkCompactBatch(b);
                 continue;
             }
             const void* array = b.hasTexture ? static_cast<const void*>(b.texturedVertices)
@@ -84,7 +114,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     fakegl::reset();
     QuietStdout quiet;
-    MeshModel* m = mqoLoadModel(path.c_str(), 0.5);
+    MqoLoadOptions options{};
+    options.features = (size & 1) != 0 ? MQO_FEATURE_COMPACT : 0;
+    MeshModel* m = mqoLoadModelEx(path.c_str(), 0.5, &options);
     if (m == nullptr) abort();  // the file exists: a load never fails
     checkModel(m);
     checkBounds(m);

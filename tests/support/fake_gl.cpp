@@ -93,6 +93,8 @@ const EnumName enumNames[] = {
     E(GL_SHININESS),
     E(GL_AMBIENT_AND_DIFFUSE),
     E(GL_UNSIGNED_BYTE),
+    E(GL_UNSIGNED_SHORT),
+    E(GL_UNSIGNED_INT),
     E(GL_FLOAT),
     E(GL_MODELVIEW),
     E(GL_PROJECTION),
@@ -152,6 +154,7 @@ struct State {
     GLuint nextTexture = 1;
     GLuint nextBuffer = 1;
     GLuint boundArrayBuffer = 0;
+    GLuint boundElementBuffer = 0;
     GLint unpackAlignment = 4;
     std::vector<unsigned char> textureImage;
     int textureWidth = 0, textureHeight = 0;
@@ -250,13 +253,17 @@ void APIENTRY fakeBindBuffer(GLenum target, GLuint name) {
         state().boundArrayBuffer = name;
         state().integers[GL_ARRAY_BUFFER_BINDING_ARB] = static_cast<GLint>(name);
     }
+    if (target == GL_ELEMENT_ARRAY_BUFFER_ARB) state().boundElementBuffer = name;
 }
 
 void APIENTRY fakeBufferData(GLenum target, GLsizeiptrARB size, const void* data, GLenum usage) {
     record(
         text("glBufferDataARB(%s, %td, %s, %s)", EN(target), size, data ? "ptr" : "0", EN(usage)));
-    if (target != GL_ARRAY_BUFFER_ARB) return;
-    std::vector<unsigned char>& bytes = state().buffers[state().boundArrayBuffer];
+    GLuint bound = target == GL_ARRAY_BUFFER_ARB           ? state().boundArrayBuffer
+                   : target == GL_ELEMENT_ARRAY_BUFFER_ARB ? state().boundElementBuffer
+                                                           : 0;
+    if (bound == 0) return;
+    std::vector<unsigned char>& bytes = state().buffers[bound];
     bytes.clear();
     if (data && size > 0) {
         const unsigned char* p = static_cast<const unsigned char*>(data);
@@ -269,6 +276,7 @@ void APIENTRY fakeDeleteBuffers(GLsizei n, const GLuint* names) {
     for (GLsizei i = 0; i < n && names; ++i) {
         state().deletedBuffers.push_back(names[i]);
         if (names[i] == state().boundArrayBuffer) state().boundArrayBuffer = 0;
+        if (names[i] == state().boundElementBuffer) state().boundElementBuffer = 0;
     }
 }
 
@@ -532,6 +540,13 @@ void glEnd(void) { record("glEnd()"); }
 
 void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
     record(text("glDrawArrays(%s, %d, %d)", EN(mode), first, count));
+}
+
+// The indices print as an offset when an element buffer is bound.
+void glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices) {
+    const uintptr_t at = reinterpret_cast<uintptr_t>(indices);
+    std::string where = state().boundElementBuffer != 0 ? text("%zu", at) : indices ? "ptr" : "0";
+    record(text("glDrawElements(%s, %d, %s, %s)", EN(mode), count, EN(type), where.c_str()));
 }
 
 void glClear(GLbitfield mask) {
