@@ -27,7 +27,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # the shlibs file lets other packages do the same with ours.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
-# Every 0.1.x keeps the calls of the one before (one SONAME), so a program
+# Every 0.2.x keeps the calls of the one before (one SONAME), so a program
 # built against this release runs with any later one.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 # The tools link our own shared library, staged beside them (relative to each

@@ -34,7 +34,7 @@
 // The library's version, as the build and its packages give it: a release
 // keeps the calls of every earlier one of the same major and minor version.
 #define MQO_VERSION_MAJOR 0
-#define MQO_VERSION_MINOR 1
+#define MQO_VERSION_MINOR 2
 #define MQO_VERSION_PATCH 0
 
 #ifdef __cplusplus

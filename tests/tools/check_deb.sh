@@ -28,9 +28,9 @@ version=$(dpkg-deb -f "$runtime" Version)
 for deb in "$runtime" "$dev" "$tools"; do
     [ "$(dpkg-deb -f "$deb" Maintainer)" = "$maintainer" ] || fail "$deb: maintainer not from the cache"
 done
-grep -qF "libmqomodel0.1 (= $version)" <<<"$(dpkg-deb -f "$dev" Depends)" ||
+grep -qF "libmqomodel0.2 (= $version)" <<<"$(dpkg-deb -f "$dev" Depends)" ||
     fail "-dev does not depend on its run-time library: $(dpkg-deb -f "$dev" Depends)"
-grep -qF "libmqomodel0.1 (= $version)" <<<"$(dpkg-deb -f "$tools" Depends)" ||
+grep -qF "libmqomodel0.2 (= $version)" <<<"$(dpkg-deb -f "$tools" Depends)" ||
     fail "tools do not depend on the run-time library: $(dpkg-deb -f "$tools" Depends)"
 grep -q 'libspng' <<<"$(dpkg-deb -f "$runtime" Depends)" || fail "shlibdeps found no PNG library"
 
@@ -50,7 +50,7 @@ soname=$(readelf -d "$root"/usr/lib/*/libmqomodel.so.*.*.* | sed -n 's/.*SONAME.
 # Debian policy: the run-time package is named after the SONAME.
 [ "$(basename "$runtime" | cut -d_ -f1)" = "$(sed 's/\.so\.//' <<<"$soname")" ] ||
     fail "package $(basename "$runtime") for SONAME $soname"
-dpkg-deb --ctrl-tarfile "$runtime" | tar -x -O ./shlibs | grep -qx "libmqomodel 0.1 libmqomodel0.1 (>= $version)" ||
+dpkg-deb --ctrl-tarfile "$runtime" | tar -x -O ./shlibs | grep -qx "libmqomodel 0.2 libmqomodel0.2 (>= $version)" ||
     fail "no shlibs entry for $soname"
 [ "$(dpkg-deb --ctrl-tarfile "$runtime" | tar -x -O ./triggers)" = "activate-noawait ldconfig" ] ||
     fail "no ldconfig trigger"
