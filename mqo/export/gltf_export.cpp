@@ -9,6 +9,7 @@
 #include <memory>
 #include <new>
 
+#include "mqo/memory.h"
 #include "mqo/MqoModelStages.h"
 #include "mqo/export/export_internal.h"
 #include "mqo/read/read_internal.h"
@@ -205,8 +206,11 @@ MqoGltfResult writeGlb(const char* path, const MqoGltfOptions& options, MqoGltfR
     const MqoReadScope scope(quiet);
     std::unique_ptr<MqoParsedModel> parsed(new (std::nothrow) MqoParsedModel());
     if (!parsed) return MQO_GLTF_OUT_OF_MEMORY;
+    // Memory that ran out anywhere (an object or a texture left out) fails
+    // the file rather than writing one that lacks them.
+    const unsigned long failures = mqoMemoryFailures();
     if (mqoParseDocumentEx(path, options.scale, 255, options.features, parsed.get()) == 0) {
-        return MQO_GLTF_NOT_READ;
+        return mqoMemoryFailures() != failures ? MQO_GLTF_OUT_OF_MEMORY : MQO_GLTF_NOT_READ;
     }
     MqoGltfResult result = MQO_GLTF_OUT_OF_MEMORY;
     try {
@@ -215,6 +219,7 @@ MqoGltfResult writeGlb(const char* path, const MqoGltfOptions& options, MqoGltfR
         result = MQO_GLTF_OUT_OF_MEMORY;
     }
     mqoReleaseParsedModel(parsed.get());
+    if (mqoMemoryFailures() != failures) result = MQO_GLTF_OUT_OF_MEMORY;
     return result;
 }
 
@@ -258,7 +263,7 @@ int mqoWriteGltf(const char* path, const MqoGltfOptions* options, unsigned char*
     std::string glb;
     MqoGltfResult result = run(path, options, report, &glb);
     if (result != MQO_GLTF_OK) return result;
-    *bytes = static_cast<unsigned char*>(std::malloc(glb.size()));
+    *bytes = static_cast<unsigned char*>(mqoMalloc(glb.size()));
     if (*bytes == nullptr) {
         if (report != nullptr) report->result = MQO_GLTF_OUT_OF_MEMORY;
         return MQO_GLTF_OUT_OF_MEMORY;

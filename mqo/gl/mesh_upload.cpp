@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/memory.h"
 #include "mqo/MqoModelGL.h"
 #include "mqo/gl/gl_internal.h"
 #include "mqo/read/read_internal.h"
@@ -89,7 +90,7 @@ void mqoRealiseAllObjects(MeshModel* model, MqoStagedObject* staged, int count,
     }
     size_t room = static_cast<size_t>(have + (count - i));
     auto* grown =
-        static_cast<MeshObject*>(std::realloc(model->extraObjects, room * sizeof(MeshObject)));
+        static_cast<MeshObject*>(mqoRealloc(model->extraObjects, room * sizeof(MeshObject)));
     if (grown == nullptr) {
         while (i < count) mqoDiscardStagedObject(&staged[i++]);  // dropped: out of memory
         return;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/memory.h"
 #include "mqo/file_bytes.h"
 #include "mqo/image/image_internal.h"
 
@@ -29,7 +30,7 @@ bool mqoReadFileBytes(FILE* in, MqoFileBytes* file) {
             if (capacity > MQO_MAX_IMAGE_BYTES) break;
             size_t grown = capacity == 0 ? FIRST_READ : capacity * 2;
             if (grown > MQO_MAX_IMAGE_BYTES) grown = MQO_MAX_IMAGE_BYTES + 1;
-            auto* data = static_cast<unsigned char*>(std::realloc(file->data, grown));
+            auto* data = static_cast<unsigned char*>(mqoRealloc(file->data, grown));
             if (data == nullptr) break;
             file->data = data;
             capacity = grown;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/memory.h"
 #include "mqo/file_bytes.h"
 #include "mqo/image/image_internal.h"
 #include "mqo/read/read_internal.h"
@@ -69,7 +70,7 @@ bool readRows(FILE* file, long length, const MqoSquareHeader& header, unsigned c
     const size_t left = there > header.offset ? there - header.offset : 0;
     const size_t wanted = promised < left ? promised : left;
     if (wanted == 0) return true;
-    *rows = static_cast<unsigned char*>(std::malloc(wanted));
+    *rows = static_cast<unsigned char*>(mqoMalloc(wanted));
     if (*rows == nullptr) return false;
     *held = std::fread(*rows, 1, wanted, file);
     return true;
@@ -81,7 +82,7 @@ bool readRows(FILE* file, long length, const MqoSquareHeader& header, unsigned c
 bool makeBlock(Reading* r, long length) {
     const size_t bytes = static_cast<size_t>(r->width) * static_cast<size_t>(r->width) * 4;
     if (!mqoBlockFitsFile(bytes, static_cast<size_t>(length))) return fail(r, true);
-    r->block = static_cast<unsigned char*>(std::calloc(bytes, 1));
+    r->block = static_cast<unsigned char*>(mqoCalloc(bytes, 1));
     // Out of memory: null, with the width that was read, like any other
     // failure after a header.
     return r->block != nullptr || fail(r, false);

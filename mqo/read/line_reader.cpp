@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
@@ -51,9 +52,9 @@ MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize) {
         }
         if (S_ISREG(st.st_mode)) size = static_cast<long long>(st.st_size);
     }
-    auto* stream = static_cast<MqoStream*>(std::malloc(sizeof(MqoStream)));
-    auto* block = static_cast<unsigned char*>(std::malloc(blockSize));
-    auto* line = static_cast<char*>(std::malloc(kFirstLineCapacity));
+    auto* stream = static_cast<MqoStream*>(mqoMalloc(sizeof(MqoStream)));
+    auto* block = static_cast<unsigned char*>(mqoMalloc(blockSize));
+    auto* line = static_cast<char*>(mqoMalloc(kFirstLineCapacity));
     if (stream == nullptr || block == nullptr || line == nullptr) {
         std::free(stream);
         std::free(block);
@@ -83,8 +84,8 @@ MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize) {
 }
 
 MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size) {
-    auto* stream = static_cast<MqoStream*>(std::malloc(sizeof(MqoStream)));
-    auto* line = static_cast<char*>(std::malloc(kFirstLineCapacity));
+    auto* stream = static_cast<MqoStream*>(mqoMalloc(sizeof(MqoStream)));
+    auto* line = static_cast<char*>(mqoMalloc(kFirstLineCapacity));
     if (bytes == nullptr || stream == nullptr || line == nullptr) {
         std::free(bytes);
         std::free(stream);
@@ -131,7 +132,7 @@ static void appendToLine(MqoStream* s, size_t* length, const unsigned char* from
         size_t capacity = s->lineCapacity;
         while (*length + n >= capacity) capacity *= 2;  // lineLimit bounds it
         if (capacity > s->lineLimit + 1) capacity = s->lineLimit + 1;
-        if (auto* grown = static_cast<char*>(std::realloc(s->line, capacity))) {
+        if (auto* grown = static_cast<char*>(mqoRealloc(s->line, capacity))) {
             s->line = grown;
             s->lineCapacity = capacity;
         } else {
