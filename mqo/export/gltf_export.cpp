@@ -9,9 +9,9 @@
 #include <memory>
 #include <new>
 
-#include "mqo/memory.h"
 #include "mqo/MqoModelStages.h"
 #include "mqo/export/export_internal.h"
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <new>
 
-#include "mqo/memory.h"
 #include "mqo/export/export_internal.h"
+#include "mqo/memory.h"
 
 namespace mqo::detail {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <memory>
 
-#include "mqo/memory.h"
 #include "mqo/export/export_internal.h"
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
@@ -78,8 +78,9 @@ bool mqoReadMaterialLines(const char* path, uint32_t features, int count,
         mqoCloseStream(stream);  // out of memory for a line: the stream is still ours
         throw;
     }
+    const bool whole = !mqoStreamFailed(stream);  // a read error is no end of the file
     mqoCloseStream(stream);
-    return true;
+    return whole;
 }
 
 }  // namespace mqo::detail

@@ -5,8 +5,8 @@
 #include <new>
 #include <vector>
 
-#include "mqo/memory.h"
 #include "mqo/export/export_internal.h"
+#include "mqo/memory.h"
 
 namespace mqo::detail {
 

@@ -2,9 +2,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/memory.h"
 #include "mqo/MqoModelGL.h"
 #include "mqo/gl/gl_internal.h"
+#include "mqo/memory.h"
 
 namespace mqo {
 PFNGLGENBUFFERSARBPROC glGenBuffersARB = nullptr;

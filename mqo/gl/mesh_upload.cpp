@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/memory.h"
 #include "mqo/MqoModelGL.h"
 #include "mqo/gl/gl_internal.h"
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {

@@ -67,9 +67,11 @@ int readDocument(MeshModel* model, const MqoReadContext& read, double scale, uns
     const unsigned long failures = mqoMemoryFailures();
     MqoParsedModel parsed;
     if (mqoParseSource(read, scale, alpha, &parsed) == 0) {
-        if (read.report != nullptr) {
-            read.report->result =
-                mqoMemoryFailures() != failures ? MQO_LOAD_OUT_OF_MEMORY : whyNotOpened(read);
+        // A read that failed part way has said so already.
+        if (read.report != nullptr && mqoMemoryFailures() != failures) {
+            read.report->result = MQO_LOAD_OUT_OF_MEMORY;
+        } else if (read.report != nullptr && read.report->result != MQO_LOAD_UNREADABLE) {
+            read.report->result = whyNotOpened(read);
         }
         return 0;
     }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "mqo/memory.h"
 #include "mqo/image/image_internal.h"
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {

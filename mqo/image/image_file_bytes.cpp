@@ -3,9 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/memory.h"
 #include "mqo/file_bytes.h"
+#include "mqo/file_read.h"
 #include "mqo/image/image_internal.h"
+#include "mqo/memory.h"
 
 namespace mqo::detail {
 
@@ -35,11 +36,14 @@ bool mqoReadFileBytes(FILE* in, MqoFileBytes* file) {
             file->data = data;
             capacity = grown;
         }
-        const size_t got = std::fread(file->data + file->size, 1, capacity - file->size, in);
+        bool failed = false;
+        const size_t want = capacity - file->size;
+        const size_t got = mqoFileRead(in, file->data + file->size, want, &failed);
         file->size += got;
-        if (got == 0) {
-            if (!std::ferror(in) && file->size <= MQO_MAX_IMAGE_BYTES) return true;
-            break;  // a read error (a folder opens, then fails to read): nothing held
+        if (failed) break;  // a read error (a folder opens, then fails to read): nothing held
+        if (got < want) {
+            if (file->size <= MQO_MAX_IMAGE_BYTES) return true;
+            break;
         }
     }
     mqoFreeFileBytes(file);

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/memory.h"
 #include "mqo/image/image_internal.h"
+#include "mqo/memory.h"
 
 namespace mqo::detail {
 

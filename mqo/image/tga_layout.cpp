@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/memory.h"
 #include "mqo/file_bytes.h"
 #include "mqo/image/image_internal.h"
+#include "mqo/memory.h"
 
 namespace mqo::detail {
 

@@ -39,8 +39,7 @@ bool makeWork(const MqoPolygonStore* store, Work* work) {
     // most is an int, and 12 bytes a corner cannot overflow size_t.
     work->points =
         static_cast<float(*)[3]>(mqoMalloc(sizeof(float[3]) * static_cast<size_t>(most)));
-    work->triangles =
-        static_cast<int(*)[3]>(mqoMalloc(sizeof(int[3]) * static_cast<size_t>(most)));
+    work->triangles = static_cast<int(*)[3]>(mqoMalloc(sizeof(int[3]) * static_cast<size_t>(most)));
     return work->points != nullptr && work->triangles != nullptr;
 }
 

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mqo/memory.h"
 #include "mqo/file_bytes.h"
+#include "mqo/memory.h"
 #include "mqo/mesh/mesh_internal.h"
 #include "mqo/read/read_internal.h"
 
@@ -350,8 +350,9 @@ void reportLine(MqoLoadReport* report, const char* line, bool first) {
 namespace {
 
 // Reads the opened document into parsed (already cleared, its directory
-// set) and builds its objects; closes the stream.
-void parseStream(MqoStream* stream, const MqoReadContext& read, double scale, unsigned char alpha,
+// set) and builds its objects; closes the stream. False when reading the
+// file failed part way (parsed then holds what came before, to release).
+bool parseStream(MqoStream* stream, const MqoReadContext& read, double scale, unsigned char alpha,
                  MqoParsedModel* parsed) {
     parsed->alpha = alpha;
     parsed->features = read.features;
@@ -374,6 +375,7 @@ void parseStream(MqoStream* stream, const MqoReadContext& read, double scale, un
         readDocumentLine(stream, holdLine(line, small, &held), &records);
         std::free(held);
     }
+    const bool whole = !mqoStreamFailed(stream);
     mqoCloseStream(stream);
     if (read.features & MQO_FEATURE_UNMATERIALED) {
         mqoAddDefaultMaterial(&records.materials, &records.materialCount, records.objects,
@@ -390,6 +392,7 @@ void parseStream(MqoStream* stream, const MqoReadContext& read, double scale, un
     parsed->materialCount = records.materialCount;
     for (int i = 0; i < records.objectCount; ++i) freeObjectLists(&records.objects[i]);
     if (records.objects != records.table) std::free(records.objects);
+    return whole;
 }
 
 // A stream over a copy of the bytes, with directory as the document's
@@ -424,11 +427,18 @@ MqoStream* openPath(const MqoReadContext& read, MqoParsedModel* parsed) {
 int mqoParseSource(const MqoReadContext& read, double scale, unsigned char alpha,
                    MqoParsedModel* parsed) {
     std::memset(parsed, 0, sizeof *parsed);
+    const unsigned long failures = mqoMemoryFailures();
     MqoStream* stream = read.bytes != nullptr ? openBytes(read, parsed) : openPath(read, parsed);
     if (stream == nullptr) return 0;  // parsed stays empty
     // The bit is recorded as read, for bytes too, as a file's parse records it.
-    parseStream(stream, read, scale, alpha, parsed);
-    return 1;
+    const bool whole = parseStream(stream, read, scale, alpha, parsed);
+    if (whole && mqoMemoryFailures() == failures) return 1;
+    // A read error is not the end of the file, and memory that ran out left
+    // something out: no model from part of a document.
+    mqoReleaseParsedModel(parsed);
+    std::memset(parsed, 0, sizeof *parsed);
+    if (!whole && read.report != nullptr) read.report->result = MQO_LOAD_UNREADABLE;
+    return 0;
 }
 
 MqoReadContext mqoParsedContext(const MqoReadContext& load, const MqoParsedModel& parsed) {
@@ -474,8 +484,7 @@ int mqoReadBinaryVertexChunk(MqoStream* stream, float (*vertices)[3], int count)
     long long want = bytes > 0 ? bytes : 0;
     long long remaining = mqoStreamRemaining(stream);
     if (want > remaining) want = remaining;
-    auto* block =
-        static_cast<unsigned char*>(mqoMalloc(want > 0 ? static_cast<size_t>(want) : 1));
+    auto* block = static_cast<unsigned char*>(mqoMalloc(want > 0 ? static_cast<size_t>(want) : 1));
     size_t got = mqoReadBlock(stream, block, static_cast<size_t>(want));
     long long usable = static_cast<long long>(block != nullptr ? got : 0) / 12;
     if (usable > n) usable = n;

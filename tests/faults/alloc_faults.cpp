@@ -3,6 +3,7 @@
 // result), leave the pool as a normal load expects it, and leak nothing.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 
 #include "faults/fault_cases.h"
@@ -22,9 +23,10 @@ TEST_P(AllocationFaults, GiveTheDocumentedFailureAndLeakNothing) {
     Injection how;
     how.kind = Injection::Allocation;
     const faultcases::Sweep s = faultcases::sweep(c, how, c.outOfMemoryCode, true);
-    std::printf("%s: %ld allocation points covered (stride %ld past %d), %ld failed, %ld "
-                "unchanged\n",
-                c.name, s.points, s.stride, faultcases::kDensePoints, s.failed, s.unchanged);
+    std::printf(
+        "%s: %ld allocation points covered (stride %ld past %d), %ld failed, %ld "
+        "unchanged\n",
+        c.name, s.points, s.stride, faultcases::kDensePoints, s.failed, s.unchanged);
     EXPECT_GT(s.points, 0);
     for (const std::string& p : s.problems) ADD_FAILURE() << p;
 #ifdef MQO_TESTS_ASAN

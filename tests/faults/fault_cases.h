@@ -16,6 +16,7 @@ struct Injection {
     enum Kind { None, Allocation, Read } kind = None;
     faults::ReadFault read = faults::ReadFault::Fail;
     long at = 0;
+    bool workersOnly = false;  // allocations: only those of threads the call starts
     // Filled by the run: calls seen while armed, and whether the fault hit.
     long seen = 0;
     bool hit = false;
@@ -45,6 +46,7 @@ struct Run {
     bool failed = false;
     int code = 0;
     std::string printed;
+    bool told = false;  // a texture was left out and the call said so
 };
 
 struct Case {
@@ -59,18 +61,20 @@ const std::vector<Case>& cases();
 
 // What a sweep over every injection point of one case found.
 struct Sweep {
-    long points = 0;     // injection points covered (runs where the fault hit)
-    long stride = 1;     // every point up to kDensePoints, then every stride-th
-    long failed = 0;     // runs that gave the documented failure
-    long unchanged = 0;  // runs that gave exactly the fault-free result
+    long points = 0;           // injection points covered (runs where the fault hit)
+    long stride = 1;           // every point up to kDensePoints, then every stride-th
+    long failed = 0;           // runs that gave the documented failure
+    long unchanged = 0;        // runs that gave exactly the fault-free result
+    long texturesLeftOut = 0;  // read faults: a texture left out, and said so
     std::vector<std::string> problems;
 };
 enum { kDensePoints = 300, kMostRuns = 600 };
 // Runs c with the fault of how at point 1, 2, 3, ... until a run it does not
 // reach. Every run must give the documented failure (code as the case
 // says) or, when mayFail is false or the fault was absorbed, the fault-free
-// result; afterwards a normal run must give the fault-free result again and
-// every GL name must be released.
+// result; a read fault may also leave a texture out, as a texture that
+// cannot be read is, when the call says so; afterwards a normal run must give the fault-free result
+// again and every GL name must be released.
 Sweep sweep(const Case& c, Injection how, int code, bool mayFail);
 
 // GL texture and buffer names created since the last fake GL reset that were

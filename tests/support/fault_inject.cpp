@@ -28,6 +28,8 @@ std::atomic<bool> allocArmed{false};
 std::atomic<long> allocCount{0};
 std::atomic<long> allocFailAt{0};
 std::atomic<bool> allocFailed{false};
+std::atomic<bool> allocWorkersOnly{false};
+std::thread::id allocArmer;
 thread_local int paused = 0;
 
 std::atomic<bool> readArmed{false};
@@ -41,7 +43,9 @@ std::atomic<int> refusedCount{0};
 
 }  // namespace
 
-void armAllocations(long failAt) {
+void armAllocations(long failAt, bool workersOnly) {
+    allocArmer = std::this_thread::get_id();
+    allocWorkersOnly = workersOnly;
     allocCount = 0;
     allocFailed = false;
     allocFailAt = failAt;
@@ -79,6 +83,7 @@ void trace(const char* what, long n) {
 // True when this allocation is the one to fail.
 bool failThisAllocation() {
     if (!allocArmed || paused > 0) return false;
+    if (allocWorkersOnly && std::this_thread::get_id() == allocArmer) return false;
     const long n = ++allocCount;
     if (n != allocFailAt) return false;
     allocFailed = true;
@@ -173,6 +178,9 @@ void* __wrap__ZnamRKSt9nothrow_t(size_t n, const std::nothrow_t& t) {
 }
 
 size_t __wrap_fread(void* buffer, size_t size, size_t n, FILE* file) {
+    // At the end of the file glibc's fread returns at once (the end is
+    // sticky): no read happens there that could fail.
+    if (std::feof(file)) return __real_fread(buffer, size, n, file);
     const int fault = faultThisRead(false);
     if (fault < 0 || n == 0) return __real_fread(buffer, size, n, file);
     if (fault == static_cast<int>(ReadFault::Short)) {

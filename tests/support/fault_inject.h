@@ -12,8 +12,10 @@ namespace faults {
 
 // Counts allocations from now on and fails the failAt-th (1-based; 0 fails
 // none): malloc, calloc, realloc and strdup return null, new throws
-// std::bad_alloc, new (std::nothrow) returns null. Resets the count.
-void armAllocations(long failAt);
+// std::bad_alloc, new (std::nothrow) returns null. Resets the count. With
+// workersOnly, the arming thread's own allocations are neither counted nor
+// failed (only those of the threads a call starts).
+void armAllocations(long failAt, bool workersOnly = false);
 // Stops counting; returns how many allocations were seen while armed.
 long disarmAllocations();
 // Whether the armed allocation failure happened.
