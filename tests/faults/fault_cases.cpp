@@ -56,7 +56,7 @@ std::string plainDocument(const std::string& name, int seed) {
 
 struct Documents {
     readerfiles::TempDir dir{"mqo_faults"};
-    std::string character, corpus, package, polygons, pattern;
+    std::string package, polygons, pattern;
     std::vector<std::string> list;
     Documents() {
         testsupport::writeFile(dir.file("t.bmp"), readerfiles::tinyBmp());
@@ -72,10 +72,6 @@ struct Documents {
         package = dir.file("model.mqoz");
         zipfiles::write(
             package, {{"model.mqo", polygonDocument("packed")}, {"t.bmp", readerfiles::tinyBmp()}});
-        corpus = corpusfiles::find("medaka.mqo");
-#ifdef MAKE_CHARACTER
-        character = charactertest::framePath(0, 0);
-#endif
     }
 };
 
@@ -147,8 +143,29 @@ Run loadWith(const std::string& path, uint32_t features) {
     return r;
 }
 
-Run character() { return loadWith(documents().character, 0); }
-Run corpus() { return loadWith(documents().corpus, MQO_FEATURE_PNG_JPEG); }
+// Generated or found when first asked for: each test program runs one case.
+const std::string& characterFrame() {
+#ifdef MAKE_CHARACTER
+    static const std::string frame = charactertest::framePath(0, 0);
+#else
+    static const std::string frame;
+#endif
+    return frame;
+}
+
+const std::string& corpusDocument() {
+    static const std::string found = corpusfiles::find("medaka.mqo");
+    return found;
+}
+
+bool haveCharacter() {
+    const std::string& frame = characterFrame();
+    return !frame.empty() && !testsupport::readFile(frame).empty();
+}
+bool haveCorpus() { return !corpusDocument().empty(); }
+
+Run character() { return loadWith(characterFrame(), 0); }
+Run corpus() { return loadWith(corpusDocument(), MQO_FEATURE_PNG_JPEG); }
 Run package() { return loadWith(documents().package, MQO_FEATURE_MQOZ); }
 Run polygons() { return loadWith(documents().polygons, MQO_FEATURE_ALL); }
 
@@ -158,9 +175,12 @@ Run sequence() {
     armed([&] { s = mqoLoadSequenceNoFade(documents().pattern.c_str(), 5, 0.5); });
     Run r;
     r.printed = testing::internal::GetCapturedStdout();
-    Names names;
-    for (int i = 0; i < 5; ++i)
+    // Names by first use within each model: a frame that failed took GL
+    // names the next one would otherwise have had.
+    for (int i = 0; i < 5; ++i) {
+        Names names;
         r.units.push_back(i < s.frameCount ? dumpModel(&s.models[i], names) : "null");
+    }
     r.failed = s.frameCount < 5;
     r.told = r.printed.find(kTextureNotRead) != std::string::npos;
     mqoFreeSequence(s);
@@ -175,9 +195,9 @@ std::vector<const char*> listPaths() {
 
 Run finishList(const std::vector<MeshModel*>& models, int loaded) {
     Run r;
-    Names names;
     int expected = 0;
     for (MeshModel* m : models) {
+        Names names;  // by first use within each model, as for frames
         r.units.push_back(dumpModel(m, names));
         expected += m != nullptr;
         mqoFreeModel(m);
@@ -247,21 +267,16 @@ void disarm() {
 
 const std::vector<Case>& cases() {
     static const std::vector<Case> all = [] {
-        const Documents& d = documents();
-        std::vector<Case> c;
-        if (!d.character.empty())
-            c.push_back(
-                {"character frame", character, MQO_LOAD_OUT_OF_MEMORY, MQO_LOAD_UNREADABLE});
-        if (!d.corpus.empty())
-            c.push_back(
-                {"textured corpus document", corpus, MQO_LOAD_OUT_OF_MEMORY, MQO_LOAD_UNREADABLE});
-        c.push_back({".mqoz package", package, MQO_LOAD_OUT_OF_MEMORY, MQO_LOAD_DAMAGED_PACKAGE});
-        c.push_back({"polygons and mirror, every feature", polygons, MQO_LOAD_OUT_OF_MEMORY,
-                     MQO_LOAD_UNREADABLE});
-        c.push_back({"sequence of 5 frames", sequence, 0, 0});
-        c.push_back({"mqoLoadModels over 8 documents", list, 0, 0});
-        c.push_back({"glTF writer", gltf, MQO_GLTF_OUT_OF_MEMORY, MQO_GLTF_NOT_READ});
-        return c;
+        const int oom = MQO_LOAD_OUT_OF_MEMORY, unreadable = MQO_LOAD_UNREADABLE;
+        return std::vector<Case>{
+            {"character frame", character, oom, unreadable, haveCharacter},
+            {"textured corpus document", corpus, oom, unreadable, haveCorpus},
+            {".mqoz package", package, oom, MQO_LOAD_DAMAGED_PACKAGE, nullptr},
+            {"polygons and mirror, every feature", polygons, oom, unreadable, nullptr},
+            {"sequence of 5 frames", sequence, 0, 0, nullptr},
+            {"mqoLoadModels over 8 documents", list, 0, 0, nullptr},
+            {"glTF writer", gltf, MQO_GLTF_OUT_OF_MEMORY, MQO_GLTF_NOT_READ, nullptr},
+        };
     }();
     return all;
 }
@@ -311,6 +326,17 @@ std::string describe(const Case& c, long at, const std::string& what) {
     return std::string(c.name) + ", fault at " + std::to_string(at) + ": " + what;
 }
 
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        end = end == std::string::npos ? text.size() : end + 1;
+        lines.push_back(text.substr(at, end - at));
+        at = end;
+    }
+    return lines;
+}
+
 // The problems of one injected run against the fault-free one.
 void check(const Case& c, long at, const Run& r, const Run& reference, int code, bool mayFail,
            Sweep* s) {
@@ -319,7 +345,7 @@ void check(const Case& c, long at, const Run& r, const Run& reference, int code,
         return;
     }
     bool changed = r.units.size() != reference.units.size();
-    for (size_t i = 0; !changed && i < r.units.size(); ++i) {
+    for (size_t i = 0; i < r.units.size() && i < reference.units.size(); ++i) {
         if (r.units[i] == reference.units[i]) continue;
         if (r.units[i] != "null" || !mayFail) {
             s->problems.push_back(describe(
@@ -328,8 +354,17 @@ void check(const Case& c, long at, const Run& r, const Run& reference, int code,
         changed = true;
     }
     if (!changed && !r.failed) {
+        if (r.printed != reference.printed) s->problems.push_back(describe(c, at, "printed"));
         ++s->unchanged;
         return;
+    }
+    // A failed run says nothing the fault-free one does not, but for the
+    // textures it could not read.
+    for (const std::string& line : linesOf(r.printed)) {
+        if (reference.printed.find(line) == std::string::npos &&
+            line.find(kTextureNotRead) == std::string::npos) {
+            s->problems.push_back(describe(c, at, "printed " + line));
+        }
     }
     if (!mayFail || !r.failed) {
         s->problems.push_back(describe(c, at, r.failed ? "failed" : "changed result, no failure"));

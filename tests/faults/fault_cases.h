@@ -54,9 +54,11 @@ struct Case {
     Run (*run)();
     int outOfMemoryCode;  // the code a failure for memory carries (0: none)
     int readErrorCode;    // the code a failure to read carries (0: none)
+    // False when the case's document is not to be had (the corpus beside the
+    // project, the character generator); null: always there.
+    bool (*available)();
 };
-// Every case; a case whose document is missing (the corpus beside the
-// project) is left out.
+// Every case. Documents are made or found only when a case first runs.
 const std::vector<Case>& cases();
 
 // What a sweep over every injection point of one case found.
