@@ -54,7 +54,8 @@ MQO_API void mqoInitLibrary(void);
 
 // Loads the document at path as a model of its own, opaque (alpha 255).
 // - Returns a model the caller owns and frees with mqoFreeModel; null when
-//   path is null, the file cannot be opened or memory runs out.
+//   path is null, the file cannot be opened or read to its end, or memory
+//   runs out anywhere in the load (never a model with parts left out).
 // - scale multiplies every vertex coordinate (1 keeps the document's units).
 // - Needs the GL context that will draw it current (textures, buffers go there).
 // - Reads the exact subset (features 0). A damaged file loads what it holds,
@@ -139,7 +140,7 @@ typedef enum MqoLoadResult {
     MQO_LOAD_OK = 0,
     MQO_LOAD_NOT_FOUND,        // no such file (or a null path)
     MQO_LOAD_FOLDER,           // the path is a directory
-    MQO_LOAD_UNREADABLE,       // exists, but cannot be opened (permissions, ...)
+    MQO_LOAD_UNREADABLE,       // exists, but cannot be opened or read (permissions, I/O error)
     MQO_LOAD_NOT_DOCUMENT,     // loaded, but the first line is not "Metasequoia Document"
     MQO_LOAD_DAMAGED_PACKAGE,  // MQO_FEATURE_MQOZ: no zip, or no readable .mqo entry
     MQO_LOAD_OUT_OF_MEMORY     // the model or the reader's buffers could not be allocated

@@ -81,8 +81,8 @@ MQO_STATIC_ASSERT(offsetof(PlainVertex, normal) == 12, "normal at byte 12");
 //   gives the face's normal. Bounded work: an object compares at most 4M
 //   pairs of faces plus 256 a corner, and a vertex whose faces would pass
 //   what is left gives its corners their faces' normals; an object of more
-//   than INT_MAX corners, or one memory runs out for, is smoothed as without
-//   the bit.
+//   than INT_MAX corners is smoothed as without the bit (memory running out
+//   fails the load, as anywhere in it).
 // - TEXTURE_SEARCH: a texture or alpha file not found by its name (as
 //   mqoSetTexturePool looks it up; inside the package for one) is looked for
 //   by its last component in the document's folder (in the package, for
@@ -585,8 +585,8 @@ MQO_API void mqoDiscardStagedObject(MqoStagedObject* staged);
 // The CPU stage of mqoReadDocument: reads and builds the document at path
 // into parsed (about 15 KB; the caller's storage).
 // - Returns 1, or 0 (parsed left empty) when the file cannot be opened or
-//   parsed is null. No GL call and no library state: safe on any thread for
-//   different documents at once. Release with mqoRealiseDocument or
+//   read to its end, memory runs out, or parsed is null. No GL call and no library state: safe on
+//   any thread for different documents at once. Release with mqoRealiseDocument or
 //   mqoReleaseParsedModel.
 MQO_API int mqoParseDocument(const char* path, double scale, unsigned char alpha,
                              MqoParsedModel* parsed);

@@ -26,7 +26,7 @@ struct MqoMaterialLine {
 // The lines of the document's Material chunk (the last one, as the reader
 // takes the last), and the bytes the document holds (for the output bound).
 // A package is read for the document inside it. False when it cannot be
-// opened; lines beyond count are not kept.
+// opened or reading it fails; lines beyond count are not kept.
 bool mqoReadMaterialLines(const char* path, uint32_t features, int count,
                           std::vector<MqoMaterialLine>* lines, uint64_t* documentBytes);
 

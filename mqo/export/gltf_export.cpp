@@ -11,6 +11,7 @@
 
 #include "mqo/MqoModelStages.h"
 #include "mqo/export/export_internal.h"
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
@@ -207,8 +208,11 @@ MqoGltfResult writeGlb(const char* path, const MqoGltfOptions& options, MqoGltfR
     if (!parsed) return MQO_GLTF_OUT_OF_MEMORY;
     // The file is indexed anyway; its geometry reads independent triangles.
     const uint32_t features = options.features & ~MQO_FEATURE_COMPACT;
+    // Memory that ran out anywhere (an object or a texture left out) fails
+    // the file rather than writing one that lacks them.
+    const unsigned long failures = mqoMemoryFailures();
     if (mqoParseDocumentEx(path, options.scale, 255, features, parsed.get()) == 0) {
-        return MQO_GLTF_NOT_READ;
+        return mqoMemoryFailures() != failures ? MQO_GLTF_OUT_OF_MEMORY : MQO_GLTF_NOT_READ;
     }
     MqoGltfResult result = MQO_GLTF_OUT_OF_MEMORY;
     try {
@@ -217,6 +221,7 @@ MqoGltfResult writeGlb(const char* path, const MqoGltfOptions& options, MqoGltfR
         result = MQO_GLTF_OUT_OF_MEMORY;
     }
     mqoReleaseParsedModel(parsed.get());
+    if (mqoMemoryFailures() != failures) result = MQO_GLTF_OUT_OF_MEMORY;
     return result;
 }
 
@@ -260,7 +265,7 @@ int mqoWriteGltf(const char* path, const MqoGltfOptions* options, unsigned char*
     std::string glb;
     MqoGltfResult result = run(path, options, report, &glb);
     if (result != MQO_GLTF_OK) return result;
-    *bytes = static_cast<unsigned char*>(std::malloc(glb.size()));
+    *bytes = static_cast<unsigned char*>(mqoMalloc(glb.size()));
     if (*bytes == nullptr) {
         if (report != nullptr) report->result = MQO_GLTF_OUT_OF_MEMORY;
         return MQO_GLTF_OUT_OF_MEMORY;

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "mqo/export/export_internal.h"
+#include "mqo/memory.h"
 
 namespace mqo::detail {
 
@@ -118,6 +119,7 @@ bool mqoIndexBatch(const MaterialBatch& batch, bool flat, MqoIndexedPrimitive* o
         fillPrimitive(vertices, batch.hasTexture != 0, out);
         return true;
     } catch (const std::bad_alloc&) {
+        mqoNoteOutOfMemory();
         return false;
     }
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "mqo/export/export_internal.h"
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
@@ -46,6 +47,7 @@ MqoMaterialLine readLine(const char* line) {
 MqoStream* openDocument(const char* path, uint32_t features) {
     if ((features & MQO_FEATURE_MQOZ) != 0 && mqoIsPackagePath(path)) {
         std::unique_ptr<MqoParsedModel> scratch(new (std::nothrow) MqoParsedModel());
+        if (!scratch) mqoNoteOutOfMemory();
         return scratch ? mqoOpenPackageDocument(path, scratch.get()) : nullptr;
     }
     return mqoOpenStream(path);
@@ -61,18 +63,24 @@ bool mqoReadMaterialLines(const char* path, uint32_t features, int count,
     *documentBytes = remaining > 0 ? static_cast<uint64_t>(remaining) : 0;
     lines->clear();
     int declared = 0;
-    for (const char* line = mqoReadLine(stream); line != nullptr; line = mqoReadLine(stream)) {
-        if (mqoScanMaterialCount(line, &declared) != 1) continue;
-        // A later chunk replaces an earlier one, as the reader takes it.
-        lines->clear();
-        for (line = mqoReadLine(stream); line != nullptr && mqoFindBrace(line, '}') == nullptr;
-             line = mqoReadLine(stream)) {
-            if (static_cast<int>(lines->size()) < count) lines->push_back(readLine(line));
+    try {
+        for (const char* line = mqoReadLine(stream); line != nullptr; line = mqoReadLine(stream)) {
+            if (mqoScanMaterialCount(line, &declared) != 1) continue;
+            // A later chunk replaces an earlier one, as the reader takes it.
+            lines->clear();
+            for (line = mqoReadLine(stream); line != nullptr && mqoFindBrace(line, '}') == nullptr;
+                 line = mqoReadLine(stream)) {
+                if (static_cast<int>(lines->size()) < count) lines->push_back(readLine(line));
+            }
+            if (line == nullptr) break;
         }
-        if (line == nullptr) break;
+    } catch (...) {
+        mqoCloseStream(stream);  // out of memory for a line: the stream is still ours
+        throw;
     }
+    const bool whole = !mqoStreamFailed(stream);  // a read error is no end of the file
     mqoCloseStream(stream);
-    return true;
+    return whole;
 }
 
 }  // namespace mqo::detail

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "mqo/export/export_internal.h"
+#include "mqo/memory.h"
 
 namespace mqo::detail {
 
@@ -48,6 +49,7 @@ bool mqoEncodePng(const unsigned char* rgba, int size, bool opaque,
     try {
         png->assign(data, data + length);
     } catch (const std::bad_alloc&) {
+        mqoNoteOutOfMemory();
         copied = false;
     }
     std::free(out);

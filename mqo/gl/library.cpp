@@ -4,6 +4,7 @@
 
 #include "mqo/MqoModelGL.h"
 #include "mqo/gl/gl_internal.h"
+#include "mqo/memory.h"
 
 namespace mqo {
 PFNGLGENBUFFERSARBPROC glGenBuffersARB = nullptr;
@@ -108,7 +109,7 @@ MeshModel* mqoAllocModels(int n) {
     if (!libraryInitialised) mqoInitLibrary();
     if (n <= 0) return nullptr;
     // calloc checks n * size for overflow and zeroes every byte.
-    return static_cast<MeshModel*>(std::calloc(static_cast<size_t>(n), sizeof(MeshModel)));
+    return static_cast<MeshModel*>(mqoCalloc(static_cast<size_t>(n), sizeof(MeshModel)));
 }
 
 void mqoReleaseModelSlots(MeshModel* models, int start, int n) {

@@ -13,6 +13,7 @@
 
 #include "mqo/MqoModelGL.h"
 #include "mqo/MqoModelStages.h"
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
@@ -23,6 +24,7 @@ struct Job {
     MqoReadContext read;  // its path; the exact subset, no report, printing as ever
     int status;           // the parse's result, once ready
     bool ready;
+    bool outOfMemory;  // memory ran out in the parse: read again on the caller's thread
     MqoParsedModel parsed;
 };
 
@@ -41,8 +43,10 @@ struct Work {
 void parseJobs(Work* work) {
     for (int i = work->next++; i < work->count; i = work->next++) {
         Job& job = work->jobs[i];
+        const unsigned long failures = mqoMemoryFailures();
         int status = mqoParseSource(job.read, work->scale, 255, &job.parsed);
         std::lock_guard<std::mutex> hold(work->lock);
+        job.outOfMemory = mqoMemoryFailures() != failures;
         job.status = status;
         job.ready = true;
         work->readied.notify_all();
@@ -50,7 +54,15 @@ void parseJobs(Work* work) {
 }
 
 // The GL stage of one document, as mqoLoadModel does it around its read.
-MeshModel* realise(Job* job) {
+// A parse that ran out of memory on a worker is no answer (that thread's
+// memory is not this one's): the document is loaded again here, as the
+// loads one after another would have loaded it.
+MeshModel* realise(Job* job, double scale) {
+    if (job->outOfMemory) {
+        mqoReleaseParsedModel(&job->parsed);
+        return mqoLoadModel(job->read.path, scale);
+    }
+    const unsigned long failures = mqoMemoryFailures();
     MeshModel* model = mqoAllocModels(1);
     if (model == nullptr || job->status == 0) {
         mqoReleaseParsedModel(&job->parsed);
@@ -58,7 +70,9 @@ MeshModel* realise(Job* job) {
         return nullptr;
     }
     mqoRealiseDocument(model, &job->parsed);
-    return model;
+    if (mqoMemoryFailures() == failures) return model;
+    mqoFreeModels(model, 1);  // as mqoLoadModel fails when memory runs out
+    return nullptr;
 }
 
 // Starts up to n workers; fewer when the system refuses threads.
@@ -68,6 +82,8 @@ void startWorkers(std::vector<std::thread>* workers, int n, Work* work) {
             workers->emplace_back(parseJobs, work);
         } catch (const std::system_error&) {
             break;
+        } catch (const std::bad_alloc&) {
+            break;  // no room for another thread's state: fewer workers
         }
     }
 }
@@ -134,7 +150,7 @@ int mqoFinishLoadModels(MqoPendingLoad* pending, MeshModel** models) {
             mqoReleaseParsedModel(&job.parsed);  // discarded: no GL call
             continue;
         }
-        models[i] = realise(&job);
+        models[i] = realise(&job, pending->scale);
         if (models[i] != nullptr) ++loaded;
     }
     for (std::thread& worker : pending->workers) worker.join();

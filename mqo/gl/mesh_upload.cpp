@@ -7,6 +7,7 @@
 
 #include "mqo/MqoModelGL.h"
 #include "mqo/gl/gl_internal.h"
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
@@ -111,7 +112,7 @@ void mqoRealiseAllObjects(MeshModel* model, MqoStagedObject* staged, int count,
     }
     size_t room = static_cast<size_t>(have + (count - i));
     auto* grown =
-        static_cast<MeshObject*>(std::realloc(model->extraObjects, room * sizeof(MeshObject)));
+        static_cast<MeshObject*>(mqoRealloc(model->extraObjects, room * sizeof(MeshObject)));
     if (grown == nullptr) {
         while (i < count) mqoDiscardStagedObject(&staged[i++]);  // dropped: out of memory
         return;

@@ -9,6 +9,7 @@
 #include "mqo/MqoModelGL.h"
 #include "mqo/gl/gl_internal.h"
 #include "mqo/image/image_internal.h"
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
@@ -58,16 +59,28 @@ MqoLoadResult whyNotOpened(const MqoReadContext& read) {
     return MQO_LOAD_OUT_OF_MEMORY;  // it opens: the reader's buffers did not
 }
 
-// Reads read's document into model.
+// Reads read's document into model. Memory that ran out anywhere on the
+// way (an object, a batch or a texture left out) fails the whole load: the
+// model would otherwise lack what the file holds, reported as loaded.
 int readDocument(MeshModel* model, const MqoReadContext& read, double scale, unsigned char alpha) {
     if (model == nullptr) return 0;
+    const unsigned long failures = mqoMemoryFailures();
     MqoParsedModel parsed;
     if (mqoParseSource(read, scale, alpha, &parsed) == 0) {
-        if (read.report != nullptr) read.report->result = whyNotOpened(read);
+        // A read that failed part way has said so already.
+        if (read.report != nullptr && mqoMemoryFailures() != failures) {
+            read.report->result = MQO_LOAD_OUT_OF_MEMORY;
+        } else if (read.report != nullptr && read.report->result != MQO_LOAD_UNREADABLE) {
+            read.report->result = whyNotOpened(read);
+        }
         return 0;
     }
     realiseParsed(model, &parsed, read);
-    return 1;
+    if (mqoMemoryFailures() == failures) return 1;
+    mqoReleaseModelSlots(model, 0, 1);
+    *model = MeshModel();
+    if (read.report != nullptr) read.report->result = MQO_LOAD_OUT_OF_MEMORY;
+    return 0;
 }
 
 // A load's context as options ask, its report (when set) zeroed; without

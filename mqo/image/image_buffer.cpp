@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "mqo/image/image_internal.h"
+#include "mqo/memory.h"
 
 namespace mqo::detail {
 
@@ -33,7 +34,7 @@ bool MqoImageLimits::fits(uint32_t width, uint32_t height) {
 bool mqoAllocateImage(MqoImage* image, int width, int height) {
     // fits() has bounded width * height * 4 by MQO_MAX_IMAGE_BYTES.
     image->rgba = static_cast<unsigned char*>(
-        std::calloc(static_cast<size_t>(width) * static_cast<size_t>(height), 4));
+        mqoCalloc(static_cast<size_t>(width) * static_cast<size_t>(height), 4));
     if (image->rgba == nullptr) return false;
     image->width = width;
     image->height = height;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "mqo/image/image_internal.h"
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
@@ -48,7 +49,7 @@ unsigned char* combine(MqoImage* texture, MqoImage* plane, unsigned char alpha, 
     const size_t bytes = static_cast<size_t>(side) * side * 4;
     unsigned char* block = texture->rgba != nullptr
                                ? squareBlock(texture, side)
-                               : static_cast<unsigned char*>(std::calloc(bytes, 1));
+                               : static_cast<unsigned char*>(mqoCalloc(bytes, 1));
     if (block == nullptr) return nullptr;
     // Pixels a short file left out keep A 0, as in the exact reader.
     if (alpha != 255)

@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "mqo/file_bytes.h"
+#include "mqo/file_read.h"
 #include "mqo/image/image_internal.h"
+#include "mqo/memory.h"
 
 namespace mqo::detail {
 
@@ -29,16 +31,19 @@ bool mqoReadFileBytes(FILE* in, MqoFileBytes* file) {
             if (capacity > MQO_MAX_IMAGE_BYTES) break;
             size_t grown = capacity == 0 ? FIRST_READ : capacity * 2;
             if (grown > MQO_MAX_IMAGE_BYTES) grown = MQO_MAX_IMAGE_BYTES + 1;
-            auto* data = static_cast<unsigned char*>(std::realloc(file->data, grown));
+            auto* data = static_cast<unsigned char*>(mqoRealloc(file->data, grown));
             if (data == nullptr) break;
             file->data = data;
             capacity = grown;
         }
-        const size_t got = std::fread(file->data + file->size, 1, capacity - file->size, in);
+        bool failed = false;
+        const size_t want = capacity - file->size;
+        const size_t got = mqoFileRead(in, file->data + file->size, want, &failed);
         file->size += got;
-        if (got == 0) {
-            if (!std::ferror(in) && file->size <= MQO_MAX_IMAGE_BYTES) return true;
-            break;  // a read error (a folder opens, then fails to read): nothing held
+        if (failed) break;  // a read error (a folder opens, then fails to read): nothing held
+        if (got < want) {
+            if (file->size <= MQO_MAX_IMAGE_BYTES) return true;
+            break;
         }
     }
     mqoFreeFileBytes(file);

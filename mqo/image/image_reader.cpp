@@ -7,7 +7,9 @@
 #include <cstring>
 
 #include "mqo/file_bytes.h"
+#include "mqo/file_read.h"
 #include "mqo/image/image_internal.h"
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
@@ -47,6 +49,7 @@ struct Reading {
     unsigned char* block = nullptr;
     int width = -1;
     bool error = false;
+    bool unreadable = false;  // reading the file failed (not a short or damaged file)
 };
 
 // Fails the read; clearWidth when no width is to be reported.
@@ -58,7 +61,8 @@ bool fail(Reading* r, bool clearWidth) {
 
 // The stored rows the header promises, as far as the file holds them and
 // never more: a file longer than its picture is not read whole. A file
-// that does not seek there gives none. False when out of memory.
+// that does not seek there gives none. False when out of memory or when
+// reading fails (a file cut short reads as far as it goes).
 bool readRows(FILE* file, long length, const MqoSquareHeader& header, unsigned char** rows,
               size_t* held) {
     if (std::fseek(file, static_cast<long>(header.offset), SEEK_SET) != 0) return true;
@@ -69,10 +73,11 @@ bool readRows(FILE* file, long length, const MqoSquareHeader& header, unsigned c
     const size_t left = there > header.offset ? there - header.offset : 0;
     const size_t wanted = promised < left ? promised : left;
     if (wanted == 0) return true;
-    *rows = static_cast<unsigned char*>(std::malloc(wanted));
+    *rows = static_cast<unsigned char*>(mqoMalloc(wanted));
     if (*rows == nullptr) return false;
-    *held = std::fread(*rows, 1, wanted, file);
-    return true;
+    bool failed = false;
+    *held = mqoFileRead(file, *rows, wanted, &failed);
+    return !failed;
 }
 
 // The block for the first file whose pixels are read: zeroed, since pixels
@@ -81,7 +86,7 @@ bool readRows(FILE* file, long length, const MqoSquareHeader& header, unsigned c
 bool makeBlock(Reading* r, long length) {
     const size_t bytes = static_cast<size_t>(r->width) * static_cast<size_t>(r->width) * 4;
     if (!mqoBlockFitsFile(bytes, static_cast<size_t>(length))) return fail(r, true);
-    r->block = static_cast<unsigned char*>(std::calloc(bytes, 1));
+    r->block = static_cast<unsigned char*>(mqoCalloc(bytes, 1));
     // Out of memory: null, with the width that was read, like any other
     // failure after a header.
     return r->block != nullptr || fail(r, false);
@@ -94,9 +99,13 @@ bool readSquareFile(FILE* file, bool tga, bool isAlpha, Reading* r, MqoSquareHea
     const long length = fileSize(file);
     unsigned char head[54];
     const size_t want = mqoSquareHeaderBytes(tga);
-    const bool headerRead = length >= 0 && std::fseek(file, 0, SEEK_SET) == 0 &&
-                            mqoReadSquareHeader(head, std::fread(head, 1, want, file),
-                                                static_cast<size_t>(length), tga, isAlpha, header);
+    bool failed = false;
+    const bool headerRead =
+        length >= 0 && std::fseek(file, 0, SEEK_SET) == 0 &&
+        mqoReadSquareHeader(head, mqoFileRead(file, head, want, &failed),
+                            static_cast<size_t>(length), tga, isAlpha, header) &&
+        !failed;
+    r->unreadable = failed;
     if (headerRead) r->limits.widest();
     const int w = header->width;
     // A file shorter than its header, or a width that cannot become a
@@ -107,7 +116,9 @@ bool readSquareFile(FILE* file, bool tga, bool isAlpha, Reading* r, MqoSquareHea
     if (textureWidth >= 0 && textureWidth != w) return fail(r, false);
     if (header->skipped) return false;
     if (r->block == nullptr && !makeBlock(r, length)) return false;
-    return readRows(file, length, *header, rows, held) || fail(r, false);
+    if (readRows(file, length, *header, rows, held)) return true;
+    r->unreadable = *rows != nullptr;  // the rows were allocated: reading them failed
+    return fail(r, false);
 }
 
 // Reads one texture or alpha file into the block; false when the read
@@ -138,6 +149,7 @@ bool readFile(char* name, bool isAlpha, Reading* r) {
     size_t held = 0;
     const bool read = readSquareFile(file, type == TYPE_TGA, isAlpha, r, &header, &rows, &held);
     std::fclose(file);
+    if (r->unreadable) mqoMessage(MQO_MSG_READ_ERROR, MQO_LIBRARY_NAME, name);
     if (read) mqoSquarePixels(rows, held, header, r->alpha, r->block);
     std::free(rows);
     return read;

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "mqo/image/image_internal.h"
+#include "mqo/memory.h"
 
 namespace mqo::detail {
 
@@ -62,8 +63,8 @@ unsigned char* mqoResampleSquare(const MqoImage& image, int side) {
     // side <= 32767: side * side * 4 fits in size_t; the caller bounded it
     // by MQO_MAX_IMAGE_BYTES.
     const size_t rowBytes = static_cast<size_t>(side) * 4;
-    auto* block = static_cast<unsigned char*>(std::malloc(rowBytes * static_cast<size_t>(side)));
-    auto* taps = static_cast<Tap*>(std::malloc(sizeof(Tap) * static_cast<size_t>(side)));
+    auto* block = static_cast<unsigned char*>(mqoMalloc(rowBytes * static_cast<size_t>(side)));
+    auto* taps = static_cast<Tap*>(mqoMalloc(sizeof(Tap) * static_cast<size_t>(side)));
     if (block == nullptr || taps == nullptr) {
         std::free(block);
         std::free(taps);

@@ -5,6 +5,7 @@
 
 #include "mqo/file_bytes.h"
 #include "mqo/image/image_internal.h"
+#include "mqo/memory.h"
 
 namespace mqo::detail {
 
@@ -60,7 +61,7 @@ bool copyPixels(const unsigned char* b, size_t size, size_t offset, bool runs, M
     // bounded by MQO_MAX_IMAGE_BYTES.
     const size_t count = static_cast<size_t>(layout.width) * layout.height;
     const size_t rawBytes = count * layout.bytesPerPixel;
-    auto* raw = static_cast<unsigned char*>(std::malloc(rawBytes));
+    auto* raw = static_cast<unsigned char*>(mqoMalloc(rawBytes));
     if (raw == nullptr) return false;
     bool ok = expandRuns(b + offset, size - offset, count, layout.bytesPerPixel, raw);
     layout.offset = 0;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/memory.h"
 #include "mqo/mesh/mesh_internal.h"
 
 namespace mqo::detail {
@@ -60,7 +61,7 @@ struct Work {
 void* allocate(size_t count, size_t size) {
     if (count == 0) count = 1;
     if (count > SIZE_MAX / size) return nullptr;
-    return std::malloc(count * size);
+    return mqoMalloc(count * size);
 }
 
 void release(Work* w) {

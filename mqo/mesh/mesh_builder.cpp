@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/memory.h"
 #include "mqo/mesh/mesh_internal.h"
 
 namespace mqo::detail {
@@ -34,7 +35,7 @@ bool countBatches(const ObjectEntry* object, int materialCount, MeshObject* targ
     // batchCount is at most the material count, which the reader bounds by
     // the document's size.
     auto* batches = static_cast<MaterialBatch*>(
-        std::calloc(static_cast<size_t>(batchCount), sizeof(MaterialBatch)));
+        mqoCalloc(static_cast<size_t>(batchCount), sizeof(MaterialBatch)));
     if (batches == nullptr) return false;
     for (int i = 0; i < object->faceCount; ++i) {
         const FaceEntry& face = object->faces[i];
@@ -66,10 +67,10 @@ void buildBatches(MeshObject* target, const ObjectEntry* object, float (*vertexN
         size_t count = static_cast<size_t>(batch->vertexCount);
         if (hasTexture) {
             batch->texturedVertices =
-                static_cast<TexturedVertex*>(std::malloc(count * sizeof(TexturedVertex)));
+                static_cast<TexturedVertex*>(mqoMalloc(count * sizeof(TexturedVertex)));
         } else {
             batch->plainVertices =
-                static_cast<PlainVertex*>(std::malloc(count * sizeof(PlainVertex)));
+                static_cast<PlainVertex*>(mqoMalloc(count * sizeof(PlainVertex)));
         }
         if (batch->texturedVertices == nullptr && batch->plainVertices == nullptr) {
             // Out of memory: the batch stays empty, drawn and released as none.
@@ -132,7 +133,7 @@ float (*vertexNormalsFor(NormalSpace* space, const ObjectEntry* object))[3] {
         std::free(space->vertexNormals);
         space->vertexRoom = 0;
         // A 32-bit count times 12 bytes cannot overflow size_t here.
-        space->vertexNormals = static_cast<float(*)[3]>(std::malloc(count * sizeof(float[3])));
+        space->vertexNormals = static_cast<float(*)[3]>(mqoMalloc(count * sizeof(float[3])));
         if (space->vertexNormals == nullptr) return nullptr;
         space->vertexRoom = object->vertexCount;
     }
@@ -148,7 +149,7 @@ MqoFaceNormals* faceNormalsFor(NormalSpace* space, const ObjectEntry* object) {
         std::free(space->faceNormals);
         space->faceRoom = 0;
         space->faceNormals = static_cast<MqoFaceNormals*>(
-            std::malloc(static_cast<size_t>(object->faceCount) * sizeof(MqoFaceNormals)));
+            mqoMalloc(static_cast<size_t>(object->faceCount) * sizeof(MqoFaceNormals)));
         if (space->faceNormals == nullptr) return nullptr;
         space->faceRoom = object->faceCount;
     }

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "mqo/memory.h"
 #include "mqo/mesh/mesh_internal.h"
 
 namespace mqo::detail {
@@ -118,7 +119,7 @@ float (*mqoVertexNormals(const ObjectEntry* object, int materialCount))[3] {
         return nullptr;
     }
     auto* normals = static_cast<float(*)[3]>(
-        std::calloc(static_cast<size_t>(object->vertexCount), sizeof(float[3])));
+        mqoCalloc(static_cast<size_t>(object->vertexCount), sizeof(float[3])));
     if (normals == nullptr) return nullptr;
     mqoSmoothNormals(object, materialCount, normals, nullptr);
     return normals;

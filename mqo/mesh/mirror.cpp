@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/memory.h"
 #include "mqo/mesh/mesh_internal.h"
 
 namespace mqo::detail {
@@ -216,10 +217,10 @@ bool mqoMirrorObject(ObjectEntry* object, int axes, bool connected, float distan
     }
     unsigned char* open = connected && hasFaces ? mqoFindOpenEdges(object) : nullptr;
     const size_t faces = hasFaces ? faceRoom(object, m, open) : 1;
-    auto* map = static_cast<int*>(std::malloc(8 * sizeof(int) * vertices));
-    auto* newVertices = static_cast<float(*)[3]>(std::malloc(sizeof(float[3]) * vertices * copies));
+    auto* map = static_cast<int*>(mqoMalloc(8 * sizeof(int) * vertices));
+    auto* newVertices = static_cast<float(*)[3]>(mqoMalloc(sizeof(float[3]) * vertices * copies));
     auto* newFaces =
-        faces > 0 ? static_cast<FaceEntry*>(std::malloc(sizeof(FaceEntry) * faces)) : nullptr;
+        faces > 0 ? static_cast<FaceEntry*>(mqoMalloc(sizeof(FaceEntry) * faces)) : nullptr;
     if (map == nullptr || newVertices == nullptr || newFaces == nullptr ||
         (connected && hasFaces && open == nullptr)) {
         std::free(open);

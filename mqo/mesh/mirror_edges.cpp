@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "mqo/memory.h"
 #include "mqo/mesh/mesh_internal.h"
 
 namespace mqo::detail {
@@ -49,8 +50,8 @@ unsigned char* mqoFindOpenEdges(const ObjectEntry* object) {
     // check keeps within size_t for the larger entry.
     const size_t faces = static_cast<size_t>(object->faceCount);
     if (faces > SIZE_MAX / (4 * sizeof(EdgeKey))) return nullptr;
-    auto* keys = static_cast<EdgeKey*>(std::malloc(4 * faces * sizeof(EdgeKey)));
-    auto* open = static_cast<unsigned char*>(std::calloc(4 * faces, 1));
+    auto* keys = static_cast<EdgeKey*>(mqoMalloc(4 * faces * sizeof(EdgeKey)));
+    auto* open = static_cast<unsigned char*>(mqoCalloc(4 * faces, 1));
     if (keys == nullptr || open == nullptr) {
         std::free(keys);
         std::free(open);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/memory.h"
 #include "mqo/mesh/mesh_internal.h"
 
 namespace mqo::detail {
@@ -37,9 +38,8 @@ bool makeWork(const MqoPolygonStore* store, Work* work) {
     }
     // most is an int, and 12 bytes a corner cannot overflow size_t.
     work->points =
-        static_cast<float(*)[3]>(std::malloc(sizeof(float[3]) * static_cast<size_t>(most)));
-    work->triangles =
-        static_cast<int(*)[3]>(std::malloc(sizeof(int[3]) * static_cast<size_t>(most)));
+        static_cast<float(*)[3]>(mqoMalloc(sizeof(float[3]) * static_cast<size_t>(most)));
+    work->triangles = static_cast<int(*)[3]>(mqoMalloc(sizeof(int[3]) * static_cast<size_t>(most)));
     return work->points != nullptr && work->triangles != nullptr;
 }
 
@@ -97,7 +97,7 @@ bool mqoExpandPolygons(ObjectEntry* object, const MqoPolygonStore* store) {
     Work work;
     bool ready = makeWork(store, &work);
     auto* faces = static_cast<FaceEntry*>(
-        std::calloc(total > 0 ? static_cast<size_t>(total) : 1, sizeof(FaceEntry)));
+        mqoCalloc(total > 0 ? static_cast<size_t>(total) : 1, sizeof(FaceEntry)));
     if (!ready || faces == nullptr) {
         std::free(work.points);
         std::free(work.triangles);

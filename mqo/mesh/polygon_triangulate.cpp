@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "mqo/memory.h"
 #include "mqo/mesh/mesh_internal.h"
 
 namespace mqo::detail {
@@ -127,7 +128,7 @@ void mqoTriangulatePolygon(const float (*points)[3], int n, int (*triangles)[3])
     if (n == 3) return fan(n, triangles);
     // n corners of 2 doubles and 2 ints each: n is an int, so the size fits.
     const size_t count = static_cast<size_t>(n);
-    void* work = std::malloc(count * (sizeof(double[2]) + 2 * sizeof(int)));
+    void* work = mqoMalloc(count * (sizeof(double[2]) + 2 * sizeof(int)));
     if (work == nullptr) return fan(n, triangles);
     auto* projected = static_cast<double(*)[2]>(work);
     int* next = reinterpret_cast<int*>(projected + count);

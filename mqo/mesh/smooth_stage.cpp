@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/memory.h"
 #include "mqo/mesh/mesh_internal.h"
 
 namespace mqo::detail {
@@ -63,9 +64,9 @@ bool makeSplit(const ObjectEntry* object, int materialCount, Split* s) {
     // Numbered faces have at least 3 corners, so there are fewer faces than
     // corners; corners is an int, so none of these sizes can wrap size_t.
     const size_t count = static_cast<size_t>(corners);
-    s->object.vertices = static_cast<float(*)[3]>(std::malloc(count * sizeof(float[3])));
-    s->normals = static_cast<float(*)[3]>(std::malloc(count * sizeof(float[3])));
-    s->object.faces = static_cast<FaceEntry*>(std::malloc((count / 3) * sizeof(FaceEntry)));
+    s->object.vertices = static_cast<float(*)[3]>(mqoMalloc(count * sizeof(float[3])));
+    s->normals = static_cast<float(*)[3]>(mqoMalloc(count * sizeof(float[3])));
+    s->object.faces = static_cast<FaceEntry*>(mqoMalloc((count / 3) * sizeof(FaceEntry)));
     if (s->object.vertices == nullptr || s->normals == nullptr || s->object.faces == nullptr ||
         !mqoCornerNormals(object, materialCount, corners, s->normals)) {
         release(s);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
@@ -33,7 +34,7 @@ void mqoAddDefaultMaterial(MaterialEntry** materials, int* materialCount, Object
         return;
     }
     auto* grown = static_cast<MaterialEntry*>(
-        std::realloc(*materials, (static_cast<size_t>(index) + 1) * sizeof(MaterialEntry)));
+        mqoRealloc(*materials, (static_cast<size_t>(index) + 1) * sizeof(MaterialEntry)));
     if (grown == nullptr) return;
     std::memset(&grown[index], 0, sizeof(MaterialEntry));
     mqoReadMaterialLine("", &grown[index]);

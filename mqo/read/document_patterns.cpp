@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
@@ -19,7 +20,7 @@ int mqoScanObjectName(const char* line, char name[256]) {
     // scanned into a copy of its size and the name cut to the record.
     size_t length = std::strlen(line);
     if (length < 256) return mqoScanFields(line, "Object %s", name);
-    auto* token = static_cast<char*>(std::malloc(length + 1));
+    auto* token = static_cast<char*>(mqoMalloc(length + 1));
     if (token == nullptr) return 0;
     int result = mqoScanFields(line, "Object %s", token);
     if (result == 1) {

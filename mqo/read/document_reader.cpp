@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "mqo/file_bytes.h"
+#include "mqo/memory.h"
 #include "mqo/mesh/mesh_internal.h"
 #include "mqo/read/read_internal.h"
 
@@ -32,7 +33,7 @@ const char* holdLine(const char* line, char small[256], char** held) {
         std::memcpy(small, line, length + 1);
         return small;
     }
-    *held = static_cast<char*>(std::malloc(length + 1));
+    *held = static_cast<char*>(mqoMalloc(length + 1));
     if (*held == nullptr) {
         std::memcpy(small, line, 255);
         small[255] = '\0';
@@ -55,7 +56,7 @@ void* allocateList(int* count, size_t entrySize) {
         *count = 0;
         return nullptr;
     }
-    void* list = std::calloc(static_cast<size_t>(*count), entrySize);
+    void* list = mqoCalloc(static_cast<size_t>(*count), entrySize);
     if (list == nullptr) *count = 0;
     return list;
 }
@@ -228,7 +229,7 @@ ObjectEntry* nextObject(DocumentRecords* records, MqoStream* stream) {
     if (room > most) room = most;
     if (room > INT_MAX / static_cast<long long>(sizeof(ObjectEntry))) return nullptr;
     auto* grown =
-        static_cast<ObjectEntry*>(std::malloc(static_cast<size_t>(room) * sizeof(ObjectEntry)));
+        static_cast<ObjectEntry*>(mqoMalloc(static_cast<size_t>(room) * sizeof(ObjectEntry)));
     if (grown == nullptr) return nullptr;
     std::memcpy(grown, records->objects, records->objectCount * sizeof(ObjectEntry));
     std::memset(grown + records->objectCount, 0,
@@ -300,7 +301,7 @@ void stageDocument(MqoParsedModel* parsed, DocumentRecords* records, double scal
     if (more <= 0) return;
     // calloc refuses a product that overflows.
     parsed->extraObjects = static_cast<MqoStagedObject*>(
-        std::calloc(static_cast<size_t>(more), sizeof(MqoStagedObject)));
+        mqoCalloc(static_cast<size_t>(more), sizeof(MqoStagedObject)));
     if (parsed->extraObjects == nullptr) return;
     stageObjects(parsed->extraObjects, records->objects + first, more, records, scale, alpha);
     parsed->extraObjectCount = more;
@@ -349,8 +350,9 @@ void reportLine(MqoLoadReport* report, const char* line, bool first) {
 namespace {
 
 // Reads the opened document into parsed (already cleared, its directory
-// set) and builds its objects; closes the stream.
-void parseStream(MqoStream* stream, const MqoReadContext& read, double scale, unsigned char alpha,
+// set) and builds its objects; closes the stream. False when reading the
+// file failed part way (parsed then holds what came before, to release).
+bool parseStream(MqoStream* stream, const MqoReadContext& read, double scale, unsigned char alpha,
                  MqoParsedModel* parsed) {
     parsed->alpha = alpha;
     parsed->features = read.features;
@@ -373,6 +375,7 @@ void parseStream(MqoStream* stream, const MqoReadContext& read, double scale, un
         readDocumentLine(stream, holdLine(line, small, &held), &records);
         std::free(held);
     }
+    const bool whole = !mqoStreamFailed(stream);
     mqoCloseStream(stream);
     if (read.features & MQO_FEATURE_UNMATERIALED) {
         mqoAddDefaultMaterial(&records.materials, &records.materialCount, records.objects,
@@ -390,6 +393,7 @@ void parseStream(MqoStream* stream, const MqoReadContext& read, double scale, un
     parsed->materialCount = records.materialCount;
     for (int i = 0; i < records.objectCount; ++i) freeObjectLists(&records.objects[i]);
     if (records.objects != records.table) std::free(records.objects);
+    return whole;
 }
 
 // A stream over a copy of the bytes, with directory as the document's
@@ -398,7 +402,7 @@ MqoStream* openBytes(const MqoReadContext& read, MqoParsedModel* parsed) {
     if (read.size > MQO_PARSE_MEMORY_MAX_BYTES) return nullptr;
     // The stream owns its block; one byte more keeps malloc(0) from
     // answering null for an empty document.
-    auto* copy = static_cast<unsigned char*>(std::malloc(read.size + 1));
+    auto* copy = static_cast<unsigned char*>(mqoMalloc(read.size + 1));
     if (copy == nullptr) return nullptr;
     if (read.size != 0) std::memcpy(copy, read.bytes, read.size);
     MqoStream* stream = mqoOpenStreamMemory(copy, read.size);  // frees copy when it fails
@@ -424,11 +428,18 @@ MqoStream* openPath(const MqoReadContext& read, MqoParsedModel* parsed) {
 int mqoParseSource(const MqoReadContext& read, double scale, unsigned char alpha,
                    MqoParsedModel* parsed) {
     std::memset(parsed, 0, sizeof *parsed);
+    const unsigned long failures = mqoMemoryFailures();
     MqoStream* stream = read.bytes != nullptr ? openBytes(read, parsed) : openPath(read, parsed);
     if (stream == nullptr) return 0;  // parsed stays empty
     // The bit is recorded as read, for bytes too, as a file's parse records it.
-    parseStream(stream, read, scale, alpha, parsed);
-    return 1;
+    const bool whole = parseStream(stream, read, scale, alpha, parsed);
+    if (whole && mqoMemoryFailures() == failures) return 1;
+    // A read error is not the end of the file, and memory that ran out left
+    // something out: no model from part of a document.
+    mqoReleaseParsedModel(parsed);
+    std::memset(parsed, 0, sizeof *parsed);
+    if (!whole && read.report != nullptr) read.report->result = MQO_LOAD_UNREADABLE;
+    return 0;
 }
 
 MqoReadContext mqoParsedContext(const MqoReadContext& load, const MqoParsedModel& parsed) {
@@ -474,8 +485,7 @@ int mqoReadBinaryVertexChunk(MqoStream* stream, float (*vertices)[3], int count)
     long long want = bytes > 0 ? bytes : 0;
     long long remaining = mqoStreamRemaining(stream);
     if (want > remaining) want = remaining;
-    auto* block =
-        static_cast<unsigned char*>(std::malloc(want > 0 ? static_cast<size_t>(want) : 1));
+    auto* block = static_cast<unsigned char*>(mqoMalloc(want > 0 ? static_cast<size_t>(want) : 1));
     size_t got = mqoReadBlock(stream, block, static_cast<size_t>(want));
     long long usable = static_cast<long long>(block != nullptr ? got : 0) / 12;
     if (usable > n) usable = n;

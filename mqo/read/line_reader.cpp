@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/file_read.h"
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
@@ -30,6 +32,7 @@ struct MqoStream {
     size_t blockSize;
     size_t start, end;    // the unread bytes are block[start, end)
     bool drained;         // the file has given everything it holds
+    bool failed;          // reading the file failed: what was read is not all of it
     char* line;           // the current line, NUL-terminated
     size_t lineCapacity;  // bytes line can hold, its NUL included
     size_t lineLimit;     // the most bytes of one line that are kept
@@ -51,9 +54,9 @@ MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize) {
         }
         if (S_ISREG(st.st_mode)) size = static_cast<long long>(st.st_size);
     }
-    auto* stream = static_cast<MqoStream*>(std::malloc(sizeof(MqoStream)));
-    auto* block = static_cast<unsigned char*>(std::malloc(blockSize));
-    auto* line = static_cast<char*>(std::malloc(kFirstLineCapacity));
+    auto* stream = static_cast<MqoStream*>(mqoMalloc(sizeof(MqoStream)));
+    auto* block = static_cast<unsigned char*>(mqoMalloc(blockSize));
+    auto* line = static_cast<char*>(mqoMalloc(kFirstLineCapacity));
     if (stream == nullptr || block == nullptr || line == nullptr) {
         std::free(stream);
         std::free(block);
@@ -70,6 +73,7 @@ MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize) {
     stream->blockSize = blockSize;
     stream->start = stream->end = 0;
     stream->drained = false;
+    stream->failed = false;
     stream->line = line;
     stream->line[0] = '\0';
     stream->lineCapacity = kFirstLineCapacity;
@@ -83,8 +87,8 @@ MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize) {
 }
 
 MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size) {
-    auto* stream = static_cast<MqoStream*>(std::malloc(sizeof(MqoStream)));
-    auto* line = static_cast<char*>(std::malloc(kFirstLineCapacity));
+    auto* stream = static_cast<MqoStream*>(mqoMalloc(sizeof(MqoStream)));
+    auto* line = static_cast<char*>(mqoMalloc(kFirstLineCapacity));
     if (bytes == nullptr || stream == nullptr || line == nullptr) {
         std::free(bytes);
         std::free(stream);
@@ -101,6 +105,7 @@ MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size) {
     stream->start = 0;
     stream->end = size;
     stream->drained = true;
+    stream->failed = false;
     stream->line = line;
     stream->line[0] = '\0';
     stream->lineCapacity = kFirstLineCapacity;
@@ -115,7 +120,7 @@ static void refill(MqoStream* s) {
     s->start = 0;
     s->end = unread;
     while (!s->drained && s->end < s->blockSize) {
-        size_t got = std::fread(s->block + s->end, 1, s->blockSize - s->end, s->file);
+        size_t got = mqoFileRead(s->file, s->block + s->end, s->blockSize - s->end, &s->failed);
         s->end += got;
         if (got == 0) s->drained = true;
     }
@@ -131,7 +136,7 @@ static void appendToLine(MqoStream* s, size_t* length, const unsigned char* from
         size_t capacity = s->lineCapacity;
         while (*length + n >= capacity) capacity *= 2;  // lineLimit bounds it
         if (capacity > s->lineLimit + 1) capacity = s->lineLimit + 1;
-        if (auto* grown = static_cast<char*>(std::realloc(s->line, capacity))) {
+        if (auto* grown = static_cast<char*>(mqoRealloc(s->line, capacity))) {
             s->line = grown;
             s->lineCapacity = capacity;
         } else {
@@ -176,7 +181,8 @@ size_t mqoReadBlock(MqoStream* stream, void* buffer, size_t n) {
         size_t want = n - done;
         size_t got;
         if (buffer != nullptr) {
-            got = std::fread(static_cast<unsigned char*>(buffer) + done, 1, want, stream->file);
+            got = mqoFileRead(stream->file, static_cast<unsigned char*>(buffer) + done, want,
+                              &stream->failed);
         } else {
             refill(stream);
             got = stream->end - stream->start < want ? stream->end - stream->start : want;
@@ -188,6 +194,8 @@ size_t mqoReadBlock(MqoStream* stream, void* buffer, size_t n) {
     stream->consumed += static_cast<long long>(done);
     return done;
 }
+
+bool mqoStreamFailed(const MqoStream* stream) { return stream->failed; }
 
 long long mqoStreamRemaining(MqoStream* stream) {
     if (stream->size < 0) return kUnknownSizeLimit;

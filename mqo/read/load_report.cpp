@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
@@ -47,7 +48,7 @@ void mqoMessage(const char* format, ...) {
         if (length >= 0 && static_cast<size_t>(length) < sizeof small) {
             current->message(current->messageContext, small);
         } else if (length >= 0) {
-            char* text = static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1));
+            char* text = static_cast<char*>(mqoMalloc(static_cast<size_t>(length) + 1));
             if (text != nullptr) {
                 std::vsnprintf(text, static_cast<size_t>(length) + 1, format, again);
                 current->message(current->messageContext, text);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
@@ -53,7 +54,7 @@ int closeMemory(void* cookie) {
 }  // namespace
 
 FILE* mqoOpenMemoryFile(unsigned char* bytes, size_t size) {
-    auto* m = static_cast<MemoryFile*>(std::malloc(sizeof(MemoryFile)));
+    auto* m = static_cast<MemoryFile*>(mqoMalloc(sizeof(MemoryFile)));
     if (bytes == nullptr || m == nullptr) {
         std::free(bytes);
         std::free(m);

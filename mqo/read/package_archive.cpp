@@ -2,6 +2,7 @@
 // into memory without trusting the sizes its headers declare.
 #include <cstdlib>
 
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
@@ -16,7 +17,7 @@ bool grow(unsigned char** block, size_t* capacity, size_t limit) {
     // capacity <= limit + 1 <= 256 MiB + 1: doubling it cannot overflow.
     size_t wanted = *capacity * 2;
     if (wanted > limit + 1) wanted = limit + 1;
-    auto* grown = static_cast<unsigned char*>(std::realloc(*block, wanted));
+    auto* grown = static_cast<unsigned char*>(mqoRealloc(*block, wanted));
     if (grown == nullptr) return false;
     *block = grown;
     *capacity = wanted;
@@ -67,7 +68,7 @@ bool mqoReadArchiveEntry(zip_t* archive, zip_uint64_t index, size_t limit, unsig
     size_t capacity = kFirstCapacity;
     if ((st.valid & ZIP_STAT_SIZE) != 0 && st.size < capacity) capacity = st.size + 1;
     if (capacity > limit + 1) capacity = limit + 1;
-    auto* block = static_cast<unsigned char*>(std::malloc(capacity));
+    auto* block = static_cast<unsigned char*>(mqoMalloc(capacity));
     size_t length = 0;
     const bool read = block != nullptr && readAll(file, limit, &block, &capacity, &length);
     zip_fclose(file);

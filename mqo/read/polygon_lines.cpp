@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/memory.h"
 #include "mqo/mesh/mesh_internal.h"
 #include "mqo/read/read_internal.h"
 
@@ -19,10 +20,10 @@ bool roomForCorner(MqoPolygonStore* s) {
     size_t room = s->cornerRoom == 0 ? 64 : s->cornerRoom;
     if (room > SIZE_MAX / 2 / sizeof(float[2])) return false;
     room *= 2;
-    auto* vertex = static_cast<int32_t*>(std::realloc(s->vertex, room * sizeof(int32_t)));
+    auto* vertex = static_cast<int32_t*>(mqoRealloc(s->vertex, room * sizeof(int32_t)));
     if (vertex == nullptr) return false;
     s->vertex = vertex;
-    auto* uv = static_cast<float*>(std::realloc(s->uv, room * sizeof(float[2])));
+    auto* uv = static_cast<float*>(mqoRealloc(s->uv, room * sizeof(float[2])));
     if (uv == nullptr) return false;
     s->uv = uv;
     s->cornerRoom = room;
@@ -35,11 +36,11 @@ bool roomForPolygon(MqoPolygonStore* s) {
     if (s->polygonRoom > INT32_MAX / 2) return false;
     int32_t room = s->polygonRoom == 0 ? 16 : s->polygonRoom * 2;
     auto* start =
-        static_cast<size_t*>(std::realloc(s->start, static_cast<size_t>(room) * sizeof(size_t)));
+        static_cast<size_t*>(mqoRealloc(s->start, static_cast<size_t>(room) * sizeof(size_t)));
     if (start == nullptr) return false;
     s->start = start;
     auto* count =
-        static_cast<int32_t*>(std::realloc(s->count, static_cast<size_t>(room) * sizeof(int32_t)));
+        static_cast<int32_t*>(mqoRealloc(s->count, static_cast<size_t>(room) * sizeof(int32_t)));
     if (count == nullptr) return false;
     s->count = count;
     s->polygonRoom = room;

@@ -122,6 +122,10 @@ size_t mqoReadBlock(MqoStream* stream, void* buffer, size_t n);
 // one byte or more each) that the rest of the document could fill.
 long long mqoStreamRemaining(MqoStream* stream);
 
+// True once reading the stream's file failed (not its end): the lines and
+// blocks handed out are not the whole document.
+bool mqoStreamFailed(const MqoStream* stream);
+
 // ---- braces (line_braces.cpp) ----
 
 // The first brace ('{' or '}') in line that is not between a closed pair of

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
@@ -77,7 +78,7 @@ const char* scanFloatToken(const char* s, float* value) {
     // copy: strtof on the line itself could read further ("nan(1)").
     size_t length = static_cast<size_t>(p - s);
     char small[128];
-    char* token = length < sizeof small ? small : static_cast<char*>(std::malloc(length + 1));
+    char* token = length < sizeof small ? small : static_cast<char*>(mqoMalloc(length + 1));
     if (token == nullptr) return nullptr;
     std::memcpy(token, s, length);
     token[length] = '\0';

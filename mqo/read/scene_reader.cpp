@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
@@ -73,7 +74,7 @@ MqoStream* openDocument(const char* path) {
     if (!mqoIsPackagePath(path)) return mqoOpenStream(path);
     // The package reader records the package in a parse record; only the
     // stream is wanted here.
-    auto* parsed = static_cast<MqoParsedModel*>(std::calloc(1, sizeof(MqoParsedModel)));
+    auto* parsed = static_cast<MqoParsedModel*>(mqoCalloc(1, sizeof(MqoParsedModel)));
     if (parsed == nullptr) return nullptr;
     MqoStream* stream = mqoOpenPackageDocument(path, parsed);
     std::free(parsed);

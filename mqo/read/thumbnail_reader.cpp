@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
@@ -56,7 +57,7 @@ void mqoReadThumbnailChunk(MqoStream* stream, const char* header, MqoScene* scen
     // short file cannot ask for the whole of it.
     const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
     if (static_cast<long long>(size) > mqoStreamRemaining(stream) / 2) return;
-    auto* pixels = static_cast<unsigned char*>(std::malloc(size));
+    auto* pixels = static_cast<unsigned char*>(mqoMalloc(size));
     if (pixels == nullptr) return;
     size_t filled = 0;
     bool half = false, clean = true;

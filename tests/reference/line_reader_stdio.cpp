@@ -59,6 +59,10 @@ size_t mqoReadBlock(MqoStream* stream, void* buffer, size_t n) {
     return done;
 }
 
+bool mqoStreamFailed(const MqoStream* stream) {
+    return stream->file != nullptr && std::ferror(stream->file) != 0;
+}
+
 long long mqoStreamRemaining(MqoStream* stream) {
     if (stream->size < 0) return kUnknownSizeLimit;
     long position = std::ftell(stream->file);

@@ -1,0 +1,52 @@
+// mqoLoadModels when no worker thread can be started, and when a worker's
+// parse runs out of memory part way: the models, console messages and GL
+// calls must still be those of mqoLoadModel for each document in turn.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "faults/fault_cases.h"
+
+namespace {
+
+using faultcases::Injection;
+
+void expectSame(const faultcases::ListRun& got, const faultcases::ListRun& want,
+                const std::string& what) {
+    EXPECT_EQ(got.run.units, want.run.units) << what;
+    EXPECT_EQ(got.run.printed, want.run.printed) << what;
+    EXPECT_EQ(got.calls, want.calls) << what;
+}
+
+TEST(ThreadFaults, NoWorkerThreadLoadsAsOneAfterAnother) {
+    const faultcases::ListRun sequential = faultcases::loadListOneByOne();
+    faults::failThreadStarts(true);
+    const faultcases::ListRun together = faultcases::loadListTogether();
+    const int refused = faults::threadStartsRefused();
+    faults::failThreadStarts(false);
+    EXPECT_GT(refused, 0);  // the seam was reached
+    expectSame(together, sequential, "no thread started");
+}
+
+TEST(ThreadFaults, AWorkerOutOfMemoryLoadsAsOneAfterAnother) {
+    const faultcases::ListRun sequential = faultcases::loadListOneByOne();
+    long points = 0;
+    for (long at = 1;; ++at) {
+        Injection how;
+        how.kind = Injection::Allocation;
+        how.workersOnly = true;
+        how.at = at;
+        faultcases::injection() = how;
+        const faultcases::ListRun together = faultcases::loadListTogether();
+        const bool hit = faultcases::injection().hit;
+        faultcases::injection() = Injection();
+        if (!hit) break;
+        ++points;
+        expectSame(together, sequential, "worker allocation " + std::to_string(at) + " failed");
+        if (HasFailure()) break;
+    }
+    std::printf("mqoLoadModels: %ld worker allocation points covered\n", points);
+    EXPECT_GT(points, 0);
+}
+
+}  // namespace
