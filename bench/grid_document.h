@@ -89,4 +89,53 @@ inline std::string gridDocument(int objects, int n, bool binary) {
     return doc + "Eof\r\n";
 }
 
+// The same grids as an OBJ file for other loaders: the same positions and
+// texture coordinates as the text form writes them (one "vt" per grid point,
+// where the document repeats it per corner), the same quads, grouped by
+// material ("usemtl", from mtlName's file, which gridMtl writes).
+inline std::string gridObj(int objects, int n, const std::string& mtlName) {
+    std::string doc = "mtllib " + mtlName + "\n";
+    char line[128];
+    const int side = n + 1;
+    for (int o = 0; o < objects; ++o) {
+        doc += "o part" + std::to_string(o) + "\n";
+        for (int y = 0; y < side; ++y) {
+            for (int x = 0; x < side; ++x) {
+                std::snprintf(line, sizeof line, "v %.4f %.4f %.4f\n", x * 1.5 - 100, y * 1.5 - 100,
+                              o * 10.0);
+                doc += line;
+            }
+        }
+        for (int y = 0; y < side; ++y) {
+            for (int x = 0; x < side; ++x) {
+                std::snprintf(line, sizeof line, "vt %.5f %.5f\n", static_cast<double>(x) / n,
+                              static_cast<double>(y) / n);
+                doc += line;
+            }
+        }
+        const int base = o * side * side + 1;  // OBJ indices count from 1 over the file
+        for (int material = 0; material < 4; ++material) {
+            doc += "usemtl m" + std::to_string(material) + "\n";
+            for (int y = 0; y < n; ++y) {
+                for (int x = 0; x < n; ++x) {
+                    if ((x + y) % 4 != material) continue;
+                    int a = base + y * side + x, b = a + side, c = a + side + 1, d = a + 1;
+                    std::snprintf(line, sizeof line, "f %d/%d %d/%d %d/%d %d/%d\n", a, a, b, b, c,
+                                  c, d, d);
+                    doc += line;
+                }
+            }
+        }
+    }
+    return doc;
+}
+
+// The four materials of gridObj, the document's colours.
+inline std::string gridMtl() {
+    return "newmtl m0\nKd 1.0 0.8 0.7\n"
+           "newmtl m1\nKd 1.0 1.0 1.0\nmap_Kd cloth.bmp\n"
+           "newmtl m2\nKd 0.2 0.1 0.05\n"
+           "newmtl m3\nKd 0.1 0.1 0.1\nd 0.8\n";
+}
+
 }  // namespace benchsupport

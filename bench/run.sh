@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (Release, no sanitizers) and prints every figure:
-# document throughput, the 150-frame load with its breakdown and memory, and
+# document throughput, the decimal scan alone, the grid through other
+# loaders, the 150-frame load with its breakdown and memory, and
 # the program's frame rate under a display (a private Xvfb when none is set).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/bench"
 hugepages=glibc.malloc.hugetlb=1
 
-bash "$root/scripts/deps.sh" test
+bash "$root/scripts/deps.sh" bench
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMQO_BUILD_APP=ON \
     -DMQO_BUILD_BENCH=ON -DMQO_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
@@ -15,6 +16,14 @@ cmake --build "$build" -j"$(nproc)" >/dev/null
 echo "== machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
 echo "== document loading (Scan: reading and scanning only; Load: the whole mqoLoadModel)"
 "$build/bench/bench_load" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+echo "== the decimal scan alone, against the one first written"
+"$build/bench/bench_scan" --benchmark_repetitions=7 --benchmark_report_aggregates_only=true
+if [ -x "$build/bench/bench_peers" ]; then
+    echo "== the grid through other loaders, interleaved, with the floor of our load ($(cut -d' ' -f1-3 /proc/loadavg) load)"
+    EGL_PLATFORM=surfaceless "$build/bench/bench_peers" 7
+else
+    echo "== bench_peers not built (bash scripts/deps.sh bench installs what it needs)"
+fi
 echo "== the same with the first reader (stdio lines, sscanf patterns)"
 "$build/bench/bench_load_reference" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 echo "== texture decoding, complete profile (Ex) against plain libspng / TurboJPEG"

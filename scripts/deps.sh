@@ -2,6 +2,7 @@
 # Installs the Debian packages a build needs, only those that are missing.
 #   scripts/deps.sh run    what building and running ambletoe needs
 #   scripts/deps.sh test   that, plus clang, clang-format, the test libraries and Xvfb tools
+#   scripts/deps.sh bench  test's, plus the other loaders bench/run.sh compares with
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config libglut-dev libglu1-mesa-dev libgl-dev libegl-dev
@@ -14,7 +15,7 @@ packages=(cmake make g++ pkg-config libglut-dev libglu1-mesa-dev libgl-dev libeg
           libepoxy-dev
           # a run without a display plays under a virtual X server and saves pictures
           xvfb xauth xdotool x11-utils imagemagick)
-if [ "${1:-run}" = test ]; then
+if [ "${1:-run}" = test ] || [ "${1:-run}" = bench ]; then
     packages+=(clang clang-format libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
                dpkg-dev file zip lintian
                # a GL loader of a program's own beside the library's header
@@ -24,6 +25,12 @@ if [ "${1:-run}" = test ]; then
                nodejs chromium)
     # npm comes with some builds of nodejs; Debian's own is a package of its own.
     command -v npm >/dev/null || packages+=(npm)
+fi
+
+if [ "${1:-run}" = bench ]; then
+    # bench_peers: the same grid through two other loaders, and the glTF
+    # converter that makes its binary glTF
+    packages+=(libtinyobjloader-dev libassimp-dev assimp-utils)
 fi
 
 missing=()

@@ -7,7 +7,9 @@
 
 #include <zip.h>
 
+#include <climits>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 #include "mqo/MqoModelStages.h"
@@ -243,8 +245,68 @@ int mqoScan(const char* text, const char* pattern, void* const* fields);
 // themselves: s points past the white space the conversion skips and *s is
 // not NUL. Each returns the end of what the conversion consumed, or null on a
 // matching failure, in which case *value is left alone.
-const char* mqoScanInt(const char* s, int* value);      // %d
-const char* mqoScanFloat(const char* s, float* value);  // %f
+// Both are inline: vertex and face lines are nearly all numbers, and a call
+// per number costs as much as the short ones' scan.
+inline const char* mqoScanInt(const char* s, int* value);      // %d
+inline const char* mqoScanFloat(const char* s, float* value);  // %f
+
+// m / 10^k rounded to float, for m <= 2^24 and k <= 10, exactly as
+// float(double(m) / 10^k) rounds: multiplying by the double nearest 10^-k
+// gives the same float for every such m and k (the unit test tries them
+// all), at a fraction of a division's cost.
+inline float mqoScanDecimal(uint32_t m, int k) {
+    static constexpr double kTenths[] = {1e0,  1e-1, 1e-2, 1e-3, 1e-4, 1e-5,
+                                         1e-6, 1e-7, 1e-8, 1e-9, 1e-10};
+    return static_cast<float>(static_cast<double>(static_cast<int32_t>(m)) * kTenths[k]);
+}
+
+// %f for everything the inline path leaves: longer mantissas on a fast path
+// of their own, the rest through the whole automaton and strtof.
+const char* mqoScanFloatGeneral(const char* s, float* value);
+
+// "[sign]digits[.digits]" with one to seven digits and no exponent, hex
+// prefix or hex digit after it: the automaton would consume exactly these
+// characters and strtof would give exactly m / 10^k. Anything else goes to
+// mqoScanFloatGeneral from the start.
+inline const char* mqoScanFloat(const char* s, float* value) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
+    bool negative = *p == '-';
+    p += negative || *p == '+';
+    const unsigned char* start = p;
+    uint32_t m = 0;  // wraps only for more than seven digits, which go elsewhere
+    unsigned d;
+    for (; (d = *p - 48u) < 10u; ++p) m = m * 10 + d;
+    size_t digits = static_cast<size_t>(p - start), fraction = 0;
+    if (*p == '.') {
+        const unsigned char* first = ++p;
+        for (; (d = *p - 48u) < 10u; ++p) m = m * 10 + d;
+        fraction = static_cast<size_t>(p - first);
+        digits += fraction;
+    }
+    unsigned char next = static_cast<unsigned char>(*p | 0x20);
+    if (digits - 1 >= 7 || next == 'e' || next == 'x') return mqoScanFloatGeneral(s, value);
+    float v = mqoScanDecimal(m, static_cast<int>(fraction));
+    *value = negative ? -v : v;
+    return reinterpret_cast<const char*>(p);
+}
+
+// Out-of-range values are clamped.
+inline const char* mqoScanInt(const char* s, int* value) {
+    const char* p = s;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    if (static_cast<unsigned>(*p - '0') >= 10u) return nullptr;
+    int64_t magnitude = 0;
+    for (; static_cast<unsigned>(*p - '0') < 10u; ++p) {
+        // Past 2^31 the value is clamped anyway; stop growing before overflow.
+        if (magnitude <= INT64_C(1) << 32) magnitude = magnitude * 10 + (*p - '0');
+    }
+    int64_t signedValue = negative ? -magnitude : magnitude;
+    if (signedValue > INT_MAX) signedValue = INT_MAX;
+    if (signedValue < INT_MIN) signedValue = INT_MIN;
+    *value = static_cast<int>(signedValue);
+    return p;
+}
 
 // True for the characters a white-space directive or a conversion skips.
 inline bool mqoScanIsSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }

@@ -1,7 +1,8 @@
 // MqoModel: the line scanner. It walks the input with the same automaton as
 // the C library's formatted input, so it consumes exactly the characters
-// sscanf would; plain decimal numbers are converted on a fast path and
-// anything unusual (exponents, hex, inf, nan, long mantissas) goes to strtof.
+// sscanf would; plain decimal numbers are converted on a fast path (the
+// shortest one inline in read_internal.h, the longer ones here) and anything
+// unusual (exponents, hex, inf, nan, long mantissas) goes to strtof.
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -93,14 +94,15 @@ const char* scanFloatToken(const char* s, float* value) {
 
 }  // namespace
 
-// scanFloatToken with a first pass for the numbers documents are made of:
+// mqoScanFloat past its inline path: scanFloatToken with a first pass for the numbers documents are
+// made of:
 // "[sign]digits[.digits]" not followed by an exponent, with a mantissa of at
 // most 2^24 and at most ten fraction digits. The automaton would consume
 // exactly these characters, and both operands of m / 10^k are then exact
 // floats, so the quotient rounded to double and then to float is the
 // correctly rounded float, the value strtof gives. Anything else takes the
 // whole automaton and strtof.
-const char* mqoScanFloat(const char* s, float* value) {
+const char* mqoScanFloatGeneral(const char* s, float* value) {
     const char* p = s;
     bool negative = false;
     if (*p == '+' || *p == '-') negative = *p++ == '-';
@@ -117,24 +119,6 @@ const char* mqoScanFloat(const char* s, float* value) {
         return scanFloatToken(s, value);
     float v = static_cast<float>(static_cast<double>(mantissa) / kPow10[fraction]);
     *value = negative ? -v : v;
-    return p;
-}
-
-// Out-of-range values are clamped.
-const char* mqoScanInt(const char* s, int* value) {
-    const char* p = s;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    if (!isDigit(static_cast<unsigned char>(*p))) return nullptr;
-    int64_t magnitude = 0;
-    for (; isDigit(static_cast<unsigned char>(*p)); ++p) {
-        // Past 2^31 the value is clamped anyway; stop growing before overflow.
-        if (magnitude <= INT64_C(1) << 32) magnitude = magnitude * 10 + (*p - '0');
-    }
-    int64_t signedValue = negative ? -magnitude : magnitude;
-    if (signedValue > INT_MAX) signedValue = INT_MAX;
-    if (signedValue < INT_MIN) signedValue = INT_MIN;
-    *value = static_cast<int>(signedValue);
     return p;
 }
 

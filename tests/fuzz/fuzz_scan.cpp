@@ -1,7 +1,8 @@
 // Differential fuzz target: the line scanner against the C library's sscanf,
-// for every pattern the document reader uses. The first byte picks the
-// pattern; the rest is the line. Any difference in the result, a field's
-// bytes or the fields left untouched aborts.
+// for every pattern the document reader uses, and its %f against the decimal
+// scan as first written, from every offset of the line. The first byte picks
+// the pattern; the rest is the line. Any difference in the result, a field's
+// bytes, the fields left untouched or the length consumed aborts.
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "mqo/read/read_internal.h"
+#include "reference/scan_float_first.h"
 #include "scan_patterns.h"
 
 using namespace mqo::detail;
@@ -34,6 +36,24 @@ struct Fields {
     std::vector<char> strings[kMaxFields];
 };
 
+// From every offset (past the white space a conversion skips), the fast %f
+// must consume what the first one did and give the same bits.
+void compareWithFirstScan(const char* text, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        const char* at = mqoScanSkipSpace(text + i);
+        if (*at == '\0') continue;
+        float ours = -9.75f, theirs = -9.75f;
+        const char* ourEnd = mqoScanFloat(at, &ours);
+        const char* theirEnd = mqo::reference::mqoScanFloatFirst(at, &theirs);
+        if (ourEnd != theirEnd || std::memcmp(&ours, &theirs, sizeof ours) != 0) {
+            std::fprintf(stderr, "%%f differs from the first scan on \"%s\": %td/%a vs %td/%a\n",
+                         at, ourEnd ? ourEnd - at : -1, static_cast<double>(ours),
+                         theirEnd ? theirEnd - at : -1, static_cast<double>(theirs));
+            std::abort();
+        }
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -41,6 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ScanPattern& pattern = kScanPatterns[data[0] % kScanPatternCount];
     std::vector<char> text(data + 1, data + size);
     text.push_back('\0');
+    compareWithFirstScan(text.data(), text.size() - 1);
 
     Fields ours(text.size()), theirs(text.size());
     void* ourList[kMaxFields];

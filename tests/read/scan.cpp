@@ -12,6 +12,7 @@
 
 #include "fuzz/scan_patterns.h"
 #include "mqo/read/read_internal.h"
+#include "reference/scan_float_first.h"
 
 using namespace mqo::detail;
 
@@ -126,6 +127,75 @@ TEST(Scan, PlainDecimalsGiveStrtofsFloatAcrossTheFastRangeAndItsEdges) {
         }
     }
     EXPECT_EQ(mismatches, 0);
+}
+
+// The inline path multiplies by the double nearest 10^-k where the first
+// scan divided by 10^k. Both must round to the same float for every mantissa
+// and fraction length that either path converts itself.
+TEST(Scan, DecimalConversionRoundsAsTheDivisionForEveryMantissa) {
+    const double pow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10};
+    for (int k = 0; k <= 10; ++k) {
+        uint32_t mismatches = 0, first = 0;
+        for (uint32_t m = 0; m <= (1u << 24); ++m) {
+            float ours = mqoScanDecimal(m, k);
+            float theirs = static_cast<float>(static_cast<double>(m) / pow10[k]);
+            if (std::memcmp(&ours, &theirs, sizeof ours) != 0 && mismatches++ == 0) first = m;
+        }
+        EXPECT_EQ(mismatches, 0u) << "k " << k << ", first m " << first;
+    }
+}
+
+// The inline path against the decimal scan as first written on the forms at
+// its borders: sign and no digits, seven and eight digits, a dot at either
+// end, what may follow a number (exponent, hex prefix, a second dot, the end).
+TEST(Scan, FloatScanConsumesAndConvertsAsTheFirstScan) {
+    const char* texts[] = {"-100.0000",
+                           "0.12345",
+                           "+.5",
+                           "-0",
+                           "-.0",
+                           ".",
+                           "-",
+                           "+",
+                           "-.",
+                           "5.",
+                           "1.5.5",
+                           "5x",
+                           "0x1p3",
+                           "0X",
+                           "0x",
+                           "1e5",
+                           "1E+",
+                           "1.5e",
+                           "9999999",
+                           "99999999",
+                           "1234.567",
+                           "1234.5678",
+                           "0.0000001",
+                           "0.00000001",
+                           "0000000001",
+                           "16777216",
+                           "16777217",
+                           "1677721.6",
+                           "-9.999999",
+                           "inf",
+                           "nan",
+                           "a",
+                           "\x80",
+                           "7\x7f",
+                           "3)",
+                           "2 ",
+                           "1\r\n",
+                           "00000000000000000000001.5",
+                           "0.00000000001"};
+    for (const char* text : texts) {
+        float ours = 0.5f, theirs = 0.5f;
+        const char* ourEnd = mqoScanFloat(text, &ours);
+        const char* theirEnd = mqo::reference::mqoScanFloatFirst(text, &theirs);
+        EXPECT_EQ(ourEnd, theirEnd) << text;
+        EXPECT_EQ(std::memcmp(&ours, &theirs, sizeof ours), 0)
+            << text << ": " << ours << " vs " << theirs;
+    }
 }
 
 TEST(Scan, IntegersBeyondThirtyTwoBitsAreClamped) {
