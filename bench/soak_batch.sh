@@ -10,8 +10,10 @@ count=${2:-5000}
 corpus=${3:-$root/../shared/corpus}
 [ -x "$mqo2png" ] || { echo "soak_batch.sh: no $mqo2png; build it first" >&2; exit 1; }
 [ -d "$corpus" ] || { echo "soak_batch.sh: no corpus at $corpus" >&2; exit 1; }
-work=$(mktemp -d /tmp/mqo_soak_batch.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+mkdir -p "$root/build"
+work=$(mktemp -d "$root/build/soak_batch.XXXXXX")
+pid=
+trap '[ -n "$pid" ] && { kill "$pid" 2>/dev/null || true; }; rm -rf "$work"' EXIT
 
 # Only the documents mqo2png draws: one that fails would leave no picture.
 mapfile -t docs < <(find "$corpus" -type f \( -name '*.mqo' -o -name '*.mqoz' \) | sort)
@@ -31,6 +33,7 @@ done
 echo "documents: $count (${#good[@]} of the corpus's ${#docs[@]} in turn)"
 
 start=$(date +%s)
+: >"$work/progress"
 EGL_PLATFORM=surfaceless "$mqo2png" -s 128 --out-dir "$work/out" "${inputs[@]}" \
     >"$work/progress" 2>"$work/stderr" &
 pid=$!

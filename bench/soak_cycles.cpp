@@ -1,7 +1,7 @@
 // Load and free a textured document many times in a windowless Mesa
 // context, the texture pool emptied every 100 cycles, with the resident
 // memory sampled as it goes: a leak shows as growth after the first hundred.
-//   bench_soak_cycles DOCUMENT [CYCLES]   (default 10,000)
+//   bench_soak_cycles DOCUMENT [CYCLES [POOL_EVERY]]   (default 10,000 and 100)
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -25,10 +25,11 @@ long residentKiB() {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_soak_cycles DOCUMENT [CYCLES]\n");
+        std::fprintf(stderr, "usage: bench_soak_cycles DOCUMENT [CYCLES [POOL_EVERY]]\n");
         return 2;
     }
     const int cycles = argc > 2 ? std::atoi(argv[2]) : 10000;
+    const int poolEvery = argc > 3 ? std::atoi(argv[3]) : 100;
     EglContext context(64, 64);
     if (!context.ok()) return 1;
     mqoInitLibrary();
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
         }
         if (i == 1) std::printf("textures not read: %d\n", report.texturesNotRead);
         mqoFreeModel(model);
-        if (i % 100 == 0) mqoReleaseTexturePool();
+        if (poolEvery > 0 && i % poolEvery == 0) mqoReleaseTexturePool();
         if (i == 1 || i % 1000 == 0 || i == 100 || i == cycles) {
             last = residentKiB();
             if (i == 100) after100 = last;

@@ -14,7 +14,7 @@ fixtures=$root/tests/export/fixtures
 work=$(mktemp -d /tmp/mqo_soak_viewer.XXXXXX)
 pid=
 finish() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null && { wait "$pid" 2>/dev/null || true; }
     [ -n "${XVFB_PID:-}" ] && stop_xvfb
     rm -rf "$work"
 }
