@@ -92,8 +92,11 @@ typedef struct MqoGltfReport {
 MQO_API int mqoWriteGltf(const char* path, const MqoGltfOptions* options, unsigned char** bytes,
                          size_t* size, MqoGltfReport* report);
 
-// mqoWriteGltf into the file at output (replaced when it exists; removed
-// again when writing it fails).
+// mqoWriteGltf into the file at output (replaced when it exists).
+// - Written whole or not at all: under a temporary name in output's folder,
+//   renamed over output. On a failed write (a full disk) MQO_GLTF_WRITE_FAILED,
+//   with the old file as it was (or none) and no temporary left. A device or
+//   symbolic link is written directly, every write checked.
 MQO_API int mqoWriteGltfFile(const char* path, const char* output, const MqoGltfOptions* options,
                              MqoGltfReport* report);
 

@@ -29,3 +29,13 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 ctest --test-dir "$build" --output-on-failure -j2 --timeout 900
+
+# The loads on worker threads again under ThreadSanitizer, which cannot share
+# a build with AddressSanitizer: the library and those tests only.
+tsan="$root/build/test-tsan"
+CC=clang CXX=clang++ cmake -S "$root" -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DMQO_BUILD_TESTS=ON -DMQO_SANITIZE_THREAD=ON -DMQO_WERROR=ON -DMQO_BUILD_APP=OFF \
+    -DMQO_BUILD_TOOLS=OFF
+cmake --build "$tsan" -j"$(nproc)"
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+    ctest --test-dir "$tsan" --output-on-failure -j2 --timeout 900

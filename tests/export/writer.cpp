@@ -1,9 +1,16 @@
 // mqoWriteGltf's choices: options and results, materials, images, index
 // widths and the same bytes for the same input.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <tiny_gltf.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <csignal>
+#include <filesystem>
 #include <string>
 
 #include "mqo/MqoModelGltf.h"
@@ -89,6 +96,49 @@ TEST(GltfWriter, SameInputSameBytesInMemoryAndInAFile) {
         ASSERT_EQ(mqoWriteGltfFile(fixture(name).c_str(), out.c_str(), nullptr, nullptr), 0);
         EXPECT_EQ(testsupport::readFile(out), a.bytes) << name;
     }
+}
+
+// What a folder holds, by name.
+std::vector<std::string> listing(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// No room: a device that is always full (as root a node of the test's own,
+// so a writer that removes what it failed to write cannot take the system's),
+// and a file-size limit below the output (write fails with EFBIG).
+TEST(GltfWriter, AFullDiskIsAFailureAndKeepsTheOldFile) {
+    testsupport::TempDir dir;
+    const std::string doc = fixture("shapes.mqo");
+    std::string full = "/dev/full";
+    if (getuid() == 0 && mknod(dir.file("full").c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0) {
+        full = dir.file("full");
+    }
+    MqoGltfReport report;
+    EXPECT_EQ(mqoWriteGltfFile(doc.c_str(), full.c_str(), nullptr, &report), MQO_GLTF_WRITE_FAILED);
+    EXPECT_EQ(report.result, MQO_GLTF_WRITE_FAILED);
+    struct stat node = {};
+    EXPECT_TRUE(stat(full.c_str(), &node) == 0 && S_ISCHR(node.st_mode)) << "device removed";
+
+    const std::string out = dir.file("out.glb");
+    ASSERT_TRUE(testsupport::writeFile(out, std::string("old contents")));
+    const auto before = listing(dir.path());
+    rlimit saved = {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 1024;
+    void (*was)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int result = mqoWriteGltfFile(doc.c_str(), out.c_str(), nullptr, &report);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, was);
+    EXPECT_EQ(result, MQO_GLTF_WRITE_FAILED);
+    EXPECT_EQ(testsupport::readFile(out), "old contents");
+    EXPECT_EQ(listing(dir.path()), before) << "a temporary was left behind";
 }
 
 TEST(GltfWriter, MaterialsAsTheTableSays) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "batch/inputs.h"
+#include "batch/output_file.h"
 #include "batch/picture_names.h"
 #include "batch/progress.h"
 #include "mqo2gltf/options.h"
@@ -44,15 +45,6 @@ std::string leftOut(const MqoGltfReport& r) {
     return out.empty() ? out : "warning: " + out;
 }
 
-bool writeFile(const std::string& output, const unsigned char* bytes, size_t size) {
-    FILE* out = std::fopen(output.c_str(), "wb");
-    if (out == nullptr) return false;
-    bool written = std::fwrite(bytes, 1, size, out) == size;
-    if (std::fclose(out) != 0) written = false;
-    if (!written) std::remove(output.c_str());
-    return written;
-}
-
 // Converts one document; false (having said why, in one line) on failure.
 bool convert(const GltfToolOptions& options, const std::string& input, const std::string& output) {
     MqoGltfReport report;
@@ -69,8 +61,9 @@ bool convert(const GltfToolOptions& options, const std::string& input, const std
     } else if (!ok) {
         complain(input, "not an MQO document (no \"Metasequoia Document\" line)");
     }
-    if (ok && !writeFile(output, bytes, size)) {
-        complain(output, std::strerror(errno));
+    std::string error;
+    if (ok && !writeOutputFile(output, bytes, size, &error)) {
+        complain(output, error);
         ok = false;
     }
     mqoFreeGltf(bytes);

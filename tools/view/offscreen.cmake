@@ -1,8 +1,12 @@
 # The windowless context and the PNG writer: the tools draw and save their
 # pictures with them, and the pixel tests and benchmarks use the same ones.
+# Output files written whole or not at all (the converters use it too).
+add_library(mqo_output_file STATIC ${CMAKE_CURRENT_LIST_DIR}/../batch/output_file.cpp)
+target_include_directories(mqo_output_file PUBLIC ${CMAKE_CURRENT_LIST_DIR}/..)
+target_link_libraries(mqo_output_file PRIVATE mqo_flags)
 add_library(mqo_offscreen STATIC
   ${CMAKE_CURRENT_LIST_DIR}/offscreen.cpp
   ${CMAKE_CURRENT_LIST_DIR}/png_file.cpp)
 target_include_directories(mqo_offscreen PUBLIC ${CMAKE_CURRENT_LIST_DIR}/..)
 target_link_libraries(mqo_offscreen PUBLIC OpenGL::OpenGL OpenGL::EGL
-  PRIVATE mqo_flags PkgConfig::MQO_SPNG)
+  PRIVATE mqo_flags mqo_output_file PkgConfig::MQO_SPNG)

@@ -2,19 +2,15 @@
 
 #include <spng.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <cstdlib>
+
+#include "batch/output_file.h"
 
 bool writePng(const std::string& path, const unsigned char* rgba, int width, int height,
               std::string* error) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        *error = std::strerror(errno);
-        return false;
-    }
+    // Encoded in memory first, so the file is written whole or not at all.
     spng_ctx* ctx = spng_ctx_new(SPNG_CTX_ENCODER);
-    int status = ctx == nullptr ? SPNG_EMEM : spng_set_png_file(ctx, file);
+    int status = ctx == nullptr ? SPNG_EMEM : spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1);
     if (status == 0) {
         spng_ihdr header = {};
         header.width = static_cast<uint32_t>(width);
@@ -27,12 +23,14 @@ bool writePng(const std::string& path, const unsigned char* rgba, int width, int
         size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
         status = spng_encode_image(ctx, rgba, bytes, SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
     }
+    size_t size = 0;
+    void* png = status == 0 ? spng_get_png_buffer(ctx, &size, &status) : nullptr;
     spng_ctx_free(ctx);
-    bool closed = std::fclose(file) == 0;
-    if (status != 0 || !closed) {
-        *error = status != 0 ? spng_strerror(status) : std::strerror(errno);
-        std::remove(path.c_str());
+    if (png == nullptr) {
+        *error = spng_strerror(status != 0 ? status : SPNG_EMEM);
         return false;
     }
-    return true;
+    const bool written = writeOutputFile(path, png, size, error);
+    std::free(png);
+    return written;
 }
