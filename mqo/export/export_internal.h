@@ -101,13 +101,6 @@ void mqoAddPrimitive(tinygltf::Model* model, const MqoIndexedPrimitive& p, int m
 // The model as GLB bytes; false when writing fails.
 bool mqoSerialiseGlb(const tinygltf::Model& model, std::string* glb);
 
-// Writes size bytes to path whole or not at all: a regular file (or a new
-// one) under a temporary name beside it, renamed over it; a device, a link,
-// or a folder that takes no temporary directly, every write checked (a
-// partial regular file removed). False with errno set; the old file stays
-// when the temporary could be made.
-bool mqoWriteWholeFile(const std::string& path, const void* bytes, size_t size);
-
 }  // namespace mqo::detail
 
 #endif  // MQO_EXPORT_EXPORT_INTERNAL_H

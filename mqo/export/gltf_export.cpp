@@ -11,6 +11,7 @@
 
 #include "mqo/MqoModelStages.h"
 #include "mqo/export/export_internal.h"
+#include "mqo/file_output.h"
 #include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 

@@ -1,8 +1,10 @@
 # The windowless context and the PNG writer: the tools draw and save their
 # pictures with them, and the pixel tests and benchmarks use the same ones.
 # Output files written whole or not at all (the converters use it too).
-add_library(mqo_output_file STATIC ${CMAKE_CURRENT_LIST_DIR}/../batch/output_file.cpp)
-target_include_directories(mqo_output_file PUBLIC ${CMAKE_CURRENT_LIST_DIR}/..)
+add_library(mqo_output_file STATIC ${CMAKE_CURRENT_LIST_DIR}/../batch/output_file.cpp
+  ${PROJECT_SOURCE_DIR}/mqo/file_output.cpp)
+target_include_directories(mqo_output_file PUBLIC ${CMAKE_CURRENT_LIST_DIR}/..
+  PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(mqo_output_file PRIVATE mqo_flags)
 add_library(mqo_offscreen STATIC
   ${CMAKE_CURRENT_LIST_DIR}/offscreen.cpp

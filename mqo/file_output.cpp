@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <string>
 
-#include "mqo/export/export_internal.h"
+#include "mqo/file_output.h"
 
 namespace mqo::detail {
 
