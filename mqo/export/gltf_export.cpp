@@ -278,11 +278,11 @@ int mqoWriteGltfFile(const char* path, const char* output, const MqoGltfOptions*
         report->result = result;
     }
     if (result != MQO_GLTF_OK) return result;
-    FILE* out = std::fopen(output, "wb");
+    FILE* out = mqoOpenFile(output, "wb");
     bool written = out != nullptr && std::fwrite(glb.data(), 1, glb.size(), out) == glb.size();
     if (out != nullptr && std::fclose(out) != 0) written = false;
     if (!written) {
-        if (out != nullptr) std::remove(output);
+        if (out != nullptr) mqoRemoveFile(output);
         if (report != nullptr) report->result = MQO_GLTF_WRITE_FAILED;
         return MQO_GLTF_WRITE_FAILED;
     }

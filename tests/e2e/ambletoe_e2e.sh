@@ -5,6 +5,8 @@
 # Each run starts its own X server and works in its own temp folder with a
 # vindle/ written here, whatever DISPLAY the caller has; both the server and
 # the program are ended on every way out.
+# AMBLETOE_E2E_RUNNER, when set, is the command that runs the program (a
+# Windows build runs it through Wine).
 set -uo pipefail
 
 case_name=$1

@@ -4,12 +4,11 @@
 #ifndef MQO_TESTS_SUPPORT_TEMP_DIR_H
 #define MQO_TESTS_SUPPORT_TEMP_DIR_H
 
-#include <stdlib.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <system_error>
@@ -79,10 +78,25 @@ public:
     }
 
 private:
+    // As mkdtemp does, on every system: a random name in place of the X's,
+    // made by a call that fails when the folder is already there.
     void make(const std::string& pattern) {
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back('\0');
-        if (mkdtemp(buf.data()) != nullptr) path_ = buf.data();
+        static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string name = pattern;
+            for (size_t i = name.size() - 6; i < name.size(); ++i) {
+                name[i] = letters[random() % (sizeof letters - 1)];
+            }
+            std::error_code ec;
+            if (std::filesystem::create_directory(name, ec)) {
+                std::filesystem::permissions(name, std::filesystem::perms::owner_all,
+                                             std::filesystem::perm_options::replace, ec);
+                path_ = name;
+                return;
+            }
+            if (ec && ec != std::errc::file_exists) return;
+        }
     }
 
     std::string path_;

@@ -1,8 +1,5 @@
 // mqo2png: MQO documents to PNG pictures, headless. One context serves a
 // whole batch, since making it costs more than drawing a model.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +7,7 @@
 
 #include "batch/picture_names.h"
 #include "batch/progress.h"
+#include "batch/system.h"
 #include "mqo/MqoModelStages.h"
 #include "mqo2png/options.h"
 #include "view/document_check.h"
@@ -88,8 +86,8 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    if (!options.outDir.empty() && mkdir(options.outDir.c_str(), 0777) != 0 && errno != EEXIST) {
-        complain(options.outDir, std::strerror(errno));
+    if (const int failed = options.outDir.empty() ? 0 : makeFolder(options.outDir)) {
+        complain(options.outDir, std::strerror(failed));
         return 1;
     }
     Offscreen target;
@@ -103,7 +101,7 @@ int main(int argc, char** argv) {
     if (options.outDir.empty()) {
         failed = render(target, options, options.inputs[0], options.output) ? 0 : 1;
     } else {
-        const bool terminal = isatty(STDOUT_FILENO) == 1;
+        const bool terminal = outputIsTerminal();
         const size_t total = options.inputs.size();
         PictureNames names;
         for (size_t i = 0; i < total; ++i) {

@@ -1,0 +1,12 @@
+// What the converters ask of the operating system (system_posix.cpp,
+// system_windows.cpp).
+#pragma once
+
+#include <string>
+
+// Makes the folder at path unless it is there already; 0, or the errno value
+// of the failure.
+int makeFolder(const std::string& path);
+
+// Standard output is a terminal (a console), where a progress bar is drawn.
+bool outputIsTerminal();
