@@ -29,3 +29,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 ctest --test-dir "$build" --output-on-failure -j2 --timeout 900
+
+# The Windows build, cross-compiled, and its tests under Wine; a SKIP line
+# when its packages cannot be installed. Its mqo2png is held to this build's.
+bash "$root/scripts/windows.sh" test "$build/tools/mqo2png"

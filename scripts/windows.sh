@@ -2,8 +2,10 @@
 # The Windows build, cross-compiled on Debian with MinGW-w64, and its tests
 # under Wine.
 #   scripts/windows.sh [build]   the programs and build/windows/ambletoe-windows-x86_64.zip
-#   scripts/windows.sh test      the same, then the tests under Wine and Xvfb; exits 0
-#                                with a SKIP line when the packages cannot be installed
+#   scripts/windows.sh test [LINUX_MQO2PNG]
+#                                the same, then the tests under Wine and Xvfb (mqo2png.exe
+#                                against the Linux one given); exits 0 with a SKIP line
+#                                when the packages cannot be installed
 # The libraries it links are built from Debian's sources into
 # build/windows/deps (scripts/windows/deps.sh); MQO_WINDOWS_PREFIX names
 # another prefix that holds them, MQO_WINDOWS_TOOLCHAIN another toolchain file.
@@ -107,5 +109,9 @@ if [ -z "${DISPLAY:-}" ]; then
     start_xvfb
     trap 'wineserver -k 2>/dev/null || true; stop_xvfb' EXIT
 fi
-ctest --test-dir "$out/build" --output-on-failure -j2 --timeout 600
-bash "$root/scripts/windows/wine_checks.sh" "$out/build"
+status=0
+start=$SECONDS
+ctest --test-dir "$out/build" --output-on-failure -j2 --timeout 600 || status=1
+bash "$root/scripts/windows/wine_checks.sh" "$out/build" "${2:-}" || status=1
+echo "Wine tests: $((SECONDS - start)) s"
+exit "$status"

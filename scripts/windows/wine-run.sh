@@ -7,6 +7,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$root/build/windows/wine}
 mkdir -p "$WINEPREFIX"
 export WINEDEBUG=${WINEDEBUG:--all}
-# No .NET or HTML engine: Wine would offer to download them.
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# No .NET or HTML engine (Wine would offer to download them), and no
+# debugger: a crash ends the program with a status instead of waiting.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}
 exec wine "$@"

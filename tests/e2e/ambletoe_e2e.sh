@@ -7,7 +7,8 @@
 # the program are ended on every way out.
 # AMBLETOE_E2E_RUNNER, when set, is the command that runs the program (a
 # Windows build runs it through Wine), and AMBLETOE_E2E_QUIT_SECONDS how long
-# a quitting key may take (1 s by default).
+# a quitting key may take (1 s by default); AMBLETOE_E2E_CRLF set means lines
+# end with CR LF.
 set -uo pipefail
 
 case_name=$1
@@ -130,7 +131,7 @@ start_app() {
     rm -f "$work/status"
     (
         cd "$work/run" || exit 1
-        "$app" >out 2>err &
+        ${AMBLETOE_E2E_RUNNER:-} "$app" >out 2>err &
         echo $! >"$work/pid"
         wait $!
         echo $? >"$work/status"
@@ -165,6 +166,8 @@ wait_for_end() {
 # a load with nothing to say.
 expect_output() {
     local want=${1:-'Loading Models... Done.\n'}
+    # Windows' C library ends text lines with CR LF.
+    [ -n "${AMBLETOE_E2E_CRLF:-}" ] && want=${want//\\n/\\r\\n}
     printf "$want" | cmp -s - "$work/run/out" ||
         fail "standard output is not exactly '$want': $(od -c "$work/run/out" | head -5)"
 }

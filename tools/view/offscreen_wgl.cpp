@@ -3,6 +3,13 @@
 // object the pictures are drawn in, so the window's size does not matter.
 #include <epoxy/wgl.h>
 
+// opengl32's own call, not libepoxy's wrapper: on a second make-current the
+// wrapper moves libepoxy to per-thread tables that only its DLL start-up
+// sets up, which a static libepoxy never runs. Without it libepoxy keeps the
+// entry points it found first, which Wine and a single driver share
+// between contexts.
+#undef wglMakeCurrent
+
 #include "view/offscreen.h"
 
 namespace {
