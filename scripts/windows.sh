@@ -54,7 +54,7 @@ configure_and_build() {
     export PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig:$prefix/share/pkgconfig PKG_CONFIG_PATH=
     cmake -S "$root" -B "$out/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=Release -DMQO_WINDOWS_PREFIX="$prefix" \
-        -DCMAKE_PREFIX_PATH="$prefix;$out/gtest/prefix" \
+        -DCMAKE_PREFIX_PATH="$prefix" -DGTest_DIR="$out/gtest/prefix/lib/cmake/GTest" \
         -DCMAKE_CROSSCOMPILING_EMULATOR="$wine_run" -DMQO_WERROR=ON -DMQO_BUILD_TESTS="$tests"
     cmake --build "$out/build" -j"$jobs"
 }
@@ -64,11 +64,8 @@ pack() {
     local name=ambletoe-windows-x86_64 stage=$out/zip
     rm -rf "$stage" "$out/$name.zip"
     mkdir -p "$stage/$name"
-    local exe
-    for exe in ambletoe mqo2png mqoview mqo2gltf; do
-        find "$out/build" -name "$exe.exe" -path '*/app/*' -o -name "$exe.exe" -path '*/tools/*' |
-            head -n1 | xargs -I{} cp {} "$stage/$name/"
-    done
+    cp "$out/build/app/ambletoe.exe" "$out/build/tools/"{mqo2png,mqoview,mqo2gltf}.exe "$stage/$name/"
+    x86_64-w64-mingw32-strip "$stage/$name/"*.exe
     cp -r "$out/build/app/vindle" "$stage/$name/"
     cp "$root/scripts/windows/README.txt" "$stage/$name/README.txt"
     (cd "$stage" && zip -qr "$out/$name.zip" "$name")
@@ -83,8 +80,13 @@ fi
 if [ -f "$root/scripts/windows/deps.sh" ]; then
     bash "$root/scripts/windows/deps.sh" "$prefix"
 fi
-[ -f "$toolchain" ] || { echo "FAIL: no toolchain file $toolchain" >&2; exit 1; }
-[ -d "$prefix/lib" ] || { echo "FAIL: no Windows libraries in $prefix" >&2; exit 1; }
+missing() {
+    [ "$mode" = test ] && skip "$*"
+    echo "FAIL: $*" >&2
+    exit 1
+}
+[ -f "$toolchain" ] || missing "no toolchain file $toolchain"
+[ -d "$prefix/lib" ] || missing "no Windows libraries in $prefix (scripts/windows/deps.sh builds them)"
 
 mkdir -p "$out"
 if [ "$mode" = test ]; then
@@ -99,6 +101,7 @@ pack
 # ---- tests under Wine ----
 # One wineserver for the whole run: each program then starts in milliseconds,
 # not seconds.
+mkdir -p "$WINEPREFIX"
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 # The stage boundary holds for the Windows halves too.

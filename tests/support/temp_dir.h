@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -16,12 +17,24 @@
 
 namespace testsupport {
 
+// A name as the library takes it (UTF-8; bytes as they are elsewhere) made a
+// path the system opens: on Windows the narrow calls would read it in the
+// system's code page instead.
+inline std::filesystem::path systemPath(const std::string& name) {
+    try {
+        return std::filesystem::u8path(name);
+    } catch (const std::exception&) {
+        return std::filesystem::path(name);
+    }
+}
+
 // Replaces the file at path with size bytes; false unless all were written.
 inline bool writeFile(const std::string& path, const void* data, size_t size) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) return false;
-    const bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
+    std::ofstream out(systemPath(path), std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    if (size > 0) out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+    out.close();
+    return !out.fail();
 }
 inline bool writeFile(const std::string& path, const std::string& bytes) {
     return writeFile(path, bytes.data(), bytes.size());
@@ -32,7 +45,7 @@ inline bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes
 
 // The whole file; "" when it cannot be read.
 inline std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(systemPath(path), std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
@@ -66,7 +79,7 @@ public:
     std::string write(const std::string& name, const void* data, size_t size) const {
         const std::string full = file(name);
         std::error_code ignored;
-        std::filesystem::create_directories(std::filesystem::path(full).parent_path(), ignored);
+        std::filesystem::create_directories(systemPath(full).parent_path(), ignored);
         writeFile(full, data, size);
         return full;
     }
