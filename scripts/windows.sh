@@ -34,7 +34,10 @@ install_packages() {
     [ ${#missing[@]} -eq 0 ] && return 0
     local sudo=()
     [ "$(id -u)" -eq 0 ] || sudo=(sudo -n)
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 install \
+    echo "Installing missing packages: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq || return 1
+    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 install \
         -y -qq --no-install-recommends "${missing[@]}"
 }
 
@@ -72,6 +75,12 @@ pack() {
     echo "Windows zip: $out/$name.zip ($(du -k "$out/$name.zip" | cut -f1) KiB)"
 }
 
+missing() {
+    [ "$mode" = test ] && skip "$*"
+    echo "FAIL: $*" >&2
+    exit 1
+}
+[ -f "$toolchain" ] || missing "no toolchain file $toolchain"
 if ! install_packages; then
     [ "$mode" = test ] && skip "the packages (${packages[*]}) cannot be installed"
     echo "FAIL: cannot install ${packages[*]}" >&2
@@ -80,12 +89,6 @@ fi
 if [ -f "$root/scripts/windows/deps.sh" ]; then
     bash "$root/scripts/windows/deps.sh" "$prefix"
 fi
-missing() {
-    [ "$mode" = test ] && skip "$*"
-    echo "FAIL: $*" >&2
-    exit 1
-}
-[ -f "$toolchain" ] || missing "no toolchain file $toolchain"
 [ -d "$prefix/lib" ] || missing "no Windows libraries in $prefix (scripts/windows/deps.sh builds them)"
 
 mkdir -p "$out"
@@ -102,7 +105,7 @@ pack
 # One wineserver for the whole run: each program then starts in milliseconds,
 # not seconds.
 mkdir -p "$WINEPREFIX"
-wineserver -p
+wineserver -p || true  # one may be running already
 trap 'wineserver -k 2>/dev/null || true' EXIT
 # The stage boundary holds for the Windows halves too.
 CXX=x86_64-w64-mingw32-g++-posix MQO_STAGE_SYSTEM=windows MQO_STAGE_FLAGS="-I$prefix/include" \
