@@ -39,3 +39,7 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebIn
 cmake --build "$tsan" -j"$(nproc)"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
     ctest --test-dir "$tsan" --output-on-failure -j2 --timeout 900
+
+# The Windows build, cross-compiled, and its tests under Wine; a SKIP line
+# when its packages cannot be installed. Its mqo2png is held to this build's.
+bash "$root/scripts/windows.sh" test "$build/tools/mqo2png"

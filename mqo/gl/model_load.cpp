@@ -1,7 +1,5 @@
 // MqoModel: a load's GL stage and the load calls: a parsed document's
 // textures requested and its objects uploaded on the caller's thread.
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -42,18 +40,18 @@ namespace {
 // Why a document did not open, asked of the file system after the fact so
 // the reading itself stays as it was.
 MqoLoadResult whyNotOpened(const MqoReadContext& read) {
-    struct stat st;
     const char* path = read.path;
     if (path == nullptr) return MQO_LOAD_NOT_FOUND;
-    if (stat(path, &st) != 0) {
-        if (errno == ENOMEM) return MQO_LOAD_OUT_OF_MEMORY;
-        return errno == EACCES ? MQO_LOAD_UNREADABLE : MQO_LOAD_NOT_FOUND;
+    bool folder = false;
+    if (const int error = mqoPathStatus(path, &folder)) {
+        if (error == ENOMEM) return MQO_LOAD_OUT_OF_MEMORY;
+        return error == EACCES ? MQO_LOAD_UNREADABLE : MQO_LOAD_NOT_FOUND;
     }
-    if (S_ISDIR(st.st_mode)) return MQO_LOAD_FOLDER;
+    if (folder) return MQO_LOAD_FOLDER;
     if ((read.features & MQO_FEATURE_MQOZ) != 0 && mqoIsPackagePath(path)) {
         return MQO_LOAD_DAMAGED_PACKAGE;
     }
-    FILE* file = std::fopen(path, "rb");
+    FILE* file = mqoOpenFile(path, "rb");
     if (file == nullptr) return errno == ENOMEM ? MQO_LOAD_OUT_OF_MEMORY : MQO_LOAD_UNREADABLE;
     std::fclose(file);
     return MQO_LOAD_OUT_OF_MEMORY;  // it opens: the reader's buffers did not

@@ -42,7 +42,7 @@ namespace mqo::detail {
 
 MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize) {
     if (path == nullptr || blockSize == 0) return nullptr;
-    FILE* file = std::fopen(path, "rb");
+    FILE* file = mqoOpenFile(path, "rb");
     if (file == nullptr) return nullptr;
     struct stat st;
     long long size = -1;

@@ -37,6 +37,7 @@ void mqoMessage(const char* format, ...) {
     va_list args;
     va_start(args, format);
     if (current == nullptr || (current->message == nullptr && !current->quiet)) {
+        mqoPrepareConsole();
         std::vprintf(format, args);
     } else if (current->message != nullptr) {
         // The library's messages are a line with one or two names, each

@@ -1,10 +1,6 @@
 // MqoModel: names written in Shift_JIS (as Japanese editions of the modeller
-// save them) turned into the UTF-8 the rest of the program speaks. The
-// converter is the C library's iconv; a descriptor is opened per use, since
-// documents are parsed on several threads at once.
-#include <errno.h>
-#include <iconv.h>
-
+// save them) turned into the UTF-8 the rest of the program speaks; the
+// converter is the system's (charset_posix.cpp, charset_windows.cpp).
 #include <cstring>
 
 #include "mqo/read/read_internal.h"
@@ -47,23 +43,6 @@ bool isUtf8(const char* text, size_t n) {
     return true;
 }
 
-// Converts n bytes of CP932 into out (outSize bytes, terminated). With
-// dropCut, a character cut off at the end (by a name's record) is dropped;
-// any other sequence that does not convert, or a result that does not
-// fit, gives false.
-bool cp932ToUtf8(const char* text, size_t n, char* out, size_t outSize, bool dropCut) {
-    iconv_t cd = iconv_open("UTF-8", "CP932");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-    char* in = const_cast<char*>(text);  // iconv's signature; it only reads
-    char* to = out;
-    size_t inLeft = n, outLeft = outSize - 1;
-    const bool converted = iconv(cd, &in, &inLeft, &to, &outLeft) != static_cast<size_t>(-1) ||
-                           (dropCut && errno == EINVAL);
-    iconv_close(cd);
-    *to = '\0';
-    return converted;
-}
-
 // The longest prefix of text (length bytes) of at most most bytes that
 // ends at a UTF-8 character boundary.
 size_t cutAtBoundary(const char* text, size_t length, size_t most) {
@@ -87,7 +66,7 @@ void convertName(char* name) {
     // No CP932 character is longer than 3 bytes in UTF-8 nor shorter than
     // 1 byte as written, so 255 bytes give at most 765.
     char converted[3 * 255 + 1];
-    if (!cp932ToUtf8(name, length, converted, sizeof converted, length == 255)) return;
+    if (!mqoCp932ToUtf8(name, length, converted, sizeof converted, length == 255)) return;
     const size_t kept = cutAtBoundary(converted, std::strlen(converted), 255);
     std::memcpy(name, converted, kept);
     name[kept] = '\0';
@@ -110,7 +89,8 @@ bool mqoUtf8PathFromCp932(const char* path, char* out, size_t outSize) {
         const char* end = std::strchr(at, '/');
         const size_t n = end != nullptr ? static_cast<size_t>(end - at) : std::strlen(at);
         const bool keep = isUtf8(at, n);
-        if (keep ? n >= outSize - used : !cp932ToUtf8(at, n, out + used, outSize - used, false)) {
+        if (keep ? n >= outSize - used
+                 : !mqoCp932ToUtf8(at, n, out + used, outSize - used, false)) {
             return false;
         }
         if (keep) std::memcpy(out + used, at, n);

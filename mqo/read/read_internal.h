@@ -418,6 +418,32 @@ bool mqoIsUtf8Bytes(const char* text, size_t n);
 // needed converting, a component does not convert or the result does not fit.
 bool mqoUtf8PathFromCp932(const char* path, char* out, size_t outSize);
 
+// ==== what differs between systems (files_*.cpp, charset_*.cpp) ====
+
+// The one place the library opens files. path is UTF-8 (a name that is not
+// is taken in the system's own code page); mode as fopen takes it.
+FILE* mqoOpenFile(const char* path, const char* mode);
+
+// mqoOpenFile(path, "rb") when path is a regular file; null for a folder or
+// a device, and a FIFO met on the way does not stall the open.
+FILE* mqoOpenRegularFile(const char* path);
+
+// Removes the file at path (UTF-8); 0 when it is gone.
+int mqoRemoveFile(const char* path);
+
+// 0 when path exists, *folder saying whether it is a folder; else the errno
+// value that asking gave (ENOENT, EACCES, ENOMEM, ...).
+int mqoPathStatus(const char* path, bool* folder);
+
+// Converts n bytes of CP932 into out (outSize bytes, terminated). With
+// dropCut, a double-byte character cut off at the end is dropped; any other
+// sequence that does not convert, or a result that does not fit, gives false.
+bool mqoCp932ToUtf8(const char* text, size_t n, char* out, size_t outSize, bool dropCut);
+
+// Makes standard output ready for the library's UTF-8 messages; called
+// before each printed message, it does its work once.
+void mqoPrepareConsole();
+
 }  // namespace mqo::detail
 
 #endif  // MQO_READ_READ_INTERNAL_H

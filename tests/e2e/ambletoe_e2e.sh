@@ -5,6 +5,10 @@
 # Each run starts its own X server and works in its own temp folder with a
 # vindle/ written here, whatever DISPLAY the caller has; both the server and
 # the program are ended on every way out.
+# AMBLETOE_E2E_RUNNER, when set, is the command that runs the program (a
+# Windows build runs it through Wine), and AMBLETOE_E2E_QUIT_SECONDS how long
+# a quitting key may take (1 s by default); AMBLETOE_E2E_CRLF set means lines
+# end with CR LF.
 set -uo pipefail
 
 case_name=$1
@@ -127,7 +131,7 @@ start_app() {
     rm -f "$work/status"
     (
         cd "$work/run" || exit 1
-        "$app" >out 2>err &
+        ${AMBLETOE_E2E_RUNNER:-} "$app" >out 2>err &
         echo $! >"$work/pid"
         wait $!
         echo $? >"$work/status"
@@ -158,9 +162,14 @@ wait_for_end() {
     echo "still running"
 }
 
+# Standard output is exactly $1 (printf's escapes), by default the lines of
+# a load with nothing to say.
 expect_output() {
-    printf 'Loading Models... Done.\n' | cmp -s - "$work/run/out" ||
-        fail "standard output is not exactly 'Loading Models... Done.\\n': $(od -c "$work/run/out" | head -5)"
+    local want=${1:-'Loading Models... Done.\n'}
+    # Windows' C library ends text lines with CR LF.
+    [ -n "${AMBLETOE_E2E_CRLF:-}" ] && want=${want//\\n/\\r\\n}
+    printf "$want" | cmp -s - "$work/run/out" ||
+        fail "standard output is not exactly '$want': $(od -c "$work/run/out" | head -5)"
 }
 
 point_inside() {
@@ -181,14 +190,17 @@ wait_until_drawing() {
     fail "the program never drew its dark blue background"
 }
 
-quit_with() {
+quit_with() { quit_with_output "$1" ""; }
+
+# quit_with, the output then being $2 (expect_output's default when empty).
+quit_with_output() {
     wait_until_drawing
     point_inside
     xdotool key "$1" 2>/dev/null  # its own status may be 1 when the window goes away
     local status
-    status=$(wait_for_end 1)
+    status=$(wait_for_end "${AMBLETOE_E2E_QUIT_SECONDS:-1}")
     [ "$status" = 0 ] || fail "after key $1 the program ended with: $status (want 0 within a second)"
-    expect_output
+    expect_output "$2"
 }
 
 # ---- pictures ----
@@ -312,6 +324,14 @@ picture_and_drag)
     shoot "$work/later.rgb"
     cmp -s "$work/dragged.rgb" "$work/later.rgb" || fail "the dragged pose did not stay"
     quit_with q
+    ;;
+texture_message)
+    # The library's message for a texture it cannot read, as the bytes that
+    # reach a file: UTF-8 on every system, between the program's own lines.
+    make_vindle few
+    cube | sed 's/power(5.00)/power(5.00) tex("nothere.bmp")/' >"$work/run/vindle/akubi_00000.mqo"
+    start_app
+    quit_with_output q 'Loading Models...MqoModel:\xe3\x83\x86\xe3\x82\xaf\xe3\x82\xb9\xe3\x83\x81\xe3\x83\xa3\xe8\xaa\xad\xe3\x81\xbf\xe8\xbe\xbc\xe3\x81\xbf\xe3\x82\xa8\xe3\x83\xa9\xe3\x83\xbc[vindle/nothere.bmp]\n Done.\n'
     ;;
 no_vindle)
     start_app

@@ -4,12 +4,12 @@
 #ifndef MQO_TESTS_SUPPORT_TEMP_DIR_H
 #define MQO_TESTS_SUPPORT_TEMP_DIR_H
 
-#include <stdlib.h>
-
 #include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <system_error>
@@ -17,12 +17,24 @@
 
 namespace testsupport {
 
+// A name as the library takes it (UTF-8; bytes as they are elsewhere) made a
+// path the system opens: on Windows the narrow calls would read it in the
+// system's code page instead.
+inline std::filesystem::path systemPath(const std::string& name) {
+    try {
+        return std::filesystem::u8path(name);
+    } catch (const std::exception&) {
+        return std::filesystem::path(name);
+    }
+}
+
 // Replaces the file at path with size bytes; false unless all were written.
 inline bool writeFile(const std::string& path, const void* data, size_t size) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) return false;
-    const bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
+    std::ofstream out(systemPath(path), std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    if (size > 0) out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+    out.close();
+    return !out.fail();
 }
 inline bool writeFile(const std::string& path, const std::string& bytes) {
     return writeFile(path, bytes.data(), bytes.size());
@@ -33,7 +45,7 @@ inline bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes
 
 // The whole file; "" when it cannot be read.
 inline std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(systemPath(path), std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
@@ -67,7 +79,7 @@ public:
     std::string write(const std::string& name, const void* data, size_t size) const {
         const std::string full = file(name);
         std::error_code ignored;
-        std::filesystem::create_directories(std::filesystem::path(full).parent_path(), ignored);
+        std::filesystem::create_directories(systemPath(full).parent_path(), ignored);
         writeFile(full, data, size);
         return full;
     }
@@ -79,10 +91,25 @@ public:
     }
 
 private:
+    // As mkdtemp does, on every system: a random name in place of the X's,
+    // made by a call that fails when the folder is already there.
     void make(const std::string& pattern) {
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back('\0');
-        if (mkdtemp(buf.data()) != nullptr) path_ = buf.data();
+        static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string name = pattern;
+            for (size_t i = name.size() - 6; i < name.size(); ++i) {
+                name[i] = letters[random() % (sizeof letters - 1)];
+            }
+            std::error_code ec;
+            if (std::filesystem::create_directory(name, ec)) {
+                std::filesystem::permissions(name, std::filesystem::perms::owner_all,
+                                             std::filesystem::perm_options::replace, ec);
+                path_ = name;
+                return;
+            }
+            if (ec && ec != std::errc::file_exists) return;
+        }
     }
 
     std::string path_;

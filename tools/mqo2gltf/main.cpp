@@ -1,7 +1,4 @@
 // mqo2gltf: MQO documents to binary glTF files, no display or GL needed.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +8,7 @@
 #include "batch/output_file.h"
 #include "batch/picture_names.h"
 #include "batch/progress.h"
+#include "batch/system.h"
 #include "mqo2gltf/options.h"
 
 namespace {
@@ -72,7 +70,7 @@ bool convert(const GltfToolOptions& options, const std::string& input, const std
 }
 
 int convertAll(const GltfToolOptions& options) {
-    const bool terminal = isatty(STDOUT_FILENO) == 1;
+    const bool terminal = outputIsTerminal();
     const size_t total = options.inputs.size();
     PictureNames names;
     names.extension = ".glb";
@@ -112,8 +110,8 @@ int main(int argc, char** argv) {
     if (options.outDir.empty()) {
         return convert(options, options.inputs[0], options.output) ? 0 : 1;
     }
-    if (mkdir(options.outDir.c_str(), 0777) != 0 && errno != EEXIST) {
-        complain(options.outDir, std::strerror(errno));
+    if (const int failed = makeFolder(options.outDir)) {
+        complain(options.outDir, std::strerror(failed));
         return 1;
     }
     return convertAll(options) > 0 ? 1 : 0;

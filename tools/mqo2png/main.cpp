@@ -1,9 +1,5 @@
 // mqo2png: MQO documents to PNG pictures, headless. One context serves a
 // whole batch, since making it costs more than drawing a model.
-#include <malloc.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +7,7 @@
 
 #include "batch/picture_names.h"
 #include "batch/progress.h"
+#include "batch/system.h"
 #include "mqo/MqoModelStages.h"
 #include "mqo2png/options.h"
 #include "view/document_check.h"
@@ -79,11 +76,7 @@ bool render(Offscreen& target, const Options& options, const std::string& input,
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A fixed threshold keeps each document's large blocks (decoded textures,
-    // the driver's copies) mapped and unmapped whole. With the C library's
-    // default, which rises after the first such free, they went to the heap
-    // and a batch grew by about the texture bytes of every document drawn.
-    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    keepLargeBlocksMapped();
     Options options;
     std::string error;
     if (!parseOptions(argc, argv, &options, &error)) {
@@ -94,8 +87,8 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    if (!options.outDir.empty() && mkdir(options.outDir.c_str(), 0777) != 0 && errno != EEXIST) {
-        complain(options.outDir, std::strerror(errno));
+    if (const int failed = options.outDir.empty() ? 0 : makeFolder(options.outDir)) {
+        complain(options.outDir, std::strerror(failed));
         return 1;
     }
     Offscreen target;
@@ -109,7 +102,7 @@ int main(int argc, char** argv) {
     if (options.outDir.empty()) {
         failed = render(target, options, options.inputs[0], options.output) ? 0 : 1;
     } else {
-        const bool terminal = isatty(STDOUT_FILENO) == 1;
+        const bool terminal = outputIsTerminal();
         const size_t total = options.inputs.size();
         PictureNames names;
         for (size_t i = 0; i < total; ++i) {

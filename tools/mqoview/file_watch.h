@@ -1,5 +1,6 @@
-// Tells when a file is written or replaced on disk (inotify), so the viewer
-// can follow edits saved from a modelling tool.
+// Tells when a file is written or replaced on disk (inotify, or on Windows
+// the file's time and size looked at again), so the viewer can follow edits
+// saved from a modelling tool.
 #ifndef MQO_TOOLS_FILE_WATCH_H
 #define MQO_TOOLS_FILE_WATCH_H
 
@@ -25,6 +26,9 @@ private:
     int fd_ = -1;
     int watch_ = -1;
     std::string name_;
+    // Windows: the file's modification time and size when last looked at.
+    [[maybe_unused]] long long time_ = -1;
+    [[maybe_unused]] long long size_ = -1;
 };
 
 #endif  // MQO_TOOLS_FILE_WATCH_H

@@ -1,9 +1,9 @@
 // mqoview: look at MQO documents in a window, turning, zooming and panning,
 // and follow them as they are saved again.
 #include <GL/freeglut.h>
-#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -38,7 +38,7 @@ void refresh() {
 void quit() {
     std::fflush(stdout);
     std::fflush(stderr);
-    _exit(0);
+    std::_Exit(0);
 }
 
 void display() {
@@ -210,7 +210,7 @@ int main(int argc, char** argv) {
     if (!viewer->load(&error)) {
         std::fprintf(stderr, "mqoview: %s: %s\n", files[0].c_str(), error.c_str());
         std::fflush(stderr);
-        _exit(1);
+        std::_Exit(1);
     }
     FileWatch fileWatch;
     watch = &fileWatch;

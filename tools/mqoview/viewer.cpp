@@ -1,12 +1,11 @@
 // The viewer's document and pictures. Overlays are drawn by drawing the
 // model again in a flat colour: a constant fog coordinate makes fixed-function
 // fog replace (or blend into) whatever colour the model's materials give.
-// Before any GL header: the fog coordinate call is a GL 1.4 prototype.
-#define GL_GLEXT_PROTOTYPES 1
+// The fog coordinate call is OpenGL 1.4, which Windows' opengl32 does not
+// export: libepoxy finds it for the current context on every system.
 #include "mqoview/viewer.h"
 
-#include <GL/gl.h>
-#include <GL/glext.h>
+#include <epoxy/gl.h>
 
 #include <cstdio>
 #include <utility>

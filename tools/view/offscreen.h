@@ -1,5 +1,6 @@
-// A windowless OpenGL context for rendering pictures: EGL on Mesa's
-// surfaceless platform (no X server) with a framebuffer object to draw in.
+// A windowless OpenGL context for rendering pictures, with a framebuffer
+// object to draw in: EGL on Mesa's surfaceless platform (no X server), or
+// WGL on a hidden window on Windows (offscreen_egl.cpp, offscreen_wgl.cpp).
 // The tools draw their pictures in it and the pixel tests their frames.
 #ifndef MQO_TOOLS_OFFSCREEN_H
 #define MQO_TOOLS_OFFSCREEN_H
@@ -37,8 +38,13 @@ public:
     std::vector<unsigned char> readRgba() const;
 
 private:
+    // The system's half: a context of that kind made current, and its end.
+    bool openContext(OffscreenApi api, std::string* error);
+    void closeContext();
+
     void* display_ = nullptr;
     void* context_ = nullptr;
+    void* window_ = nullptr;
     unsigned framebuffer_ = 0;
     unsigned renderbuffers_[2] = {0, 0};
     int width_ = 0;

@@ -1,6 +1,6 @@
 // MqoModel: a stdio FILE over bytes in memory that it owns, so a package
 // entry reads like a texture file on disk (seeks included) and is freed by
-// fclose.
+// fclose. glibc lets stdio read through functions of ours.
 #include <climits>
 #include <cstdio>
 #include <cstdlib>

@@ -1,11 +1,11 @@
 // Sleeping and ending the process.
-#include "platform.h"
-
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <thread>
+
+#include "platform.h"
 
 void sleepMilliseconds(int milliseconds) {
     // The standard library's sleep is the portable blocking sleep.

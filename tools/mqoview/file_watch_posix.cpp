@@ -1,10 +1,10 @@
-#include "mqoview/file_watch.h"
-
 #include <sys/inotify.h>
 #include <unistd.h>
 
 #include <climits>
 #include <cstring>
+
+#include "mqoview/file_watch.h"
 
 FileWatch::FileWatch() : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
 

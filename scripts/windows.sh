@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# The Windows build, cross-compiled on Debian with MinGW-w64, and its tests
+# under Wine.
+#   scripts/windows.sh [build]   the programs and build/windows/ambletoe-windows-x86_64.zip
+#   scripts/windows.sh test [LINUX_MQO2PNG]
+#                                the same, then the tests under Wine and Xvfb (mqo2png.exe
+#                                against the Linux one given); exits 0 with a SKIP line
+#                                when the packages cannot be installed
+# The libraries it links are built from Debian's sources into
+# build/windows/deps (scripts/windows/deps.sh); MQO_WINDOWS_PREFIX names
+# another prefix that holds them, MQO_WINDOWS_TOOLCHAIN another toolchain file.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+mode=${1:-build}
+out=$root/build/windows
+prefix=${MQO_WINDOWS_PREFIX:-$out/deps}
+toolchain=${MQO_WINDOWS_TOOLCHAIN:-$root/scripts/windows/toolchain-mingw64.cmake}
+jobs=${MQO_JOBS:-$(nproc)}
+wine_run=$root/scripts/windows/wine-run.sh
+export WINEPREFIX=${WINEPREFIX:-$out/wine} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+skip() {
+    echo "SKIP: Windows build and Wine tests: $*"
+    exit 0
+}
+
+packages=(g++-mingw-w64-x86-64 wine wine64 zip xvfb xdotool cmake pkg-config)
+install_packages() {
+    local missing=() p
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo -n)
+    echo "Installing missing packages: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq || return 1
+    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 install \
+        -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# GoogleTest from Debian's own source, with the same toolchain.
+build_gtest() {
+    local gtest=$out/gtest
+    [ -f "$gtest/prefix/lib/cmake/GTest/GTestConfig.cmake" ] && return 0
+    cmake -S /usr/src/googletest -B "$gtest/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$gtest/prefix" -DBUILD_GMOCK=OFF \
+        >"$gtest.log" 2>&1 || { cat "$gtest.log" >&2; return 1; }
+    cmake --build "$gtest/build" -j"$jobs" >>"$gtest.log" 2>&1 &&
+        cmake --install "$gtest/build" >>"$gtest.log" 2>&1 || { cat "$gtest.log" >&2; return 1; }
+}
+
+configure_and_build() {
+    local tests=$1
+    export PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig:$prefix/share/pkgconfig PKG_CONFIG_PATH=
+    cmake -S "$root" -B "$out/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_BUILD_TYPE=Release -DMQO_WINDOWS_PREFIX="$prefix" \
+        -DCMAKE_PREFIX_PATH="$prefix" -DGTest_DIR="$out/gtest/prefix/lib/cmake/GTest" \
+        -DCMAKE_CROSSCOMPILING_EMULATOR="$wine_run" -DMQO_WERROR=ON -DMQO_BUILD_TESTS="$tests"
+    cmake --build "$out/build" -j"$jobs"
+}
+
+# The programs, the character's frames and a README, in one zip.
+pack() {
+    local name=ambletoe-windows-x86_64 stage=$out/zip
+    rm -rf "$stage" "$out/$name.zip"
+    mkdir -p "$stage/$name"
+    cp "$out/build/app/ambletoe.exe" "$out/build/tools/"{mqo2png,mqoview,mqo2gltf}.exe "$stage/$name/"
+    x86_64-w64-mingw32-strip "$stage/$name/"*.exe
+    cp -r "$out/build/app/vindle" "$stage/$name/"
+    cp "$root/scripts/windows/README.txt" "$stage/$name/README.txt"
+    (cd "$stage" && zip -qr "$out/$name.zip" "$name")
+    echo "Windows zip: $out/$name.zip ($(du -k "$out/$name.zip" | cut -f1) KiB)"
+}
+
+missing() {
+    [ "$mode" = test ] && skip "$*"
+    echo "FAIL: $*" >&2
+    exit 1
+}
+[ -f "$toolchain" ] || missing "no toolchain file $toolchain"
+if ! install_packages; then
+    [ "$mode" = test ] && skip "the packages (${packages[*]}) cannot be installed"
+    echo "FAIL: cannot install ${packages[*]}" >&2
+    exit 1
+fi
+if [ -f "$root/scripts/windows/deps.sh" ]; then
+    bash "$root/scripts/windows/deps.sh" "$prefix"
+fi
+[ -d "$prefix/lib" ] || missing "no Windows libraries in $prefix (scripts/windows/deps.sh builds them)"
+
+mkdir -p "$out"
+if [ "$mode" = test ]; then
+    build_gtest
+    configure_and_build ON
+else
+    configure_and_build OFF
+fi
+pack
+[ "$mode" = test ] || exit 0
+
+# ---- tests under Wine ----
+# One wineserver for the whole run: each program then starts in milliseconds,
+# not seconds.
+mkdir -p "$WINEPREFIX"
+wineserver -p || true  # one may be running already
+trap 'wineserver -k 2>/dev/null || true' EXIT
+# The stage boundary holds for the Windows halves too.
+CXX=x86_64-w64-mingw32-g++-posix MQO_STAGE_SYSTEM=windows MQO_STAGE_FLAGS="-I$prefix/include" \
+    bash "$root/scripts/check_stages.sh"
+if [ -z "${DISPLAY:-}" ]; then
+    source "$root/scripts/xvfb.sh"
+    start_xvfb
+    trap 'wineserver -k 2>/dev/null || true; stop_xvfb' EXIT
+fi
+status=0
+start=$SECONDS
+ctest --test-dir "$out/build" --output-on-failure -j2 --timeout 600 || status=1
+bash "$root/scripts/windows/wine_checks.sh" "$out/build" "${2:-}" || status=1
+echo "Wine tests: $((SECONDS - start)) s"
+exit "$status"
