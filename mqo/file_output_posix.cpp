@@ -1,7 +1,5 @@
 // Files the writer makes are written whole or not at all: under a temporary
 // name beside the output, renamed over it once every byte is out.
-#include "mqo/file_output.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +7,8 @@
 #include <atomic>
 #include <cerrno>
 #include <string>
+
+#include "mqo/file_output.h"
 
 namespace mqo::detail {
 
