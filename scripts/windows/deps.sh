@@ -73,14 +73,26 @@ fetch() {
     if ! ls "$dir"/*.dsc >/dev/null 2>&1 || [ ! -f "$dir/.unpacked" ]; then
         apt_sources
         rm -rf "$dir" && mkdir -p "$dir"
-        (cd "$dir" && apt-get "${apt_opts[@]}" source -qq "$pkg" >"$dir/.log" 2>&1) || {
-            cat "$dir/.log" >&2
-            return 1
-        }
+        (cd "$dir" && apt-get "${apt_opts[@]}" source -qq "$pkg" >"$dir/.log" 2>&1) ||
+            unpack_orig "$dir" || { cat "$dir/.log" >&2; return 1; }
         touch "$dir/.unpacked"
     fi
     srcver=$(sed -n 's/^Version: //p' "$dir"/*.dsc | head -1)
+    [ -f "$dir/.orig-only" ] && srcver="$srcver (upstream tarball only)"
     srcdir=$(find "$dir" -mindepth 1 -maxdepth 1 -type d | head -1)
+}
+
+# When the mirror lacks a package's debian.tar (it happens), the source package's
+# own upstream tarball, checked against the .dsc, is used without Debian's
+# patches; the version then says so.
+unpack_orig() {
+    local dir=$1 orig sum
+    orig=$(ls "$dir"/*.orig.tar.* 2>/dev/null | head -1)
+    [ -n "$orig" ] && ls "$dir"/*.dsc >/dev/null 2>&1 || return 1
+    sum=$(awk -v f="$(basename "$orig")" '/^Checksums-Sha256:/{on=1;next} /^[^ ]/{on=0} on && $3==f{print $1}' "$dir"/*.dsc)
+    [ -n "$sum" ] && echo "$sum  $orig" | sha256sum -c --quiet - || return 1
+    tar -xf "$orig" -C "$dir" && touch "$dir/.orig-only"
+    echo "$(basename "$dir"): Debian's patches unavailable, upstream tarball used" >&2
 }
 
 status() { # LIB ok|failed TEXT
@@ -106,7 +118,7 @@ cmake_build() { # NAME SRCDIR CMAKE-ARGS...
 
 . "$root/scripts/windows/deps_libs.sh"
 
-all=(freeglut zlib libspng meshoptimizer libzip libjpeg-turbo libepoxy tinygltf)
+all=(freeglut zlib libspng meshoptimizer libzip libjpeg-turbo libepoxy nlohmann-json3 libstb tinygltf)
 [ $# -gt 0 ] && all=("$@")
 failed=0
 for lib in "${all[@]}"; do
