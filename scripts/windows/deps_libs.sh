@@ -14,6 +14,17 @@ static_header() {
     grep -q "static build of this prefix" "$1"
 }
 
+# static_pc FILE: static libraries only here, so what a static link needs is
+# what every link needs; pkg-config without --static (CMake's
+# pkg_check_modules) then gives a complete line.
+static_pc() {
+    local priv
+    priv=$(sed -n 's/^Libs.private: *//p' "$1")
+    [ -n "$priv" ] || return 0
+    sed -i -e '/^Libs.private:/d' -e "s|^Libs:.*|& $priv|" "$1"
+    sed -i 's/^Requires.private:/Requires:/' "$1"
+}
+
 meson_build() { # NAME SRCDIR MESON-ARGS...
     local name=$1 src=$2 cross=$work/build/mingw64.meson
     shift 2
@@ -47,9 +58,14 @@ build_freeglut() {
         -DFREEGLUT_BUILD_STATIC_LIBS=ON -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_GLES=OFF \
         -DINSTALL_PDB=OFF
     # The names CMake's FindGLUT and freeglut's own .pc look for.
+    cp "$srcdir/include/GL/glut.h" "$prefix/include/GL/"
     static_header "$prefix/include/GL/freeglut_std.h" FREEGLUT_STATIC
-    cp "$prefix/lib/libfreeglut_static.a" "$prefix/lib/libfreeglut.a"
+    # libfreeglut.a is a linker script naming the archive and the system
+    # libraries it calls, since FindGLUT's target links the library alone.
+    echo "GROUP ( $prefix/lib/libfreeglut_static.a -lglu32 -lopengl32 -lwinmm -lgdi32 )" \
+        >"$prefix/lib/libfreeglut.a"
     sed 's/^Libs.private:/& -lglu32/' "$prefix/lib/pkgconfig/freeglut.pc" >"$prefix/lib/pkgconfig/glut.pc"
+    static_pc "$prefix/lib/pkgconfig/glut.pc"
     cp "$prefix/lib/pkgconfig/glut.pc" "$prefix/lib/pkgconfig/freeglut.pc"
     version "freeglut $srcver"
 }
@@ -60,7 +76,17 @@ build_zlib() {
     local m=/usr/$triple
     cp "$m/include/zlib.h" "$m/include/zconf.h" "$prefix/include/"
     cp "$m/lib/libz.a" "$prefix/lib/"
-    sed "s|^prefix=.*|prefix=$prefix|" "$m/lib/pkgconfig/zlib.pc" >"$prefix/lib/pkgconfig/zlib.pc"
+    cat >"$prefix/lib/pkgconfig/zlib.pc" <<PC
+prefix=$prefix
+libdir=\${prefix}/lib
+includedir=\${prefix}/include
+
+Name: zlib
+Description: zlib compression library
+Version: $(sed -n 's/^Version: *//p' "$m/lib/pkgconfig/zlib.pc")
+Libs: -L\${libdir} -lz
+Cflags: -I\${includedir}
+PC
     version "libz-mingw-w64-dev $(dpkg-query -W -f='${Version}' libz-mingw-w64-dev)"
 }
 
@@ -87,6 +113,7 @@ build_libzip() {
         -DENABLE_OPENSSL=OFF -DENABLE_GNUTLS=OFF -DENABLE_MBEDTLS=OFF -DENABLE_COMMONCRYPTO=OFF \
         -DENABLE_WINDOWS_CRYPTO=ON -DBUILD_TOOLS=OFF -DBUILD_REGRESS=OFF -DBUILD_EXAMPLES=OFF \
         -DBUILD_DOC=OFF -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include"
+    static_pc "$prefix/lib/pkgconfig/libzip.pc"
     version "libzip $srcver"
 }
 
@@ -136,5 +163,11 @@ build_tinygltf() {
     fetch tinygltf
     cmake_build tinygltf "$srcdir" -DBUILD_TESTING=OFF -DTINYGLTF_BUILD_LOADER_EXAMPLE=OFF \
         -Dstb_INCLUDE_DIRS="$prefix/include/stb" -Dstb_LIBRARY="$prefix/lib/libstb.a"
+    # The static library's link interface names nlohmann's target; its
+    # package must be loaded with it.
+    local c=$prefix/lib/cmake/TinyGLTF/TinyGLTFConfig.cmake
+    grep -q find_dependency "$c" ||
+        sed -i 's|^include(${CMAKE_CURRENT_LIST_DIR}/TinyGLTFTargets.cmake)|include(CMakeFindDependencyMacro)\nfind_dependency(nlohmann_json 3)\n&|' "$c"
+    grep -q find_dependency "$c"
     version "tinygltf $srcver"
 }
