@@ -3,14 +3,15 @@
 # source packages with the MinGW-w64 toolchain, into one prefix.
 #   scripts/windows/deps.sh PREFIX [LIB...]   the libraries (all, or those named)
 #   scripts/windows/deps.sh --packages        only the Debian packages, Wine too
-# Sources are kept under build/windows/deps/src; a library whose stamp is in
+# Sources and builds are kept under build/windows/deps-work (beside, never
+# inside, a prefix such as build/windows/deps); a library whose stamp is in
 # PREFIX is not built again. PREFIX/STATUS says, one line per library, what
 # was built from which source package, or why it failed.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 toolchain=$root/scripts/windows/toolchain-mingw64.cmake
-work=$root/build/windows/deps
+work=$root/build/windows/deps-work
 triple=x86_64-w64-mingw32
 
 packages=(g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev cmake ninja-build

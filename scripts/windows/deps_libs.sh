@@ -123,6 +123,10 @@ build_libjpeg_turbo() {
     cmake_build libjpeg-turbo "$srcdir" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
         -DWITH_TURBOJPEG=ON -DWITH_JAVA=OFF -DREQUIRE_SIMD=ON -DCMAKE_ASM_NASM_COMPILER=nasm \
         -DCMAKE_INSTALL_LIBDIR="$prefix/lib"
+    # Its command-line tools and their manuals are of no use to a link.
+    rm -f "$prefix"/bin/{cjpeg,djpeg,jpegtran,rdjpgcom,wrjpgcom,tjbench}.exe
+    rm -rf "$prefix"/share/man/man1/{cjpeg,djpeg,jpegtran,rdjpgcom,wrjpgcom}.1
+    rmdir "$prefix/bin" 2>/dev/null || true
     version "libjpeg-turbo $srcver"
 }
 
