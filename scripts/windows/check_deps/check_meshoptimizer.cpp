@@ -1,5 +1,6 @@
-#include <cstdio>
 #include <meshoptimizer.h>
+
+#include <cstdio>
 
 // Two triangles sharing an edge, given as six corners: four vertices remain.
 int main() {

@@ -1,6 +1,7 @@
+#include <tiny_gltf.h>
+
 #include <cstdio>
 #include <sstream>
-#include <tiny_gltf.h>
 
 // Writes a model with one named node as a .glb to memory and reads it back.
 int main() {
