@@ -104,17 +104,20 @@ pack
 # ---- tests under Wine ----
 # One wineserver for the whole run: each program then starts in milliseconds,
 # not seconds.
-mkdir -p "$WINEPREFIX"
-wineserver -p || true  # one may be running already
-trap 'wineserver -k 2>/dev/null || true' EXIT
 # The stage boundary holds for the Windows halves too.
 CXX=x86_64-w64-mingw32-g++-posix MQO_STAGE_SYSTEM=windows MQO_STAGE_FLAGS="-I$prefix/include" \
     bash "$root/scripts/check_stages.sh"
+# The X server first: a Wine server started without one makes windows that
+# fail with "CreateDC failed".
 if [ -z "${DISPLAY:-}" ]; then
     source "$root/scripts/xvfb.sh"
     start_xvfb
     trap 'wineserver -k 2>/dev/null || true; stop_xvfb' EXIT
+else
+    trap 'wineserver -k 2>/dev/null || true' EXIT
 fi
+mkdir -p "$WINEPREFIX"
+wineserver -p || true  # one may be running already
 status=0
 start=$SECONDS
 ctest --test-dir "$out/build" --output-on-failure -j2 --timeout 600 || status=1
