@@ -1,11 +1,13 @@
 // mqoWriteGltf's choices: options and results, materials, images, index
 // widths and the same bytes for the same input.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <tiny_gltf.h>
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -98,6 +100,7 @@ TEST(GltfWriter, SameInputSameBytesInMemoryAndInAFile) {
     }
 }
 
+#ifndef _WIN32  // the device and the size limit are this system's
 // What a folder holds, by name.
 std::vector<std::string> listing(const std::string& folder) {
     std::vector<std::string> names;
@@ -140,6 +143,7 @@ TEST(GltfWriter, AFullDiskIsAFailureAndKeepsTheOldFile) {
     EXPECT_EQ(testsupport::readFile(out), "old contents");
     EXPECT_EQ(listing(dir.path()), before) << "a temporary was left behind";
 }
+#endif
 
 TEST(GltfWriter, MaterialsAsTheTableSays) {
     const Written w = write(fixture("materials.mqo"));
