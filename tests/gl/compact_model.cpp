@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -302,6 +303,46 @@ TEST_F(CompactGl, WithoutBufferObjectsTheArraysStayAndIndicesComeFromMemory) {
     const Calls draws = fakegl::callsNamed({"glDrawElements", "glDrawArrays", "glBindBufferARB"});
     EXPECT_EQ(draws, Calls{"glDrawElements(GL_TRIANGLES, 36, GL_UNSIGNED_SHORT, ptr)"});
     mqoFreeModel(m);
+}
+
+// A batch of pictures loads, draws and frees document after document under
+// the complete reading: every buffer and texture name it makes must go, or
+// the driver keeps each one's storage for the rest of the batch.
+TEST(CompleteReadingNames, EveryNameMadeForACorpusDocumentIsDeleted) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(corpusfiles::folder(), ec)) GTEST_SKIP() << "no corpus";
+    int documents = 0;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(corpusfiles::folder(), ec)) {
+        const std::string ext = entry.path().extension().string();
+        if (ext != ".mqo" && ext != ".mqoz") continue;
+        const std::string path = entry.path().string();
+        fakegl::reset();
+        mqoInitLibrary();
+        MqoLoadOptions options{};
+        options.features = MQO_FEATURE_ALL;
+        options.quiet = 1;
+        MeshModel* m = mqoLoadModelEx(path.c_str(), 1.0, &options);
+        if (m == nullptr) continue;
+        ++documents;
+        mqoDrawModel(m);
+        mqoDrawModel(m);  // the picture is drawn over black, then over white
+        mqoFreeModel(m);
+        mqoReleaseTexturePool();
+        const size_t buffers = fakegl::callsNamed({"glGenBuffersARB"}).size();
+        const size_t textures = fakegl::callsNamed({"glGenTextures"}).size();
+        std::vector<GLuint> deleted = fakegl::deletedBuffers();
+        std::sort(deleted.begin(), deleted.end());
+        std::vector<GLuint> made(buffers);
+        for (size_t i = 0; i < buffers; ++i) made[i] = static_cast<GLuint>(i + 1);
+        EXPECT_EQ(deleted, made) << path << ": buffer names";
+        deleted = fakegl::deletedTextures();
+        std::sort(deleted.begin(), deleted.end());
+        made.resize(textures);
+        for (size_t i = 0; i < textures; ++i) made[i] = static_cast<GLuint>(i + 1);
+        EXPECT_EQ(deleted, made) << path << ": texture names";
+    }
+    EXPECT_GT(documents, 0);
 }
 
 TEST(CompactConsumers, GltfWriterIgnoresTheBit) {
