@@ -305,6 +305,32 @@ TEST_F(CompactGl, WithoutBufferObjectsTheArraysStayAndIndicesComeFromMemory) {
     mqoFreeModel(m);
 }
 
+// Sorted names handed to a delete call equal 1..made, the names the fake
+// hands out after a reset.
+void expectAllDeleted(std::vector<GLuint> deleted, size_t made, const std::string& where) {
+    std::sort(deleted.begin(), deleted.end());
+    std::vector<GLuint> names(made);
+    for (size_t i = 0; i < made; ++i) names[i] = static_cast<GLuint>(i + 1);
+    EXPECT_EQ(deleted, names) << where;
+}
+
+// Loads, draws (twice, as a picture over black and over white) and frees one
+// document; false when it does not load.
+bool drawAndFree(const std::string& path, unsigned features) {
+    fakegl::reset();
+    mqoInitLibrary();
+    MqoLoadOptions options{};
+    options.features = features;
+    options.quiet = 1;
+    MeshModel* m = mqoLoadModelEx(path.c_str(), 1.0, &options);
+    if (m == nullptr) return false;
+    mqoDrawModel(m);
+    mqoDrawModel(m);
+    mqoFreeModel(m);
+    mqoReleaseTexturePool();
+    return true;
+}
+
 // A batch of pictures loads, draws and frees document after document under
 // the complete reading: every buffer and texture name it makes must go, or
 // the driver keeps each one's storage for the rest of the batch.
@@ -316,31 +342,16 @@ TEST(CompleteReadingNames, EveryNameMadeForACorpusDocumentIsDeleted) {
          std::filesystem::recursive_directory_iterator(corpusfiles::folder(), ec)) {
         const std::string ext = entry.path().extension().string();
         if (ext != ".mqo" && ext != ".mqoz") continue;
-        const std::string path = entry.path().string();
-        fakegl::reset();
-        mqoInitLibrary();
-        MqoLoadOptions options{};
-        options.features = MQO_FEATURE_ALL;
-        options.quiet = 1;
-        MeshModel* m = mqoLoadModelEx(path.c_str(), 1.0, &options);
-        if (m == nullptr) continue;
-        ++documents;
-        mqoDrawModel(m);
-        mqoDrawModel(m);  // the picture is drawn over black, then over white
-        mqoFreeModel(m);
-        mqoReleaseTexturePool();
-        const size_t buffers = fakegl::callsNamed({"glGenBuffersARB"}).size();
-        const size_t textures = fakegl::callsNamed({"glGenTextures"}).size();
-        std::vector<GLuint> deleted = fakegl::deletedBuffers();
-        std::sort(deleted.begin(), deleted.end());
-        std::vector<GLuint> made(buffers);
-        for (size_t i = 0; i < buffers; ++i) made[i] = static_cast<GLuint>(i + 1);
-        EXPECT_EQ(deleted, made) << path << ": buffer names";
-        deleted = fakegl::deletedTextures();
-        std::sort(deleted.begin(), deleted.end());
-        made.resize(textures);
-        for (size_t i = 0; i < textures; ++i) made[i] = static_cast<GLuint>(i + 1);
-        EXPECT_EQ(deleted, made) << path << ": texture names";
+        for (unsigned features : {MQO_FEATURE_ALL, MQO_FEATURE_ALL | MQO_FEATURE_COMPACT}) {
+            const std::string where =
+                entry.path().string() + " features " + std::to_string(features);
+            if (!drawAndFree(entry.path().string(), features)) continue;
+            ++documents;
+            expectAllDeleted(fakegl::deletedBuffers(),
+                             fakegl::callsNamed({"glGenBuffersARB"}).size(), where + ": buffers");
+            expectAllDeleted(fakegl::deletedTextures(),
+                             fakegl::callsNamed({"glGenTextures"}).size(), where + ": textures");
+        }
     }
     EXPECT_GT(documents, 0);
 }
