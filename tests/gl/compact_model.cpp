@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -302,6 +303,57 @@ TEST_F(CompactGl, WithoutBufferObjectsTheArraysStayAndIndicesComeFromMemory) {
     const Calls draws = fakegl::callsNamed({"glDrawElements", "glDrawArrays", "glBindBufferARB"});
     EXPECT_EQ(draws, Calls{"glDrawElements(GL_TRIANGLES, 36, GL_UNSIGNED_SHORT, ptr)"});
     mqoFreeModel(m);
+}
+
+// Sorted names handed to a delete call equal 1..made, the names the fake
+// hands out after a reset.
+void expectAllDeleted(std::vector<GLuint> deleted, size_t made, const std::string& where) {
+    std::sort(deleted.begin(), deleted.end());
+    std::vector<GLuint> names(made);
+    for (size_t i = 0; i < made; ++i) names[i] = static_cast<GLuint>(i + 1);
+    EXPECT_EQ(deleted, names) << where;
+}
+
+// Loads, draws (twice, as a picture over black and over white) and frees one
+// document; false when it does not load.
+bool drawAndFree(const std::string& path, unsigned features) {
+    fakegl::reset();
+    mqoInitLibrary();
+    MqoLoadOptions options{};
+    options.features = features;
+    options.quiet = 1;
+    MeshModel* m = mqoLoadModelEx(path.c_str(), 1.0, &options);
+    if (m == nullptr) return false;
+    mqoDrawModel(m);
+    mqoDrawModel(m);
+    mqoFreeModel(m);
+    mqoReleaseTexturePool();
+    return true;
+}
+
+// A batch of pictures loads, draws and frees document after document under
+// the complete reading: every buffer and texture name it makes must go, or
+// the driver keeps each one's storage for the rest of the batch.
+TEST(CompleteReadingNames, EveryNameMadeForACorpusDocumentIsDeleted) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(corpusfiles::folder(), ec)) GTEST_SKIP() << "no corpus";
+    int documents = 0;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(corpusfiles::folder(), ec)) {
+        const std::string ext = entry.path().extension().string();
+        if (ext != ".mqo" && ext != ".mqoz") continue;
+        for (unsigned features : {MQO_FEATURE_ALL, MQO_FEATURE_ALL | MQO_FEATURE_COMPACT}) {
+            const std::string where =
+                entry.path().string() + " features " + std::to_string(features);
+            if (!drawAndFree(entry.path().string(), features)) continue;
+            ++documents;
+            expectAllDeleted(fakegl::deletedBuffers(),
+                             fakegl::callsNamed({"glGenBuffersARB"}).size(), where + ": buffers");
+            expectAllDeleted(fakegl::deletedTextures(),
+                             fakegl::callsNamed({"glGenTextures"}).size(), where + ": textures");
+        }
+    }
+    EXPECT_GT(documents, 0);
 }
 
 TEST(CompactConsumers, GltfWriterIgnoresTheBit) {

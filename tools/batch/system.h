@@ -14,3 +14,6 @@ bool outputIsTerminal();
 // Large blocks (decoded textures, the driver's copies) are mapped and
 // unmapped whole, so that a long batch does not grow by them.
 void keepLargeBlocksMapped();
+
+// Gives the free pages of the heap back between documents of a batch.
+void returnFreeMemory();

@@ -21,3 +21,5 @@ bool outputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
 // The growth this stops was measured in the GNU C library's allocator; the
 // Windows runtime's has no such threshold to set.
 void keepLargeBlocksMapped() {}
+
+void returnFreeMemory() {}

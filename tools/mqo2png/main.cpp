@@ -65,6 +65,7 @@ bool render(Offscreen& target, const Options& options, const std::string& input,
     mqoFreeModel(model);
     // Each document's textures go with it: a batch would fill the pool.
     mqoReleaseTexturePool();
+    returnFreeMemory();
     std::string error;
     if (!writePng(output, pixels.data(), target.size(), target.size(), &error)) {
         complain(output, error);
