@@ -33,6 +33,10 @@ void mqoDrawIndexed(const MaterialBatch& batch, bool buffered);
 // batch array; the object keeps its name and flags with no batches.
 void mqoReleaseObject(MeshObject* object);
 
+// Frees a batch's CPU arrays (vertices of either kind, indices) and nulls
+// them; its buffer names stay.
+void mqoFreeBatchArrays(MaterialBatch* batch);
+
 // mqoRealiseObjects without the object limit: objects fill model's objects[]
 // up to 49, then go on into its extra objects. Objects that memory cannot
 // hold are discarded.

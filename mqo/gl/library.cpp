@@ -32,14 +32,7 @@ void mqoReleaseObject(MeshObject* object) {
                 mqo::glDeleteBuffersARB(1, &batch->indexBufferName);
             }
             batch->indexBufferName = 0;
-            std::free(batch->indices);
-            batch->indices = nullptr;
-            // Both arrays are owned; only one is ever set, but freeing
-            // whichever is there cannot leak when a caller set the other.
-            std::free(batch->texturedVertices);
-            batch->texturedVertices = nullptr;
-            std::free(batch->plainVertices);
-            batch->plainVertices = nullptr;
+            mqoFreeBatchArrays(batch);
         }
         std::free(object->batches);
         object->batches = nullptr;

@@ -27,12 +27,7 @@ void uploadIndices(MaterialBatch* batch) {
                          batch->indices, GL_STATIC_DRAW_ARB);
     mqo::glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
     if (name == 0 || batch->bufferName == 0) return;
-    std::free(batch->indices);
-    batch->indices = nullptr;
-    std::free(batch->texturedVertices);
-    batch->texturedVertices = nullptr;
-    std::free(batch->plainVertices);
-    batch->plainVertices = nullptr;
+    mqoFreeBatchArrays(batch);
 }
 
 void uploadBatch(MaterialBatch* batch) {
@@ -91,6 +86,17 @@ void realiseObject(MeshModel* model, MqoStagedObject* staged, const MaterialEntr
 }
 
 }  // namespace
+
+void mqoFreeBatchArrays(MaterialBatch* batch) {
+    // Both vertex arrays are owned; only one is ever set, but freeing
+    // whichever is there cannot leak when a caller set the other.
+    std::free(batch->texturedVertices);
+    batch->texturedVertices = nullptr;
+    std::free(batch->plainVertices);
+    batch->plainVertices = nullptr;
+    std::free(batch->indices);
+    batch->indices = nullptr;
+}
 
 void mqoRealiseAllObjects(MeshModel* model, MqoStagedObject* staged, int count,
                           const MaterialEntry* materials) {
