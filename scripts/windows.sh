@@ -24,22 +24,9 @@ skip() {
     exit 0
 }
 
-packages=(g++-mingw-w64-x86-64 wine wine64 zip xvfb xdotool cmake pkg-config)
-install_packages() {
-    local missing=() p
-    for p in "${packages[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
-            missing+=("$p")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    local sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo -n)
-    echo "Installing missing packages: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq || return 1
-    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 install \
-        -y -qq --no-install-recommends "${missing[@]}"
-}
+# The packages are the project's "windows" group; a failure to install them
+# is a skip in test mode.
+install_packages() { bash "$root/scripts/deps.sh" windows; }
 
 # GoogleTest from Debian's own source, with the same toolchain.
 build_gtest() {
@@ -82,8 +69,8 @@ missing() {
 }
 [ -f "$toolchain" ] || missing "no toolchain file $toolchain"
 if ! install_packages; then
-    [ "$mode" = test ] && skip "the packages (${packages[*]}) cannot be installed"
-    echo "FAIL: cannot install ${packages[*]}" >&2
+    [ "$mode" = test ] && skip "the packages (scripts/deps.sh windows) cannot be installed"
+    echo "FAIL: cannot install the packages (scripts/deps.sh windows)" >&2
     exit 1
 fi
 if [ -f "$root/scripts/windows/deps.sh" ]; then

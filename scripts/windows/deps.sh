@@ -14,24 +14,8 @@ toolchain=$root/scripts/windows/toolchain-mingw64.cmake
 work=$root/build/windows/deps-work
 triple=x86_64-w64-mingw32
 
-packages=(g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev cmake ninja-build
-          meson pkg-config nasm dpkg-dev xz-utils wine wine64)
-
-install_packages() {
-    local missing=() p
-    for p in "${packages[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
-            missing+=("$p")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    echo "Installing missing packages: ${missing[*]}"
-    local sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq
-    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends \
-        "${missing[@]}"
-}
+# The packages are the project's "windows" group.
+install_packages() { bash "$root/scripts/deps.sh" windows; }
 
 if [ "${1:-}" = --packages ]; then
     install_packages
