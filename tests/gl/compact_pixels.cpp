@@ -25,22 +25,10 @@ constexpr int kWidth = 192, kHeight = 160;
 constexpr float kBackground[4] = {0.1f, 0.15f, 0.2f, 1.0f};
 using Picture = std::vector<unsigned char>;
 
-std::vector<std::string> mqoFilesIn(const std::filesystem::path& folder) {
-    std::vector<std::string> files;
-    std::error_code ec;
-    if (!std::filesystem::is_directory(folder, ec)) return files;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(folder, ec)) {
-        const std::string ext = e.path().extension().string();
-        if (ext == ".mqo" || ext == ".mqoz" || ext == ".MQO") files.push_back(e.path().string());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 // The corpus, then every fifteenth frame of the character.
 std::vector<std::string> documents() {
-    std::vector<std::string> docs = mqoFilesIn(corpusfiles::folder());
-    const std::vector<std::string> frames = mqoFilesIn(MQO_CHARACTER_DIR);
+    std::vector<std::string> docs = corpusfiles::documentsIn(corpusfiles::folder());
+    const std::vector<std::string> frames = corpusfiles::documentsIn(MQO_CHARACTER_DIR);
     for (size_t i = 0; i < frames.size(); i += 15) docs.push_back(frames[i]);
     return docs;
 }
@@ -109,13 +97,13 @@ TEST(CompactPixels, CompactModelsDrawTheDefaultPicture) {
         mqoFreeModel(wide);
         mqoFreeModel(compact);
     }
-    if (!mqoFilesIn(corpusfiles::folder()).empty()) EXPECT_GT(texturedDocuments, 0);
+    if (!corpusfiles::documentsIn(corpusfiles::folder()).empty()) EXPECT_GT(texturedDocuments, 0);
     EXPECT_GT(frames, 0) << "the character's frames were not generated";
     mqoCleanupLibrary();
 }
 
 TEST(CompactPixels, ShadedPathRefusesACompactModel) {
-    const std::vector<std::string> frames = mqoFilesIn(MQO_CHARACTER_DIR);
+    const std::vector<std::string> frames = corpusfiles::documentsIn(MQO_CHARACTER_DIR);
     ASSERT_FALSE(frames.empty());
     EglContext context(kWidth, kHeight);
     ASSERT_TRUE(context.ok());

@@ -25,23 +25,11 @@ constexpr int kWidth = 192, kHeight = 160;
 constexpr float kBackground[4] = {0.1f, 0.15f, 0.2f, 1.0f};
 using Picture = std::vector<unsigned char>;
 
-std::vector<std::string> mqoFilesIn(const std::filesystem::path& folder) {
-    std::vector<std::string> files;
-    std::error_code ec;
-    if (!std::filesystem::is_directory(folder, ec)) return files;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(folder, ec)) {
-        const std::string ext = e.path().extension().string();
-        if (ext == ".mqo" || ext == ".mqoz" || ext == ".MQO") files.push_back(e.path().string());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 // The corpus, then every tenth frame of the character.
 const std::vector<std::string>& documents() {
     static const std::vector<std::string> all = [] {
-        std::vector<std::string> docs = mqoFilesIn(corpusfiles::folder());
-        const std::vector<std::string> frames = mqoFilesIn(MQO_CHARACTER_DIR);
+        std::vector<std::string> docs = corpusfiles::documentsIn(corpusfiles::folder());
+        const std::vector<std::string> frames = corpusfiles::documentsIn(MQO_CHARACTER_DIR);
         for (size_t i = 0; i < frames.size(); i += 10) docs.push_back(frames[i]);
         return docs;
     }();

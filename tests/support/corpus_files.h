@@ -38,6 +38,20 @@ inline std::string find(const std::string& name, const std::string& mark = "") {
     return found;
 }
 
+// Every document (.mqo, .MQO, .mqoz) below folder, in path order; none when
+// the folder is not there.
+inline std::vector<std::string> documentsIn(const std::filesystem::path& folder) {
+    std::vector<std::string> files;
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) return files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(folder, ec)) {
+        const std::string ext = e.path().extension().string();
+        if (ext == ".mqo" || ext == ".mqoz" || ext == ".MQO") files.push_back(e.path().string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 // A document's lines as the library sees them: all up to a line feed,
 // however long, and ending at a NUL byte.
 class Lines {
