@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "bench/upload_timer.h"
 #include "mqo/MqoModelGL.h"
 #include "support/egl_context.h"
 
@@ -27,56 +28,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double uploadSeconds = 0;
-double uploadBytes = 0;
-PFNGLGENBUFFERSARBPROC realGenBuffers;
-PFNGLBINDBUFFERARBPROC realBindBuffer;
-PFNGLBUFFERDATAARBPROC realBufferData;
-
-void APIENTRY timedGenBuffers(GLsizei n, GLuint* names) {
-    auto start = Clock::now();
-    realGenBuffers(n, names);
-    uploadSeconds += secondsSince(start);
-}
-void APIENTRY timedBindBuffer(GLenum target, GLuint name) {
-    auto start = Clock::now();
-    realBindBuffer(target, name);
-    uploadSeconds += secondsSince(start);
-}
-void APIENTRY timedBufferData(GLenum target, GLsizeiptrARB size, const void* data, GLenum usage) {
-    auto start = Clock::now();
-    realBufferData(target, size, data, usage);
-    uploadSeconds += secondsSince(start);
-    uploadBytes += static_cast<double>(size);
-}
-
-void timeBufferCalls() {
-    if (!vboSupported) return;
-    realGenBuffers = mqo::glGenBuffersARB;
-    realBindBuffer = mqo::glBindBufferARB;
-    realBufferData = mqo::glBufferDataARB;
-    mqo::glGenBuffersARB = timedGenBuffers;
-    mqo::glBindBufferARB = timedBindBuffer;
-    mqo::glBufferDataARB = timedBufferData;
-}
-
-// A field of /proc/self/status in KiB ("VmRSS", "RssAnon"); 0 when absent.
-long statusKiB(const char* field) {
-    FILE* f = std::fopen("/proc/self/status", "r");
-    if (f == nullptr) return 0;
-    char line[256];
-    long value = 0;
-    const size_t length = std::strlen(field);
-    while (std::fgets(line, sizeof line, f)) {
-        if (std::strncmp(line, field, length) == 0 && line[length] == ':') {
-            value = std::strtol(line + length + 1, nullptr, 10);
-            break;
-        }
-    }
-    std::fclose(f);
-    return value;
 }
 
 // The vertex and index arrays the models keep in memory, in bytes.
@@ -108,9 +59,9 @@ Figures measure(const std::vector<std::string>& paths, uint32_t features) {
     EglContext context(640, 480);
     if (!context.ok()) return f;
     mqoInitLibrary();
-    timeBufferCalls();
-    f.rssBefore = statusKiB("VmRSS");
-    f.anonBefore = statusKiB("RssAnon");
+    uploadtimer::install();
+    f.rssBefore = benchsupport::statusKiB("VmRSS");
+    f.anonBefore = benchsupport::statusKiB("RssAnon");
     MqoLoadOptions options{};
     options.features = features;
     std::vector<MeshModel*> models;
@@ -121,15 +72,15 @@ Figures measure(const std::vector<std::string>& paths, uint32_t features) {
         models.push_back(m);
     }
     f.loadSeconds = secondsSince(start);
-    f.rssAfter = statusKiB("VmRSS");
-    f.anonAfter = statusKiB("RssAnon");
-    f.uploadBytes = uploadBytes;
-    f.uploadSeconds = uploadSeconds;
+    f.rssAfter = benchsupport::statusKiB("VmRSS");
+    f.anonAfter = benchsupport::statusKiB("RssAnon");
+    f.uploadBytes = uploadtimer::bytes;
+    f.uploadSeconds = uploadtimer::seconds;
     f.heldBytes = heldBytes(models);
     // What the allocator keeps of the freed arrays: handed back here (the
     // benchmark's doing; the library changes no allocator setting).
     malloc_trim(0);
-    f.rssTrimmed = statusKiB("VmRSS");
+    f.rssTrimmed = benchsupport::statusKiB("VmRSS");
     // Every frame drawn once to warm up, then each timed on its own.
     for (MeshModel* m : models) mqoDrawModel(m);
     glFinish();

@@ -25,6 +25,7 @@
 
 #include "bench/bench_stages.h"
 #include "bench/bench_support.h"
+#include "bench/upload_timer.h"
 #include "mqo/MqoModelGL.h"
 #include "support/egl_context.h"
 
@@ -35,40 +36,6 @@ using benchsupport::median;
 using Clock = std::chrono::steady_clock;
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// Time spent inside the library's buffer-object calls during one load.
-double uploadSeconds;
-
-PFNGLGENBUFFERSARBPROC realGenBuffers;
-PFNGLBINDBUFFERARBPROC realBindBuffer;
-PFNGLBUFFERDATAARBPROC realBufferData;
-
-void APIENTRY timedGenBuffers(GLsizei n, GLuint* names) {
-    auto start = Clock::now();
-    realGenBuffers(n, names);
-    uploadSeconds += secondsSince(start);
-}
-void APIENTRY timedBindBuffer(GLenum target, GLuint name) {
-    auto start = Clock::now();
-    realBindBuffer(target, name);
-    uploadSeconds += secondsSince(start);
-}
-void APIENTRY timedBufferData(GLenum target, GLsizeiptrARB size, const void* data, GLenum usage) {
-    auto start = Clock::now();
-    realBufferData(target, size, data, usage);
-    uploadSeconds += secondsSince(start);
-}
-
-// Route the library's buffer calls through the timers (after mqoInitLibrary).
-void timeBufferCalls() {
-    if (!vboSupported) return;
-    realGenBuffers = mqo::glGenBuffersARB;
-    realBindBuffer = mqo::glBindBufferARB;
-    realBufferData = mqo::glBufferDataARB;
-    mqo::glGenBuffersARB = timedGenBuffers;
-    mqo::glBindBufferARB = timedBindBuffer;
-    mqo::glBufferDataARB = timedBufferData;
 }
 
 }  // namespace
@@ -133,7 +100,7 @@ struct StageSeconds {
 int loadStaged(const std::vector<benchstages::ChunkFile>& frames, std::vector<MeshModel*>& models,
                StageSeconds* t) {
     *t = StageSeconds{};
-    uploadSeconds = 0;
+    uploadtimer::seconds = 0;
     int loaded = 0;
     models.clear();
     for (const benchstages::ChunkFile& frame : frames) {
@@ -153,7 +120,7 @@ int loadStaged(const std::vector<benchstages::ChunkFile>& frames, std::vector<Me
         loaded += m != nullptr;
         models.push_back(m);
     }
-    t->upload = uploadSeconds;
+    t->upload = uploadtimer::seconds;
     return loaded;
 }
 
@@ -252,7 +219,7 @@ int main(int argc, char** argv) {
         start = Clock::now();
         EglContext context(640, 480);
         mqoInitLibrary();
-        timeBufferCalls();
+        uploadtimer::install();
         loadStaged(frames, models, &t);
         double total = secondsSince(start);
         staged.push_back(total);

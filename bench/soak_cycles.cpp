@@ -4,22 +4,15 @@
 //   bench_soak_cycles DOCUMENT [CYCLES [POOL_EVERY]]   (default 10,000 and 100)
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "mqo/MqoModelStages.h"
 #include "support/egl_context.h"
 
 namespace {
 
-long residentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-    }
-    return -1;
-}
+long residentKiB() { return benchsupport::statusKiB("VmRSS"); }
 
 }  // namespace
 
