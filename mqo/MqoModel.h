@@ -62,6 +62,10 @@ MQO_API void mqoInitLibrary(void);
 //   as mqoReadDocument (mqo/MqoModelStages.h) details. A texture that
 //   cannot be read prints why; its batches keep textureName -1.
 // - Object names and visible values are kept as written (see MeshObject).
+// - A vertex or face list with 2,048 lines or more is scanned in pieces on
+//   this thread and on helper threads the library starts the first time
+//   (one fewer than the hardware's threads, at most 7); the result is the
+//   same as on one thread. Each parse call does this (the stages too).
 MQO_API MeshModel* mqoLoadModel(const char* path, double scale);
 
 // mqoLoadModel reading what options->features asks for as well (Options).
@@ -124,7 +128,9 @@ MQO_API MeshObject* mqoModelObject(MeshModel* model, int index);
 // - Textures stay in the pool until mqoCleanupLibrary.
 MQO_API void mqoFreeModel(MeshModel* model);
 
-// Deletes every pooled texture and empties the pool. Changes nothing else.
+// Deletes every pooled texture and empties the pool, and ends the threads
+// that read long lists (next started when needed). Changes nothing else.
+// - Not while a load is under way on another thread.
 MQO_API void mqoCleanupLibrary(void);
 
 // ---- Options: MQO_FEATURE_* bits, one per capability beyond the exact subset

@@ -5,6 +5,7 @@
 #include "mqo/MqoModelGL.h"
 #include "mqo/gl/gl_internal.h"
 #include "mqo/memory.h"
+#include "mqo/read/read_internal.h"
 
 namespace mqo {
 PFNGLGENBUFFERSARBPROC glGenBuffersARB = nullptr;
@@ -96,7 +97,11 @@ void mqoInitLibrary(void) {
     libraryInitialised = 1;
 }
 
-void mqoCleanupLibrary(void) { mqoReleaseTexturePool(); }
+void mqoCleanupLibrary(void) {
+    mqoReleaseTexturePool();
+    mqo::detail::mqoStopScanHelpers();
+    mqo::detail::mqoReleaseShareScratch();
+}
 
 MeshModel* mqoAllocModels(int n) {
     if (!libraryInitialised) mqoInitLibrary();

@@ -128,7 +128,11 @@ namespace {
 // read whole into it.
 void readFaceList(MqoStream* stream, FaceEntry* faces, int count, MqoPolygonStore* polygons) {
     int n = 0;
-    while (const char* line = mqoReadLine(stream)) {
+    bool share = faces != nullptr;
+    for (;;) {
+        if (share && n < count) n += mqoShareList(stream, &faces[n], true, count - n, &share);
+        const char* line = mqoReadLine(stream);
+        if (line == nullptr) break;
         if (faces != nullptr && n < count && mqoScanFaceLine(line, &faces[n])) {
             ++n;
             continue;
@@ -461,7 +465,11 @@ using namespace mqo::detail;
 void mqoReadVertexChunk(MqoStream* stream, float (*vertices)[3], int count) {
     if (stream == nullptr) return;
     int n = 0;
-    while (const char* line = mqoReadLine(stream)) {
+    bool share = vertices != nullptr;
+    for (;;) {
+        if (share && n < count) n += mqoShareList(stream, vertices[n], false, count - n, &share);
+        const char* line = mqoReadLine(stream);
+        if (line == nullptr) break;
         if (vertices != nullptr && n < count && mqoScanVertexLine(line, vertices[n])) {
             ++n;
             continue;

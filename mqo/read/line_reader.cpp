@@ -195,6 +195,22 @@ size_t mqoReadBlock(MqoStream* stream, void* buffer, size_t n) {
     return done;
 }
 
+size_t mqoPeekLines(MqoStream* stream, const unsigned char** bytes) {
+    // Refilling at half keeps what is handed out large; what is moved to the
+    // front is only the unread part of one line.
+    if (!stream->drained && stream->end - stream->start < stream->blockSize / 2) refill(stream);
+    const unsigned char* from = stream->block + stream->start;
+    size_t size = stream->end - stream->start;
+    while (size > 0 && from[size - 1] != '\n') --size;
+    *bytes = from;
+    return size;
+}
+
+void mqoSkipPeeked(MqoStream* stream, size_t n) {
+    stream->start += n;
+    stream->consumed += static_cast<long long>(n);
+}
+
 bool mqoStreamFailed(const MqoStream* stream) { return stream->failed; }
 
 long long mqoStreamRemaining(MqoStream* stream) {

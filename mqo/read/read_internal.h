@@ -124,6 +124,15 @@ size_t mqoReadBlock(MqoStream* stream, void* buffer, size_t n);
 // one byte or more each) that the rest of the document could fill.
 long long mqoStreamRemaining(MqoStream* stream);
 
+// The unread lines of the stream's block, refilled first when less than half
+// of it is left and the file holds more: *bytes is set to the first and the
+// size returned ends after the last line feed (0: no whole line). The bytes
+// stay valid until the stream is next read.
+size_t mqoPeekLines(MqoStream* stream, const unsigned char** bytes);
+
+// Consumes the first n bytes mqoPeekLines gave, as if read as lines.
+void mqoSkipPeeked(MqoStream* stream, size_t n);
+
 // True once reading the stream's file failed (not its end): the lines and
 // blocks handed out are not the whole document.
 bool mqoStreamFailed(const MqoStream* stream);
@@ -206,6 +215,47 @@ int mqoScanFaceUV(const char* at, int corners, float uv[8]);
 // and the caller takes the general path.
 bool mqoScanVertexLine(const char* line, float position[3]);
 bool mqoScanFaceLine(const char* line, FaceEntry* face);
+
+// ---- scan helpers (scan_helpers.cpp, process_id_*.cpp) ----
+
+// One piece of work for a helper thread: run(arg). helper is the claim's own.
+struct MqoScanJob {
+    void (*run)(void* arg);
+    void* arg;
+    void* helper;
+};
+
+// Starts jobs[0..k) on k idle helper threads, k <= n, and returns k; 0 when
+// none is idle or none could be started. Every job started must be waited
+// for with mqoAwaitHelpers(jobs, k).
+int mqoHandToHelpers(MqoScanJob* jobs, int n);
+void mqoAwaitHelpers(MqoScanJob* jobs, int n);
+
+// Ends the helper threads (they start again when next needed). Not while a
+// load is under way on another thread.
+void mqoStopScanHelpers();
+
+// This process's identity (a forked child's differs from its parent's).
+long mqoProcessId();
+
+// ---- long lists on several threads (list_share.cpp) ----
+
+// Scans ahead, beside the helper threads, up to want lines of the usual
+// vertex line form (faces false: into float[3] entries) or face line form
+// (faces true: into FaceEntry entries) from the stream's block into out, as
+// mqoScanVertexLine or mqoScanFaceLine would one line at a time; consumes
+// the lines it took and returns their number. The lines after them are the
+// caller's. *again is set false when sharing the rest of this list is not
+// worth trying (too few lines left, no helper idle, a line of another form).
+int mqoShareList(MqoStream* stream, void* out, bool faces, int want, bool* again);
+
+// The fewest lines a list must have left to be shared (tests lower it to
+// share every list; INT_MAX shares none).
+void mqoSetListShareThreshold(int lines);
+
+// Frees this thread's scratch for shared lists (also freed when the thread
+// ends).
+void mqoReleaseShareScratch();
 
 // ---- the document (document_reader.cpp) ----
 

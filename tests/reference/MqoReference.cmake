@@ -1,13 +1,14 @@
 # The library's sources with its first, simplest pieces in place of the fast
-# ones: a stdio line stream, sscanf patterns, a byte-at-a-time image reader
-# and the mesh builder as first written (all beside this file). The
+# ones: a stdio line stream, sscanf patterns, lists read on one thread, a
+# byte-at-a-time image reader and the mesh builder as first written (all beside this file). The
 # comparison test and the benchmarks build the library once more from these.
 function(mqo_reference_sources out)
   set(replacements
     image_reader image_reader_stdio
     document_patterns document_patterns_sscanf
     line_reader line_reader_stdio
-    mesh_builder mesh_builder_reference)
+    mesh_builder mesh_builder_reference
+    list_share list_share_none)
   # The first builder was one file; it stands for the pieces split out since.
   set(left_out mesh_normals mesh_fill)
   get_target_property(cpu_sources mqomodel_cpu SOURCES)

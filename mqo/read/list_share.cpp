@@ -1,0 +1,207 @@
+// MqoModel: one long vertex or face list scanned on several threads. The
+// lines already in the stream's block are cut at line feeds into one piece
+// per thread; the reading thread scans the first piece into the list itself
+// and each helper scans another into scratch memory, which is copied into
+// the list only when every piece before it matched whole. Each line is scanned
+// exactly as the one-line path scans it (a NUL-terminated copy with its line
+// feed), and the first line of another form ends the shared part there, so
+// the caller's one-line path decides it and everything after it: the list
+// comes out as one thread would read it.
+#include <atomic>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "mqo/read/read_internal.h"
+
+namespace mqo::detail {
+
+namespace {
+
+enum {
+    kMostPieces = 8,
+    // The longest line a piece takes: its numbers are then shorter than 128
+    // characters, which the scan converts without a heap copy, so a helper
+    // never allocates. Longer lines go to the one-line path.
+    kLongestLine = 127,
+};
+
+// About 64 KiB of vertex lines: below this, waking a helper costs about as
+// much as the scan it saves.
+std::atomic<int> shareThreshold{2048};
+
+// Per-thread scratch for the helpers' pieces, kept for the next list.
+struct Scratch {
+    void* bytes = nullptr;
+    size_t size = 0;
+    ~Scratch() { std::free(bytes); }
+};
+thread_local Scratch scratch;
+
+// Room for size bytes of scratch; null when memory runs out (plain malloc:
+// the caller then scans alone, and the load is not failed for it).
+void* scratchFor(size_t size) {
+    if (size <= scratch.size) return scratch.bytes;
+    std::free(scratch.bytes);
+    scratch.bytes = std::malloc(size);
+    scratch.size = scratch.bytes != nullptr ? size : 0;
+    return scratch.bytes;
+}
+
+struct Piece {
+    const unsigned char* begin;
+    const unsigned char* end;  // after the last of its lines' line feeds
+    int lines;
+    unsigned char* out;
+    int matched = 0;  // leading lines of the usual form
+    size_t used = 0;  // their bytes
+};
+
+void scanPiece(Piece* piece, bool faces) {
+    const size_t entry = faces ? sizeof(FaceEntry) : sizeof(float[3]);
+    const unsigned char* p = piece->begin;
+    char line[kLongestLine + 1];
+    int n = 0;
+    for (; n < piece->lines; ++n) {
+        const auto* feed = static_cast<const unsigned char*>(
+            std::memchr(p, '\n', static_cast<size_t>(piece->end - p)));
+        const size_t length = static_cast<size_t>(feed - p) + 1;
+        if (length > kLongestLine) break;
+        std::memcpy(line, p, length);
+        line[length] = '\0';
+        unsigned char* at = piece->out + static_cast<size_t>(n) * entry;
+        bool usual = faces ? mqoScanFaceLine(line, reinterpret_cast<FaceEntry*>(at))
+                           : mqoScanVertexLine(line, reinterpret_cast<float*>(at));
+        if (!usual) break;
+        p += length;
+    }
+    piece->matched = n;
+    piece->used = static_cast<size_t>(p - piece->begin);
+}
+
+// The pieces of one shared run; every thread takes the next unscanned one
+// until none is left, so a slow thread holds up at most one piece.
+struct Run {
+    Piece pieces[kMostPieces];
+    int count = 0;
+    bool faces = false;
+    std::atomic<int> next{0};
+};
+
+void scanPieces(void* arg) {
+    Run* run = static_cast<Run*>(arg);
+    for (int k; (k = run->next.fetch_add(1, std::memory_order_relaxed)) < run->count;)
+        scanPiece(&run->pieces[k], run->faces);
+}
+
+int countFeeds(const unsigned char* from, size_t size) {
+    int n = 0;  // a plain loop: the compiler makes it a vector count
+    for (size_t i = 0; i < size; ++i) n += from[i] == '\n';
+    return n;
+}
+
+// The bytes of the first n of the lines in from[0, size).
+size_t firstLines(const unsigned char* from, size_t size, int n) {
+    const unsigned char* p = from;
+    for (int i = 0; i < n; ++i) {
+        p = static_cast<const unsigned char*>(
+                std::memchr(p, '\n', size - static_cast<size_t>(p - from))) +
+            1;
+    }
+    return static_cast<size_t>(p - from);
+}
+
+// Cuts size bytes of whole lines into kMostPieces pieces at line feeds (fewer
+// when the lines are few); the first piece goes straight into out, the others
+// into room, one after another.
+void cutPieces(const unsigned char* from, size_t size, Run* run) {
+    size_t start = 0;
+    for (int k = 1; k <= kMostPieces && start < size; ++k) {
+        size_t end = size * static_cast<size_t>(k) / kMostPieces;
+        if (end <= start) continue;
+        const void* feed = std::memchr(from + end - 1, '\n', size - (end - 1));
+        end = static_cast<size_t>(static_cast<const unsigned char*>(feed) - from) + 1;
+        Piece& piece = run->pieces[run->count++];
+        piece.begin = from + start;
+        piece.end = from + end;
+        piece.lines = countFeeds(piece.begin, end - start);
+        start = end;
+    }
+}
+
+// Points each piece at its entries: the first at out, the rest at scratch.
+// False when the scratch cannot be had.
+bool placePieces(Run* run, void* out, size_t entry) {
+    size_t later = 0;
+    for (int k = 1; k < run->count; ++k) later += static_cast<size_t>(run->pieces[k].lines) * entry;
+    auto* room = static_cast<unsigned char*>(scratchFor(later));
+    if (room == nullptr) return false;
+    run->pieces[0].out = static_cast<unsigned char*>(out);
+    for (int k = 1; k < run->count; ++k) {
+        run->pieces[k].out = room;
+        room += static_cast<size_t>(run->pieces[k].lines) * entry;
+    }
+    return true;
+}
+
+// Scans the run here and on the idle helpers; false when none is idle (and
+// nothing was scanned).
+bool scanShared(Run* run) {
+    MqoScanJob jobs[kMostPieces];
+    for (MqoScanJob& job : jobs) job = MqoScanJob{scanPieces, run, nullptr};
+    int handed = mqoHandToHelpers(jobs, run->count - 1);
+    if (handed == 0) return false;
+    scanPieces(run);
+    mqoAwaitHelpers(jobs, handed);
+    return true;
+}
+
+}  // namespace
+
+int mqoShareList(MqoStream* stream, void* out, bool faces, int want, bool* again) {
+    *again = false;
+    const int threshold = shareThreshold.load(std::memory_order_relaxed);
+    if (want < threshold || want < 2) return 0;
+    const unsigned char* from = nullptr;
+    size_t size = mqoPeekLines(stream, &from);
+    int lines = countFeeds(from, size);
+    if (lines > want) {
+        size = firstLines(from, size, want);
+        lines = want;
+    }
+    if (lines < threshold || lines < 2) return 0;
+
+    Run run;
+    run.faces = faces;
+    const size_t entry = faces ? sizeof(FaceEntry) : sizeof(float[3]);
+    cutPieces(from, size, &run);
+    if (run.count < 2 || !placePieces(&run, out, entry) || !scanShared(&run)) return 0;
+
+    // The list takes the pieces in order up to the first line of another
+    // form; the pieces after it are dropped.
+    int taken = 0;
+    size_t used = 0;
+    auto* list = static_cast<unsigned char*>(out);
+    for (int k = 0; k < run.count; ++k) {
+        const Piece& piece = run.pieces[k];
+        if (k > 0)
+            std::memcpy(list + static_cast<size_t>(taken) * entry, piece.out,
+                        static_cast<size_t>(piece.matched) * entry);
+        taken += piece.matched;
+        used += piece.used;
+        if (piece.matched < piece.lines) break;
+    }
+    mqoSkipPeeked(stream, used);
+    *again = taken == lines;
+    return taken;
+}
+
+void mqoSetListShareThreshold(int lines) { shareThreshold.store(lines, std::memory_order_relaxed); }
+
+void mqoReleaseShareScratch() {
+    std::free(scratch.bytes);
+    scratch.bytes = nullptr;
+    scratch.size = 0;
+}
+
+}  // namespace mqo::detail
