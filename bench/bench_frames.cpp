@@ -7,9 +7,15 @@
 //     (mqoStageObjects), textures (mqoSetTexturePool) and buffer upload (the
 //     buffer calls inside mqoRealiseObjects); and the same through one
 //     mqoLoadModels call, reading on every core;
+//   - the full floor of the load, in the same rounds (bench/floor.h): the
+//     files read from the page cache into a buffer touched before, the
+//     frames' vertex bytes written into fresh memory (and, for comparison,
+//     into memory touched before), and glBufferData of every batch's size
+//     (the driver's copy);
 //   - peak memory with all frames loaded, and resident memory over 100
 //     load-and-free cycles of the whole set.
 // Each timing is the median of several runs. Usage: bench_frames [vindle dir]
+#define GL_GLEXT_PROTOTYPES  // floor.h calls glBufferData itself
 #include <dirent.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -18,6 +24,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -25,6 +32,7 @@
 
 #include "bench/bench_stages.h"
 #include "bench/bench_support.h"
+#include "bench/floor.h"
 #include "bench/upload_timer.h"
 #include "mqo/MqoModelGL.h"
 #include "support/egl_context.h"
@@ -53,21 +61,53 @@ std::vector<std::string> allFiles(const std::string& dir) {
     return files;
 }
 
-// Reads every file of the folder into memory; returns the bytes read.
-size_t readAll(const std::vector<std::string>& files) {
+// Reads every file of the folder into buffer, which only grows (to the
+// largest file), so a buffer kept from an earlier call is written by the
+// reads alone; returns the bytes read.
+size_t readAll(const std::vector<std::string>& files, std::vector<char>& buffer) {
     size_t total = 0;
-    std::vector<char> buffer;
     for (const std::string& path : files) {
         FILE* f = std::fopen(path.c_str(), "rb");
         if (!f) continue;
         std::fseek(f, 0, SEEK_END);
         long size = std::ftell(f);
         std::fseek(f, 0, SEEK_SET);
-        buffer.resize(size > 0 ? static_cast<size_t>(size) : 0);
-        total += std::fread(buffer.data(), 1, buffer.size(), f);
+        const size_t bytes = size > 0 ? static_cast<size_t>(size) : 0;
+        if (buffer.size() < bytes) buffer.resize(bytes);
+        total += std::fread(buffer.data(), 1, bytes, f);
         std::fclose(f);
     }
     return total;
+}
+
+// The seconds of the full floor's parts in one round, and of the context
+// the driver's copy needs (in the loads' figures, not in the floor's).
+struct FloorSeconds {
+    double read, fresh, touched, copy, context;
+    double sum() const { return read + fresh + copy; }
+};
+
+// Times each part of the full floor alone; fileBuffer is kept between
+// rounds, the arrays the driver copies are written before it is timed.
+bool timeFloor(const std::vector<std::string>& files, const benchfloor::Batches& batches,
+               std::vector<char>& fileBuffer, FloorSeconds* t) {
+    auto start = Clock::now();
+    readAll(files, fileBuffer);
+    t->read = secondsSince(start);
+    t->fresh = benchfloor::firstTouchSeconds(batches.total);
+    std::vector<char> arrays(batches.total, 1);  // touched before the timed writes
+    start = Clock::now();
+    std::memset(arrays.data(), 0x3f, arrays.size());
+    t->touched = secondsSince(start);
+    start = Clock::now();
+    EglContext context(640, 480);
+    t->context = secondsSince(start);
+    std::vector<GLuint> buffers;
+    start = Clock::now();
+    bool copied = benchfloor::driverCopy(batches, arrays.data(), &buffers);
+    t->copy = secondsSince(start);
+    benchfloor::deleteBuffers(&buffers);
+    return copied && context.ok() && t->fresh >= 0;
 }
 
 // Loads the set; returns the number of frames that loaded.
@@ -172,6 +212,32 @@ long residentKiB() {
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
+// The median over the rounds of one part, or of the floor's sum for null.
+double medianOf(const std::vector<FloorSeconds>& rounds, double FloorSeconds::*part) {
+    std::vector<double> v;
+    for (const FloorSeconds& r : rounds) v.push_back(part != nullptr ? r.*part : r.sum());
+    return median(v);
+}
+
+void printFullFloor(const std::vector<FloorSeconds>& rounds, const benchfloor::Batches& batches,
+                    double load, double together) {
+    const double full = medianOf(rounds, nullptr);
+    std::printf("full floor (read + first-touch writes + driver copy): %.1f ms (median of sums)\n",
+                full * 1e3);
+    std::printf("  reading the files (buffer touched before)   %7.1f ms\n",
+                medianOf(rounds, &FloorSeconds::read) * 1e3);
+    std::printf("  first-touch writes of %6.1f MB of vertices %7.1f ms\n", batches.total / 1e6,
+                medianOf(rounds, &FloorSeconds::fresh) * 1e3);
+    std::printf("  glBufferData, %5zu calls (driver copy)      %7.1f ms\n", batches.sizes.size(),
+                medianOf(rounds, &FloorSeconds::copy) * 1e3);
+    std::printf("  not in the sum: the same writes into memory touched before %.1f ms,\n",
+                medianOf(rounds, &FloorSeconds::touched) * 1e3);
+    std::printf("    the context for the copy (the loads make one too) %.1f ms\n",
+                medianOf(rounds, &FloorSeconds::context) * 1e3);
+    std::printf("context + loading 150 frames / full floor: %.2f\n", load / full);
+    std::printf("context + mqoLoadModels / full floor:      %.2f\n", together / full);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -186,6 +252,16 @@ int main(int argc, char** argv) {
     std::vector<benchstages::ChunkFile> frames;
 
     std::vector<double> floor, load, staged, scan, build, upload, texture, parallel;
+    // The floor's figures are kept in storage made before the first load: made
+    // while the frames are loaded, it would sit above them in the heap and keep
+    // them resident once freed, which the memory figures would show.
+    std::vector<FloorSeconds> fullFloor;
+    fullFloor.reserve(runs);
+    benchfloor::Batches batches;
+    batches.sizes.reserve(size_t{1} << 16);
+    std::vector<char> fileBuffer;  // touched before the rounds, as large as the largest file
+    for (const std::string& file : files)
+        fileBuffer.resize(std::max<size_t>(fileBuffer.size(), std::filesystem::file_size(file)), 1);
     size_t bytes = 0;
     int loaded = 0;
     std::vector<MeshModel*> models;
@@ -193,7 +269,8 @@ int main(int argc, char** argv) {
         auto start = Clock::now();
         {
             EglContext context(640, 480);
-            bytes = readAll(files);
+            std::vector<char> buffer;
+            bytes = readAll(files, buffer);
         }
         floor.push_back(secondsSince(start));
 
@@ -204,8 +281,18 @@ int main(int argc, char** argv) {
             mqoInitLibrary();
             loaded = loadAll(paths, models);
             load.push_back(secondsSince(start));
+            for (MeshModel* m : models)  // the floor's sizes, once
+                if (run == 0 && m != nullptr) benchfloor::addBatches(m, &batches);
             freeAll(models);
             mqoCleanupLibrary();
+        }
+
+        // The full floor of that load, its sizes the loaded frames'.
+        fullFloor.emplace_back();
+        if (!timeFloor(files, batches, fileBuffer, &fullFloor.back())) {
+            std::fprintf(stderr, "the floor's mappings or buffer calls failed\n");
+            std::filesystem::remove_all(folder);
+            return 1;
         }
 
         // The same load stage by stage, each stage timed; the chunks are
@@ -286,5 +373,6 @@ int main(int argc, char** argv) {
     }
     std::printf("growth from cycle 1 to 100: %ld KiB\n", residentKiB() - first);
     mqoCleanupLibrary();
+    printFullFloor(fullFloor, batches, median(load), median(parallel));
     return loaded == static_cast<int>(paths.size()) ? 0 : 1;
 }

@@ -11,20 +11,19 @@
 // The same rounds measure the floor of our load: reading the document from
 // the page cache into a buffer touched before, writing the size of our
 // vertex arrays into memory never touched before, and glBufferData of our
-// batches' sizes (the driver's copy). Prints medians, ms and MB/s.
+// batches' sizes from arrays written before (the driver's copy; bench/floor.h).
+// Prints medians, ms and MB/s.
 //
 //   bench_peers [ROUNDS]   (EGL_PLATFORM=surfaceless, as bench/run.sh runs it; 7 rounds)
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <fcntl.h>
 #include <stdlib.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <assimp/Importer.hpp>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -36,6 +35,7 @@
 #include <tiny_obj_loader.h>
 
 #include "bench/bench_support.h"
+#include "bench/floor.h"
 #include "bench/grid_document.h"
 #include "mqo/MqoModel.h"
 #include "support/egl_context.h"
@@ -48,16 +48,19 @@ namespace {
 
 struct Contender {
     const char* name;
-    std::string path;  // the file it reads; its size gives MB/s
-    std::function<bool()> load;
+    std::string path;             // the file it reads; its size gives MB/s
+    std::function<double()> run;  // one run's milliseconds, negative when it fails
     std::vector<double> ms;
 };
 
-double millisecondsOf(const std::function<bool()>& f, bool* ok) {
-    auto start = std::chrono::steady_clock::now();
-    *ok = f();
-    std::chrono::duration<double, std::milli> d = std::chrono::steady_clock::now() - start;
-    return d.count();
+// A contender's run: the milliseconds load takes, negative when it fails.
+std::function<double()> timed(std::function<bool()> load) {
+    return [load] {
+        auto start = std::chrono::steady_clock::now();
+        bool ok = load();
+        std::chrono::duration<double, std::milli> d = std::chrono::steady_clock::now() - start;
+        return ok ? d.count() : -1;
+    };
 }
 
 bool loadOurs(const std::string& path, uint32_t features) {
@@ -82,31 +85,8 @@ bool loadAssimp(const std::string& path, unsigned flags) {
            scene->mMeshes[0]->HasNormals() == ((flags & aiProcess_GenSmoothNormals) != 0);
 }
 
-// The sizes our load hands to glBufferData, and the arrays themselves.
-struct Upload {
-    std::vector<const void*> data;
-    std::vector<GLsizeiptr> sizes;
-    size_t total = 0;
-};
-
-Upload uploadOf(const MeshModel* m) {
-    Upload u;
-    for (int o = 0; o < m->objectCount; ++o) {
-        const MeshObject& object = m->objects[o];
-        for (int b = 0; b < object.batchCount; ++b) {
-            const MaterialBatch& batch = object.batches[b];
-            if (batch.vertexCount == 0) continue;
-            size_t one = batch.hasTexture ? sizeof(TexturedVertex) : sizeof(PlainVertex);
-            u.data.push_back(batch.hasTexture ? static_cast<const void*>(batch.texturedVertices)
-                                              : static_cast<const void*>(batch.plainVertices));
-            u.sizes.push_back(static_cast<GLsizeiptr>(one * batch.vertexCount));
-            u.total += one * batch.vertexCount;
-        }
-    }
-    return u;
-}
-
-// The floor's three parts, each timed alone.
+// The floor's first part (bench/floor.h has the other two): the document
+// read from the page cache into a buffer touched before.
 bool readFromPageCache(const std::string& path, std::vector<char>* buffer) {
     int fd = open(path.c_str(), O_RDONLY);
     if (fd < 0) return false;
@@ -116,34 +96,6 @@ bool readFromPageCache(const std::string& path, std::vector<char>* buffer) {
         got += static_cast<size_t>(n);
     close(fd);
     return got == buffer->size();
-}
-
-void* gFreshMemory = nullptr;
-bool touchFreshMemory(size_t bytes) {
-    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED) return false;
-    std::memset(p, 0x3f, bytes);
-    gFreshMemory = p;  // unmapped outside the timing
-    return true;
-}
-
-std::vector<GLuint> gBuffers;
-bool driverCopy(const Upload& u) {
-    gBuffers.assign(u.sizes.size(), 0);
-    glGenBuffers(static_cast<GLsizei>(gBuffers.size()), gBuffers.data());
-    for (size_t i = 0; i < gBuffers.size(); ++i) {
-        glBindBuffer(GL_ARRAY_BUFFER, gBuffers[i]);
-        glBufferData(GL_ARRAY_BUFFER, u.sizes[i], u.data[i], GL_STATIC_DRAW);
-    }
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    return glGetError() == GL_NO_ERROR;
-}
-
-void releaseFloorPieces(size_t bytes) {
-    if (gFreshMemory != nullptr) munmap(gFreshMemory, bytes);
-    gFreshMemory = nullptr;
-    if (!gBuffers.empty()) glDeleteBuffers(static_cast<GLsizei>(gBuffers.size()), gBuffers.data());
-    gBuffers.clear();
 }
 
 double megabytes(const std::string& path) { return static_cast<double>(fs::file_size(path)) / 1e6; }
@@ -187,33 +139,44 @@ int main(int argc, char** argv) {
     mqoInitLibrary();
     MeshModel* kept = mqoLoadModel(mqo.c_str(), 0.5);
     if (kept == nullptr) return 1;
-    const Upload upload = uploadOf(kept);
-    std::vector<char> fileBuffer(fs::file_size(mqo), 1);
+    benchfloor::Batches upload;
+    benchfloor::addBatches(kept, &upload);
+    std::vector<char> fileBuffer(fs::file_size(mqo), 1), arrays(upload.total, 1);
+    std::vector<GLuint> buffers;
 
     const unsigned triNormals = aiProcess_Triangulate | aiProcess_GenSmoothNormals;
     std::vector<Contender> loads = {
-        {"this library, default path (to buffers)", mqo, [&] { return loadOurs(mqo, 0); }, {}},
+        {"this library, default path (to buffers)",
+         mqo,
+         timed([&] { return loadOurs(mqo, 0); }),
+         {}},
         // COMPACT: the compact model's row goes here once the library has its
-        // feature bit: {"this library, compact model", mqo, [&] { return
-        // loadOurs(mqo, MQO_FEATURE_<its name>); }, {}},
-        {"tinyobjloader, OBJ", obj, [&] { return loadTinyobj(obj, folder + "/"); }, {}},
-        {"assimp, OBJ", obj, [&] { return loadAssimp(obj, 0); }, {}},
+        // feature bit: {"this library, compact model", mqo, timed([&] { return
+        // loadOurs(mqo, MQO_FEATURE_<its name>); }), {}},
+        {"tinyobjloader, OBJ", obj, timed([&] { return loadTinyobj(obj, folder + "/"); }), {}},
+        {"assimp, OBJ", obj, timed([&] { return loadAssimp(obj, 0); }), {}},
         {"assimp, OBJ, triangulated, smooth normals",
          obj,
-         [&] { return loadAssimp(obj, triNormals); },
+         timed([&] { return loadAssimp(obj, triNormals); }),
          {}},
-        {"assimp, binary glTF with normals", glb, [&] { return loadAssimp(glb, triNormals); }, {}},
+        {"assimp, binary glTF with normals",
+         glb,
+         timed([&] { return loadAssimp(glb, triNormals); }),
+         {}},
     };
     std::vector<Contender> floor = {
         {"read the document from the page cache",
          mqo,
-         [&] { return readFromPageCache(mqo, &fileBuffer); },
+         timed([&] { return readFromPageCache(mqo, &fileBuffer); }),
          {}},
         {"first-touch writes of our vertex arrays",
          "",
-         [&] { return touchFreshMemory(upload.total); },
+         [&] { return benchfloor::firstTouchSeconds(upload.total) * 1e3; },
          {}},
-        {"glBufferData of our batches (driver copy)", "", [&] { return driverCopy(upload); }, {}},
+        {"glBufferData of our batches (driver copy)",
+         "",
+         timed([&] { return benchfloor::driverCopy(upload, arrays.data(), &buffers); }),
+         {}},
     };
 
     std::vector<double> floorTotal;
@@ -221,13 +184,12 @@ int main(int argc, char** argv) {
         double sum = 0;
         for (auto* group : {&loads, &floor}) {
             for (Contender& c : *group) {
-                bool ok = false;
-                double ms = millisecondsOf(c.load, &ok);
-                if (!ok) {
+                double ms = c.run();
+                if (ms < 0) {
                     std::fprintf(stderr, "bench_peers: %s failed\n", c.name);
                     return 1;
                 }
-                if (group == &floor) sum += ms, releaseFloorPieces(upload.total);
+                if (group == &floor) sum += ms, benchfloor::deleteBuffers(&buffers);
                 if (r >= 0) c.ms.push_back(ms);
             }
         }
