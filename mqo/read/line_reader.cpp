@@ -19,6 +19,11 @@ namespace mqo::detail {
 // line is kept, is bounded either way.
 static const long long kUnknownSizeLimit = 1LL << 20;
 static const size_t kBlockSize = 256 * 1024;
+// Files this large are read in blocks of kLargeBlockSize: their long lists
+// are shared among threads a block at a time, and each hand-over costs the
+// same whatever the block holds.
+static const long long kLargeFile = 8LL << 20;
+static const size_t kLargeBlockSize = 1024 * 1024;
 static const size_t kFirstLineCapacity = 256;
 
 }  // namespace mqo::detail
@@ -54,6 +59,7 @@ MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize) {
         }
         if (S_ISREG(st.st_mode)) size = static_cast<long long>(st.st_size);
     }
+    if (blockSize == kBlockSize && size >= kLargeFile) blockSize = kLargeBlockSize;
     auto* stream = static_cast<MqoStream*>(mqoMalloc(sizeof(MqoStream)));
     auto* block = static_cast<unsigned char*>(mqoMalloc(blockSize));
     auto* line = static_cast<char*>(mqoMalloc(kFirstLineCapacity));

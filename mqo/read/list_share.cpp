@@ -112,19 +112,24 @@ size_t firstLines(const unsigned char* from, size_t size, int n) {
 }
 
 // Cuts size bytes of whole lines into kMostPieces pieces at line feeds (fewer
-// when the lines are few); the first piece goes straight into out, the others
-// into room, one after another.
-void cutPieces(const unsigned char* from, size_t size, Run* run) {
+// when the lines are few), holding at most want lines in all.
+void cutPieces(const unsigned char* from, size_t size, int want, Run* run) {
     size_t start = 0;
-    for (int k = 1; k <= kMostPieces && start < size; ++k) {
+    int lines = 0;
+    for (int k = 1; k <= kMostPieces && start < size && lines < want; ++k) {
         size_t end = size * static_cast<size_t>(k) / kMostPieces;
         if (end <= start) continue;
         const void* feed = std::memchr(from + end - 1, '\n', size - (end - 1));
         end = static_cast<size_t>(static_cast<const unsigned char*>(feed) - from) + 1;
         Piece& piece = run->pieces[run->count++];
         piece.begin = from + start;
-        piece.end = from + end;
         piece.lines = countFeeds(piece.begin, end - start);
+        if (lines + piece.lines > want) {  // the list ends in this piece
+            piece.lines = want - lines;
+            end = start + firstLines(piece.begin, end - start, piece.lines);
+        }
+        piece.end = from + end;
+        lines += piece.lines;
         start = end;
     }
 }
@@ -164,18 +169,14 @@ int mqoShareList(MqoStream* stream, void* out, bool faces, int want, bool* again
     if (want < threshold || want < 2) return 0;
     const unsigned char* from = nullptr;
     size_t size = mqoPeekLines(stream, &from);
-    int lines = countFeeds(from, size);
-    if (lines > want) {
-        size = firstLines(from, size, want);
-        lines = want;
-    }
-    if (lines < threshold || lines < 2) return 0;
-
     Run run;
     run.faces = faces;
     const size_t entry = faces ? sizeof(FaceEntry) : sizeof(float[3]);
-    cutPieces(from, size, &run);
-    if (run.count < 2 || !placePieces(&run, out, entry) || !scanShared(&run)) return 0;
+    cutPieces(from, size, want, &run);
+    int lines = 0;
+    for (int k = 0; k < run.count; ++k) lines += run.pieces[k].lines;
+    if (lines < threshold || run.count < 2 || !placePieces(&run, out, entry) || !scanShared(&run))
+        return 0;
 
     // The list takes the pieces in order up to the first line of another
     // form; the pieces after it are dropped.
