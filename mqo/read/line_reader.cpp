@@ -45,7 +45,9 @@ struct MqoStream {
 
 namespace mqo::detail {
 
-MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize) {
+// Opens path with a block of blockSize bytes, or of largeBlockSize for a
+// regular file of kLargeFile bytes or more.
+static MqoStream* openStream(const char* path, size_t blockSize, size_t largeBlockSize) {
     if (path == nullptr || blockSize == 0) return nullptr;
     FILE* file = mqoOpenFile(path, "rb");
     if (file == nullptr) return nullptr;
@@ -59,7 +61,7 @@ MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize) {
         }
         if (S_ISREG(st.st_mode)) size = static_cast<long long>(st.st_size);
     }
-    if (blockSize == kBlockSize && size >= kLargeFile) blockSize = kLargeBlockSize;
+    if (size >= kLargeFile) blockSize = largeBlockSize;
     auto* stream = static_cast<MqoStream*>(mqoMalloc(sizeof(MqoStream)));
     auto* block = static_cast<unsigned char*>(mqoMalloc(blockSize));
     auto* line = static_cast<char*>(mqoMalloc(kFirstLineCapacity));
@@ -90,6 +92,10 @@ MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize) {
                             ? kFirstLineCapacity - 1
                             : static_cast<size_t>(limit);
     return stream;
+}
+
+MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize) {
+    return openStream(path, blockSize, blockSize);
 }
 
 MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size) {
@@ -229,7 +235,7 @@ long long mqoStreamRemaining(MqoStream* stream) {
 // The public calls, declared by the public headers.
 using namespace mqo::detail;
 
-MqoStream* mqoOpenStream(const char* path) { return mqoOpenStreamBuffered(path, kBlockSize); }
+MqoStream* mqoOpenStream(const char* path) { return openStream(path, kBlockSize, kLargeBlockSize); }
 
 void mqoCloseStream(MqoStream* stream) {
     if (stream == nullptr) return;

@@ -34,7 +34,12 @@ std::atomic<int> shareThreshold{2048};
 struct Scratch {
     void* bytes = nullptr;
     size_t size = 0;
-    ~Scratch() { std::free(bytes); }
+    void release() {
+        std::free(bytes);
+        bytes = nullptr;
+        size = 0;
+    }
+    ~Scratch() { release(); }
 };
 thread_local Scratch scratch;
 
@@ -112,8 +117,9 @@ size_t firstLines(const unsigned char* from, size_t size, int n) {
 }
 
 // Cuts size bytes of whole lines into kMostPieces pieces at line feeds (fewer
-// when the lines are few), holding at most want lines in all.
-void cutPieces(const unsigned char* from, size_t size, int want, Run* run) {
+// when the lines are few), holding at most want lines in all; returns the
+// lines they hold.
+int cutPieces(const unsigned char* from, size_t size, int want, Run* run) {
     size_t start = 0;
     int lines = 0;
     for (int k = 1; k <= kMostPieces && start < size && lines < want; ++k) {
@@ -132,6 +138,7 @@ void cutPieces(const unsigned char* from, size_t size, int want, Run* run) {
         lines += piece.lines;
         start = end;
     }
+    return lines;
 }
 
 // Points each piece at its entries: the first at out, the rest at scratch.
@@ -172,9 +179,7 @@ int mqoShareList(MqoStream* stream, void* out, bool faces, int want, bool* again
     Run run;
     run.faces = faces;
     const size_t entry = faces ? sizeof(FaceEntry) : sizeof(float[3]);
-    cutPieces(from, size, want, &run);
-    int lines = 0;
-    for (int k = 0; k < run.count; ++k) lines += run.pieces[k].lines;
+    const int lines = cutPieces(from, size, want, &run);
     if (lines < threshold || run.count < 2 || !placePieces(&run, out, entry) || !scanShared(&run))
         return 0;
 
@@ -199,10 +204,6 @@ int mqoShareList(MqoStream* stream, void* out, bool faces, int want, bool* again
 
 void mqoSetListShareThreshold(int lines) { shareThreshold.store(lines, std::memory_order_relaxed); }
 
-void mqoReleaseShareScratch() {
-    std::free(scratch.bytes);
-    scratch.bytes = nullptr;
-    scratch.size = 0;
-}
+void mqoReleaseShareScratch() { scratch.release(); }
 
 }  // namespace mqo::detail
