@@ -62,10 +62,13 @@ MQO_API void mqoInitLibrary(void);
 //   as mqoReadDocument (mqo/MqoModelStages.h) details. A texture that
 //   cannot be read prints why; its batches keep textureName -1.
 // - Object names and visible values are kept as written (see MeshObject).
-// - A vertex or face list with 2,048 lines or more is scanned in pieces on
-//   this thread and on helper threads the library starts the first time
-//   (one fewer than the hardware's threads, at most 7); the result is the
-//   same as on one thread. Each parse call does this (the stages too).
+// - Uses helper threads the library starts the first time (one fewer than
+//   the hardware's threads, at most 7), with the same result as one thread:
+//   a document of 128 KiB to 8 MiB (a file is read whole) has its second
+//   half scanned by one idle helper meanwhile; in a larger one a vertex or
+//   face list with 2,048 lines or more is scanned in pieces on this thread
+//   and the idle helpers. Each parse call does this
+//   (the stages too); with no helper idle, all is read on this thread.
 MQO_API MeshModel* mqoLoadModel(const char* path, double scale);
 
 // mqoLoadModel reading what options->features asks for as well (Options).
@@ -84,7 +87,8 @@ MQO_API MeshModel* mqoLoadModelEx(const char* path, double scale, const MqoLoadO
 //   (or a null path); each other one is the caller's, freed with mqoFreeModel.
 // - Models, console messages (in list order) and GL calls are those of the
 //   loads one after another. Uses at most the hardware's threads and never
-//   more than count; with none to be had, reads on this thread.
+//   more than count; with none to be had, reads on this thread. With a
+//   worker on every core, the workers leave the helper threads idle.
 // - Null paths or models, or count <= 0, load nothing and return 0.
 // - Its two halves, to overlap the reading with work of your own:
 //   mqoStartLoadModels and mqoFinishLoadModels (mqo/MqoModelStages.h).
@@ -128,8 +132,9 @@ MQO_API MeshObject* mqoModelObject(MeshModel* model, int index);
 // - Textures stay in the pool until mqoCleanupLibrary.
 MQO_API void mqoFreeModel(MeshModel* model);
 
-// Deletes every pooled texture and empties the pool, and ends the threads
-// that read long lists (next started when needed). Changes nothing else.
+// Deletes every pooled texture and empties the pool, and ends the helper
+// threads (next started when needed; left running while a stream opened by
+// mqoOpenStream still holds one). Changes nothing else.
 // - Not while a load is under way on another thread.
 MQO_API void mqoCleanupLibrary(void);
 

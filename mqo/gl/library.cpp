@@ -101,6 +101,7 @@ void mqoCleanupLibrary(void) {
     mqoReleaseTexturePool();
     mqo::detail::mqoStopScanHelpers();
     mqo::detail::mqoReleaseShareScratch();
+    mqo::detail::mqoReleasePrescanTable();
 }
 
 MeshModel* mqoAllocModels(int n) {

@@ -32,6 +32,7 @@ struct Work {
     Job* jobs;
     int count;
     double scale;
+    bool everyCore = false;  // a worker per core: the helper threads would only contend
     std::atomic<int> next{0};
     std::mutex lock;
     std::condition_variable readied;
@@ -75,11 +76,16 @@ MeshModel* realise(Job* job, double scale) {
     return nullptr;
 }
 
+void workOn(Work* work) {
+    if (work->everyCore) mqoUseScanHelpers(false);
+    parseJobs(work);
+}
+
 // Starts up to n workers; fewer when the system refuses threads.
 void startWorkers(std::vector<std::thread>* workers, int n, Work* work) {
     for (int i = 0; i < n; ++i) {
         try {
-            workers->emplace_back(parseJobs, work);
+            workers->emplace_back(workOn, work);
         } catch (const std::system_error&) {
             break;
         } catch (const std::bad_alloc&) {
@@ -125,6 +131,7 @@ MqoPendingLoad* mqoStartLoadModels(const char* const* paths, int count, double s
     unsigned hardware = std::thread::hardware_concurrency();
     int threads = hardware == 0 ? 1 : static_cast<int>(hardware);
     if (threads > count) threads = count;
+    work.everyCore = threads == static_cast<int>(hardware);
     startWorkers(&pending->workers, threads, &work);
     return pending;
 }

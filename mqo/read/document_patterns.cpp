@@ -145,7 +145,7 @@ bool mqoScanVertexLine(const char* line, float position[3]) {
     return true;
 }
 
-bool mqoScanFaceLine(const char* line, FaceEntry* face) {
+bool mqoScanFaceLine(const char* line, FaceEntry* face, bool* textured) {
     int corners = 0, vertex[4], material = 0;
     float uv[8];
     const char* p = scanList(line, &corners, 1);
@@ -155,9 +155,9 @@ bool mqoScanFaceLine(const char* line, FaceEntry* face) {
     if ((p = literal(mqoScanSkipSpace(p), "M(")) == nullptr) return false;
     if ((p = scanList(p, &material, 1)) == nullptr || *p++ != ')') return false;
     p = mqoScanSkipSpace(p);
-    const char* textured = literal(p, "UV(");
-    if (textured != nullptr) {
-        if ((p = scanList(textured, uv, 2 * corners)) == nullptr || *p++ != ')') return false;
+    const char* withUV = literal(p, "UV(");
+    if (withUV != nullptr) {
+        if ((p = scanList(withUV, uv, 2 * corners)) == nullptr || *p++ != ')') return false;
     } else if (std::strstr(p, "UV(") != nullptr) {
         return false;
     }
@@ -166,8 +166,9 @@ bool mqoScanFaceLine(const char* line, FaceEntry* face) {
     face->vertexCount = corners;
     std::memcpy(face->vertex, vertex, sizeof(int) * static_cast<size_t>(corners));
     face->material = material;
-    if (textured != nullptr)
+    if (withUV != nullptr)
         std::memcpy(face->uv, uv, sizeof(float) * 2 * static_cast<size_t>(corners));
+    if (textured != nullptr) *textured = withUV != nullptr;
     return true;
 }
 

@@ -1,7 +1,8 @@
 // MqoModel: the document reader's line stream. The file is opened in binary
-// mode (a carriage return before a line feed stays part of the line) and
-// read in large blocks; a line is everything up to and including its line
-// feed, however long, copied out of the block into a buffer that grows.
+// mode (a carriage return before a line feed stays part of the line); a file
+// under 8 MiB is read in one piece, a larger one (or a pipe) in large
+// blocks. A line is everything up to and including its line feed, however
+// long, copied out of the block into a buffer that grows.
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -41,13 +42,20 @@ struct MqoStream {
     char* line;           // the current line, NUL-terminated
     size_t lineCapacity;  // bytes line can hold, its NUL included
     size_t lineLimit;     // the most bytes of one line that are kept
+    // The second half of a block that holds the whole file, scanned ahead on
+    // a helper; null when it is not.
+    mqo::detail::MqoPrescan* prescan;
 };
 
 namespace mqo::detail {
 
+static void refill(MqoStream* s);
+
 // Opens path with a block of blockSize bytes, or of largeBlockSize for a
-// regular file of kLargeFile bytes or more.
-static MqoStream* openStream(const char* path, size_t blockSize, size_t largeBlockSize) {
+// regular file of kLargeFile bytes or more; with whole, a smaller regular
+// file is read at once into a block of its size.
+static MqoStream* openStream(const char* path, size_t blockSize, size_t largeBlockSize,
+                             bool whole) {
     if (path == nullptr || blockSize == 0) return nullptr;
     FILE* file = mqoOpenFile(path, "rb");
     if (file == nullptr) return nullptr;
@@ -62,6 +70,11 @@ static MqoStream* openStream(const char* path, size_t blockSize, size_t largeBlo
         if (S_ISREG(st.st_mode)) size = static_cast<long long>(st.st_size);
     }
     if (size >= kLargeFile) blockSize = largeBlockSize;
+    // More than the file, so that reading it all also meets its end (a file
+    // that grew meanwhile is then read on in blocks of this size); rounded up,
+    // so that the next document of about this size fits the block just freed.
+    const bool atOnce = whole && size >= 0 && size < kLargeFile;
+    if (atOnce) blockSize = (static_cast<size_t>(size) / kBlockSize + 1) * kBlockSize;
     auto* stream = static_cast<MqoStream*>(mqoMalloc(sizeof(MqoStream)));
     auto* block = static_cast<unsigned char*>(mqoMalloc(blockSize));
     auto* line = static_cast<char*>(mqoMalloc(kFirstLineCapacity));
@@ -91,11 +104,18 @@ static MqoStream* openStream(const char* path, size_t blockSize, size_t largeBlo
     stream->lineLimit = limit < static_cast<long long>(kFirstLineCapacity)
                             ? kFirstLineCapacity - 1
                             : static_cast<size_t>(limit);
+    stream->prescan = nullptr;
+    if (atOnce) {
+        refill(stream);
+        // Only a block that will never move or refill can be scanned ahead.
+        if (stream->drained && !stream->failed)
+            stream->prescan = mqoStartPrescan(stream->block, stream->end);
+    }
     return stream;
 }
 
 MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize) {
-    return openStream(path, blockSize, blockSize);
+    return openStream(path, blockSize, blockSize, false);
 }
 
 MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size) {
@@ -122,6 +142,7 @@ MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size) {
     stream->line[0] = '\0';
     stream->lineCapacity = kFirstLineCapacity;
     stream->lineLimit = size < kFirstLineCapacity ? kFirstLineCapacity - 1 : size;
+    stream->prescan = mqoStartPrescan(bytes, size);
     return stream;
 }
 
@@ -225,6 +246,8 @@ void mqoSkipPeeked(MqoStream* stream, size_t n) {
 
 bool mqoStreamFailed(const MqoStream* stream) { return stream->failed; }
 
+MqoPrescan* mqoStreamPrescan(MqoStream* stream) { return stream->prescan; }
+
 long long mqoStreamRemaining(MqoStream* stream) {
     if (stream->size < 0) return kUnknownSizeLimit;
     return stream->consumed >= stream->size ? 0 : stream->size - stream->consumed;
@@ -235,10 +258,13 @@ long long mqoStreamRemaining(MqoStream* stream) {
 // The public calls, declared by the public headers.
 using namespace mqo::detail;
 
-MqoStream* mqoOpenStream(const char* path) { return openStream(path, kBlockSize, kLargeBlockSize); }
+MqoStream* mqoOpenStream(const char* path) {
+    return openStream(path, kBlockSize, kLargeBlockSize, true);
+}
 
 void mqoCloseStream(MqoStream* stream) {
     if (stream == nullptr) return;
+    mqoEndPrescan(stream->prescan);  // the helper reads the block until then
     if (stream->file != nullptr) std::fclose(stream->file);
     std::free(stream->block);
     std::free(stream->line);

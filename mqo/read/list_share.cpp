@@ -6,7 +6,9 @@
 // exactly as the one-line path scans it (a NUL-terminated copy with its line
 // feed), and the first line of another form ends the shared part there, so
 // the caller's one-line path decides it and everything after it: the list
-// comes out as one thread would read it.
+// comes out as one thread would read it. A shorter list is scanned the same
+// way on the reading thread alone, and a stream with a scan ahead
+// (document_prescan.cpp) takes the helper's entries past its half.
 #include <atomic>
 #include <climits>
 #include <cstdlib>
@@ -65,19 +67,12 @@ struct Piece {
 void scanPiece(Piece* piece, bool faces) {
     const size_t entry = faces ? sizeof(FaceEntry) : sizeof(float[3]);
     const unsigned char* p = piece->begin;
-    char line[kLongestLine + 1];
     int n = 0;
-    for (; n < piece->lines; ++n) {
+    for (; n < piece->lines && p != piece->end; ++n) {
         const auto* feed = static_cast<const unsigned char*>(
             std::memchr(p, '\n', static_cast<size_t>(piece->end - p)));
         const size_t length = static_cast<size_t>(feed - p) + 1;
-        if (length > kLongestLine) break;
-        std::memcpy(line, p, length);
-        line[length] = '\0';
-        unsigned char* at = piece->out + static_cast<size_t>(n) * entry;
-        bool usual = faces ? mqoScanFaceLine(line, reinterpret_cast<FaceEntry*>(at))
-                           : mqoScanVertexLine(line, reinterpret_cast<float*>(at));
-        if (!usual) break;
+        if (!mqoScanListLine(p, length, faces, piece->out + static_cast<size_t>(n) * entry)) break;
         p += length;
     }
     piece->matched = n;
@@ -168,20 +163,55 @@ bool scanShared(Run* run) {
     return true;
 }
 
+// Scans the block's lines on this thread alone, straight into out, as a
+// piece is scanned: for a list too short to share, or with no helper idle.
+// Copying each line out of the block costs about as much as scanning it.
+int scanAlone(MqoStream* stream, const unsigned char* from, size_t size, void* out, bool faces,
+              int want, bool* again) {
+    Piece piece = {from, from + size, want, static_cast<unsigned char*>(out)};
+    scanPiece(&piece, faces);
+    mqoSkipPeeked(stream, piece.used);
+    // Every line the block held was taken: the list goes on after a refill.
+    *again = piece.matched < want && piece.used == size;
+    return piece.matched;
+}
+
 }  // namespace
+
+bool mqoScanListLine(const unsigned char* p, size_t length, bool faces, void* out, bool* textured) {
+    if (length > kLongestLine) return false;
+    char line[kLongestLine + 1];
+    std::memcpy(line, p, length);
+    line[length] = '\0';
+    return faces ? mqoScanFaceLine(line, static_cast<FaceEntry*>(out), textured)
+                 : mqoScanVertexLine(line, static_cast<float*>(out));
+}
 
 int mqoShareList(MqoStream* stream, void* out, bool faces, int want, bool* again) {
     *again = false;
     const int threshold = shareThreshold.load(std::memory_order_relaxed);
-    if (want < threshold || want < 2) return 0;
+    if (want < 1 || threshold == INT_MAX) return 0;  // tests: every line on the one-line path
     const unsigned char* from = nullptr;
     size_t size = mqoPeekLines(stream, &from);
+    if (MqoPrescan* prescan = mqoStreamPrescan(stream)) {
+        // The helper is scanning the document's second half: this thread
+        // scans up to it, and takes what the helper found from there on.
+        size_t used = 0;
+        const int taken = mqoTakePrescanned(prescan, from, size, out, faces, want, &size, &used);
+        if (taken > 0) {
+            mqoSkipPeeked(stream, used);
+            *again = true;
+            return taken;
+        }
+        return scanAlone(stream, from, size, out, faces, want, again);
+    }
+    if (want < threshold || want < 2) return scanAlone(stream, from, size, out, faces, want, again);
     Run run;
     run.faces = faces;
     const size_t entry = faces ? sizeof(FaceEntry) : sizeof(float[3]);
     const int lines = cutPieces(from, size, want, &run);
     if (lines < threshold || run.count < 2 || !placePieces(&run, out, entry) || !scanShared(&run))
-        return 0;
+        return scanAlone(stream, from, size, out, faces, want, again);
 
     // The list takes the pieces in order up to the first line of another
     // form; the pieces after it are dropped.

@@ -97,6 +97,8 @@ void mqoReportTexture(const MqoReadContext& read, const char* name);
 
 // ==== line stream, braces, packages, names, scan patterns ====
 
+struct MqoPrescan;
+
 // ---- line stream (line_reader.cpp) ----
 
 // The next line: everything up to and including its line feed (a carriage
@@ -136,6 +138,38 @@ void mqoSkipPeeked(MqoStream* stream, size_t n);
 // True once reading the stream's file failed (not its end): the lines and
 // blocks handed out are not the whole document.
 bool mqoStreamFailed(const MqoStream* stream);
+
+// The stream's scan of its second half on a helper (document_prescan.cpp),
+// or null.
+MqoPrescan* mqoStreamPrescan(MqoStream* stream);
+
+// ---- a document's second half scanned ahead (document_prescan.cpp) ----
+
+// Starts scanning the lines of bytes[size/2 .., size) on an idle helper
+// thread, each as a face line and as a vertex line would be scanned; null
+// when the document is too small to gain (or 8 MiB or more, whose long lists
+// are shared instead), no helper is idle or memory runs out. The bytes must
+// not change or move until mqoEndPrescan.
+MqoPrescan* mqoStartPrescan(const unsigned char* bytes, size_t size);
+
+// The smallest document scanned ahead, 128 KiB (tests: SIZE_MAX scans none).
+void mqoSetPrescanSmallest(size_t bytes);
+
+// For a list read at `at` (a line start, size bytes of whole lines there):
+// before the scanned half, sets *ahead to the bytes up to it and returns 0;
+// in it, waits for the helper, copies up to want entries of the list's form
+// (faces: FaceEntry, else float[3]) into out exactly as the one-line path
+// would write them, sets *used to their bytes and returns their number (0
+// at a line of another form, and *ahead to size).
+int mqoTakePrescanned(MqoPrescan* prescan, const unsigned char* at, size_t size, void* out,
+                      bool faces, int want, size_t* ahead, size_t* used);
+
+// Waits for the helper if it still runs, and frees the scan (its table is
+// kept by this thread for the next). Null is ignored.
+void mqoEndPrescan(MqoPrescan* prescan);
+
+// Frees this thread's kept table (also freed when the thread ends).
+void mqoReleasePrescanTable();
 
 // ---- braces (line_braces.cpp) ----
 
@@ -214,7 +248,7 @@ int mqoScanFaceUV(const char* at, int corners, float uv[8]);
 // above would set them and the result is true; otherwise nothing is written
 // and the caller takes the general path.
 bool mqoScanVertexLine(const char* line, float position[3]);
-bool mqoScanFaceLine(const char* line, FaceEntry* face);
+bool mqoScanFaceLine(const char* line, FaceEntry* face, bool* textured = nullptr);
 
 // ---- scan helpers (scan_helpers.cpp, process_id_*.cpp) ----
 
@@ -229,10 +263,15 @@ struct MqoScanJob {
 // none is idle or none could be started. Every job started must be waited
 // for with mqoAwaitHelpers(jobs, k).
 int mqoHandToHelpers(MqoScanJob* jobs, int n);
+
+// Whether this thread hands work to the helpers at all (at first it does):
+// mqoLoadModels' workers do not when there is one of them on every core.
+void mqoUseScanHelpers(bool use);
 void mqoAwaitHelpers(MqoScanJob* jobs, int n);
 
-// Ends the helper threads (they start again when next needed). Not while a
-// load is under way on another thread.
+// Ends the helper threads (they start again when next needed); leaves them
+// while one is claimed (a stream still open scanning ahead on it). Not while
+// a load is under way on another thread.
 void mqoStopScanHelpers();
 
 // This process's identity (a forked child's differs from its parent's).
@@ -240,18 +279,28 @@ long mqoProcessId();
 
 // ---- long lists on several threads (list_share.cpp) ----
 
-// Scans ahead, beside the helper threads, up to want lines of the usual
-// vertex line form (faces false: into float[3] entries) or face line form
-// (faces true: into FaceEntry entries) from the stream's block into out, as
-// mqoScanVertexLine or mqoScanFaceLine would one line at a time; consumes
-// the lines it took and returns their number. The lines after them are the
-// caller's. *again is set false when sharing the rest of this list is not
-// worth trying (too few lines left, no helper idle, a line of another form).
+// Scans up to want lines of the usual vertex line form (faces false: into
+// float[3] entries) or face line form (faces true: into FaceEntry entries)
+// from the stream's block into out, as mqoScanVertexLine or mqoScanFaceLine
+// would one line at a time: taken from the stream's scan ahead where it has
+// one, else in pieces beside the helper threads for a list of 2,048 lines
+// or more left, else here. Consumes the lines it took and returns their
+// number; the lines after them are the caller's. *again is set false when
+// the rest of the list is left to the caller's one-line path (a line of
+// another form was met).
 int mqoShareList(MqoStream* stream, void* out, bool faces, int want, bool* again);
 
 // The fewest lines a list must have left to be shared (tests lower it to
-// share every list; INT_MAX shares none).
+// share every list; INT_MAX scans no list from the block at all, each line
+// then read on the one-line path).
 void mqoSetListShareThreshold(int lines);
+
+// Scans the line at p, length bytes with its line feed, as the one-line path
+// scans its NUL-terminated copy: into a FaceEntry (faces) or a float[3].
+// False for a line of another form or one longer than 127 bytes. *textured
+// (when given) tells whether a face line set the face's UVs.
+bool mqoScanListLine(const unsigned char* p, size_t length, bool faces, void* out,
+                     bool* textured = nullptr);
 
 // Frees this thread's scratch for shared lists (also freed when the thread
 // ends).

@@ -111,10 +111,14 @@ Pool* currentPool() {
     return pool;
 }
 
+thread_local bool handsWork = true;
+
 }  // namespace
 
+void mqoUseScanHelpers(bool use) { handsWork = use; }
+
 int mqoHandToHelpers(MqoScanJob* jobs, int n) {
-    Pool* p = n > 0 ? currentPool() : nullptr;
+    Pool* p = n > 0 && handsWork ? currentPool() : nullptr;
     if (p == nullptr) return 0;
     int handed = 0;
     for (int i = 0; i < p->count && handed < n; ++i) {
@@ -148,6 +152,11 @@ void mqoStopScanHelpers() {
     if (pool == nullptr || pool->process != mqoProcessId()) {
         pool = nullptr;
         return;
+    }
+    // A stream still open holds its helper until it is closed, and will then
+    // touch it: the helpers stay, to be ended by the next call.
+    for (int i = 0; i < pool->count; ++i) {
+        if (pool->helpers[i].claimed.load(std::memory_order_acquire)) return;
     }
     for (int i = 0; i < pool->count; ++i) {
         Helper* h = &pool->helpers[i];

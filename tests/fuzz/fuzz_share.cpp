@@ -1,8 +1,9 @@
 // Fuzz target: arbitrary bytes parsed with every vertex and face list shared
-// among threads and with none shared; the staged arrays must be the same
-// byte for byte. The input follows a fixed long list so that sharing starts
-// and then meets whatever the input holds.
+// among threads, with the second half scanned ahead on a helper, and one line
+// at a time; the staged arrays must be the same byte for byte. The input follows a fixed long list
+// so that sharing starts and then meets whatever the input holds.
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -12,8 +13,9 @@
 
 namespace {
 
-std::string staged(const std::string& text, int threshold) {
+std::string staged(const std::string& text, int threshold, size_t ahead) {
     mqo::detail::mqoSetListShareThreshold(threshold);
+    mqo::detail::mqoSetPrescanSmallest(ahead);
     MqoParsedModel parsed;
     mqoParseDocumentMemory(text.data(), text.size(), "", 1.0, 255, 0, &parsed);
     std::string out;
@@ -43,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return h;
     }();
     const std::string text = head + std::string(reinterpret_cast<const char*>(data), size);
-    if (staged(text, 2) != staged(text, INT_MAX)) std::abort();
+    const std::string alone = staged(text, INT_MAX, SIZE_MAX);
+    if (staged(text, 2, SIZE_MAX) != alone || staged(text, 2048, 0) != alone) std::abort();
     return 0;
 }

@@ -1,13 +1,16 @@
-// Long lists scanned in pieces on helper threads must give exactly what one
-// thread gives, whatever the lines hold where the pieces are cut: every
-// document here is parsed with every list shared and with none, and the
-// staged objects compared byte for byte.
+// Lists scanned from the block, in pieces on helper threads, or from the
+// second half a helper scanned ahead must give exactly what the one-line
+// path gives, whatever the lines hold where the pieces and halves are cut:
+// every document here is parsed each way and the staged objects compared
+// byte for byte.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,22 @@
 namespace {
 
 using mqo::detail::mqoSetListShareThreshold;
+using mqo::detail::mqoSetPrescanSmallest;
+
+// How the lists are read: one line at a time, in pieces shared by every list
+// (nothing scanned ahead), or with every document's second half scanned
+// ahead (lists then never shared).
+enum Mode { kOneLine, kShared, kAhead };
+
+void setMode(Mode mode) {
+    mqoSetListShareThreshold(mode == kOneLine ? INT_MAX : mode == kShared ? 2 : 2048);
+    mqoSetPrescanSmallest(mode == kAhead ? 0 : SIZE_MAX);
+}
+
+void resetMode() {
+    mqoSetListShareThreshold(2048);
+    mqoSetPrescanSmallest(128 * 1024);
+}
 
 // Every staged object's name, counts and vertex arrays, as bytes.
 std::string describe(const MqoParsedModel& parsed) {
@@ -44,23 +63,23 @@ std::string describe(const MqoParsedModel& parsed) {
     return out;
 }
 
-std::string parseMemory(const std::string& text, int threshold, uint32_t features) {
-    mqoSetListShareThreshold(threshold);
+std::string parseMemory(const std::string& text, Mode mode, uint32_t features) {
+    setMode(mode);
     MqoParsedModel parsed;
     int ok = mqoParseDocumentMemory(text.data(), text.size(), "", 1.0, 255, features, &parsed);
     std::string d = std::to_string(ok) + describe(parsed);
     mqoReleaseParsedModel(&parsed);
-    mqoSetListShareThreshold(2048);
+    resetMode();
     return d;
 }
 
-std::string parseFile(const std::string& path, int threshold, uint32_t features) {
-    mqoSetListShareThreshold(threshold);
+std::string parseFile(const std::string& path, Mode mode, uint32_t features) {
+    setMode(mode);
     MqoParsedModel parsed;
     int ok = mqoParseDocumentEx(path.c_str(), 1.0, 255, features, &parsed);
     std::string d = std::to_string(ok) + describe(parsed);
     mqoReleaseParsedModel(&parsed);
-    mqoSetListShareThreshold(2048);
+    resetMode();
     return d;
 }
 
@@ -118,6 +137,19 @@ const Case kCases[] = {
     {"nul_byte", "\n",
      [](int i, const std::string& l) { return i == 4100 ? std::string("\t\t1 2\0 3\n", 9) : l; }},
     {"extra_lines", "\n", [](int i, const std::string& l) { return i == 1000 ? l + l + l : l; }},
+    // Around the half of the document (about line 14,500 of 29,040): faces
+    // with and without UV( and with three corners, a line of another form.
+    {"half_forms", "\n",
+     [](int i, const std::string& l) {
+         if (i >= 14400 && i < 14700 && i % 3 == 0) return std::string("\t\t3 V(0 1 2) M(1)\n");
+         if (i >= 14400 && i < 14700 && i % 7 == 0) return std::string("\t\t3 V(0 1 2) M(0) x\n");
+         return l;
+     }},
+    // The vertex list ends after the half; the face list starts in it.
+    {"vertices_past_half", "\n",
+     [](int i, const std::string& l) {
+         return i == 200 ? l + std::string(900000, ' ') + "\n" : l;
+     }},
 };
 
 class ListShare : public ::testing::TestWithParam<Case> {};
@@ -126,13 +158,70 @@ TEST_P(ListShare, SharedListsGiveWhatOneThreadGives) {
     const Case& c = GetParam();
     const std::string doc = grid(120, c.ending, c.plant);
     for (uint32_t features : {0u, static_cast<uint32_t>(MQO_FEATURE_ALL)}) {
-        const std::string alone = parseMemory(doc, INT_MAX, features);
-        EXPECT_EQ(parseMemory(doc, 2, features), alone) << c.name << " in memory";
-        // From a file the lists cross the stream's blocks.
+        const std::string alone = parseMemory(doc, kOneLine, features);
         testsupport::TempDir dir;
         const std::string path = dir.write("grid.mqo", doc.data(), doc.size());
-        EXPECT_EQ(parseFile(path, 2, features), alone) << c.name << " from a file";
+        for (Mode mode : {kShared, kAhead}) {
+            EXPECT_EQ(parseMemory(doc, mode, features), alone) << c.name << " in memory " << mode;
+            // From a file the lists cross the stream's blocks, or it is read whole.
+            EXPECT_EQ(parseFile(path, mode, features), alone) << c.name << " from a file " << mode;
+        }
     }
+}
+
+// Binary vertices in the second half: their bytes hold line feeds, so the
+// helper's lines start where the reader's do not, until they meet again.
+TEST(ListShareAhead, BinaryVerticesInTheSecondHalf) {
+    std::string doc = grid(60, "\n", nullptr);
+    doc.erase(doc.size() - 4);  // "Eof\n"
+    doc += "Object \"b\" {\n\tBVertex 40 {\n\t\tVector 40 [480]\n";
+    for (int i = 0; i < 480; ++i) doc += static_cast<char>(i % 5 == 0 ? '\n' : '0' + i % 10);
+    doc += "\n\t}\n\tface 2 {\n\t\t3 V(0 1 2) M(0)\n\t\t3 V(2 3 4) M(1)\n\t}\n}\nEof\n";
+    const std::string alone = parseMemory(doc, kOneLine, 0);
+    EXPECT_EQ(parseMemory(doc, kAhead, 0), alone);
+}
+
+// A face list read into the caller's own entries: only the fields the line
+// sets are written, as the one-line path writes them.
+TEST(ListShareAhead, FaceChunkKeepsWhatTheLinesDoNotSet) {
+    std::string doc = "\n";
+    for (int i = 0; i < 6000; ++i)
+        doc += i % 2 ? "\t\t3 V(0 1 2) M(1)\n" : "\t\t4 V(0 1 2 3) M(0) UV(0 0 1 0 1 1 0 1)\n";
+    doc += "\t}\n";
+    testsupport::TempDir dir;
+    const std::string path = dir.write("faces.mqo", doc.data(), doc.size());
+    auto read = [&path](Mode mode) {
+        setMode(mode);
+        std::vector<FaceEntry> faces(6000);
+        std::memset(faces.data(), 0x5a, faces.size() * sizeof(FaceEntry));
+        MqoStream* stream = mqoOpenStream(path.c_str());
+        mqo::detail::mqoReadLine(stream);
+        mqoReadFaceChunk(stream, faces.data(), 6000);
+        mqoCloseStream(stream);
+        resetMode();
+        return std::string(reinterpret_cast<const char*>(faces.data()),
+                           faces.size() * sizeof(FaceEntry));
+    };
+    EXPECT_EQ(read(kAhead), read(kOneLine));
+}
+
+// Helpers asked to end while an open stream still holds one stay until it
+// is closed (the stream then waits on its helper), and end at the next call.
+TEST(ListShareAhead, HelpersOutliveAnOpenStream) {
+    const std::string doc = grid(60, "\n", nullptr);
+    testsupport::TempDir dir;
+    const std::string path = dir.write("grid.mqo", doc.data(), doc.size());
+    const std::string alone = parseFile(path, kOneLine, 0);
+    setMode(kAhead);
+    MqoStream* stream = mqoOpenStream(path.c_str());
+    ASSERT_NE(stream, nullptr);
+    mqo::detail::mqoStopScanHelpers();
+    mqoCloseStream(stream);
+    mqo::detail::mqoStopScanHelpers();
+    resetMode();
+    EXPECT_EQ(parseFile(path, kAhead, 0), alone);
+    mqo::detail::mqoStopScanHelpers();
+    mqo::detail::mqoReleasePrescanTable();
 }
 
 INSTANTIATE_TEST_SUITE_P(Lists, ListShare, ::testing::ValuesIn(kCases),
@@ -142,18 +231,20 @@ TEST(ListShareCorpus, EveryDocumentReadsAsOnOneThread) {
     std::vector<std::string> documents = corpusfiles::documentsIn(corpusfiles::folder());
     if (documents.empty()) GTEST_SKIP() << "no corpus beside the project";
     for (const std::string& path : documents)
-        EXPECT_EQ(parseFile(path, 2, MQO_FEATURE_ALL), parseFile(path, INT_MAX, MQO_FEATURE_ALL))
-            << path;
+        for (Mode mode : {kShared, kAhead})
+            EXPECT_EQ(parseFile(path, mode, MQO_FEATURE_ALL),
+                      parseFile(path, kOneLine, MQO_FEATURE_ALL))
+                << path << " " << mode;
 }
 
 // The helpers end and start again.
 TEST(ListShareHelpers, StopAndStartAgain) {
     const std::string doc = grid(60, "\n", nullptr);
-    const std::string alone = parseMemory(doc, INT_MAX, 0);
-    ASSERT_EQ(parseMemory(doc, 2, 0), alone);
+    const std::string alone = parseMemory(doc, kOneLine, 0);
+    ASSERT_EQ(parseMemory(doc, kShared, 0), alone);
     mqo::detail::mqoStopScanHelpers();
     mqo::detail::mqoStopScanHelpers();  // twice is harmless
-    EXPECT_EQ(parseMemory(doc, 2, 0), alone);
+    EXPECT_EQ(parseMemory(doc, kShared, 0), alone);
     mqo::detail::mqoStopScanHelpers();
     mqo::detail::mqoReleaseShareScratch();
 }
@@ -167,13 +258,13 @@ TEST(ListShareHelpers, AForkedChildReads) {
 #endif
 #endif
     const std::string doc = grid(60, "\n", nullptr);
-    const std::string alone = parseMemory(doc, INT_MAX, 0);
-    ASSERT_EQ(parseMemory(doc, 2, 0), alone);  // the helpers are running now
+    const std::string alone = parseMemory(doc, kOneLine, 0);
+    ASSERT_EQ(parseMemory(doc, kShared, 0), alone);  // the helpers are running now
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         alarm(20);  // a child waiting on its parent's helpers would hang
-        _exit(parseMemory(doc, 2, 0) == alone ? 0 : 1);
+        _exit(parseMemory(doc, kShared, 0) == alone ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);

@@ -81,6 +81,6 @@ int mqoScanFaceUV(const char* at, int corners, float uv[8]) {
 
 // The first reader had no one-pass forms: every line takes the patterns.
 bool mqoScanVertexLine(const char*, float[3]) { return false; }
-bool mqoScanFaceLine(const char*, FaceEntry*) { return false; }
+bool mqoScanFaceLine(const char*, FaceEntry*, bool*) { return false; }
 
 }  // namespace mqo::detail
