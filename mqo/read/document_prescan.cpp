@@ -69,45 +69,37 @@ void scanLine(const unsigned char* p, size_t length, Line* line) {
 // The table of the reading thread's last scan, kept for its next one: made
 // and freed for every document, it would leave holes among the model's
 // arrays and be faulted in again each time.
-struct Kept {
-    Line* lines = nullptr;
-    size_t room = 0;
-    void release() {
-        std::free(lines);
-        lines = nullptr;
-        room = 0;
-    }
-    ~Kept() { release(); }
-};
-thread_local Kept kept;
+thread_local MqoKeptBlock kept;
 
 // Takes the kept table when it is large enough, else a new one; the stream
 // owns it until mqoEndPrescan. Plain malloc: a scan not had is no failure
 // of the load.
 bool takeTable(MqoPrescan* s) {
-    if (kept.room < s->room) {
+    // At most 4 MiB over 16 bytes: 2^18 lines, 17 MiB at most.
+    const size_t bytes = s->room * sizeof(Line);
+    if (kept.size < bytes) {
         kept.release();
-        // At most 4 MiB over 16 bytes: 2^18 lines, 17 MiB at most.
-        kept.lines = static_cast<Line*>(std::malloc(s->room * sizeof(Line)));
-        if (kept.lines == nullptr) return false;
-        kept.room = s->room;
+        kept.bytes = std::malloc(bytes);
+        if (kept.bytes == nullptr) return false;
+        kept.size = bytes;
     }
-    s->lines = kept.lines;
-    s->room = kept.room;
-    kept.lines = nullptr;
-    kept.room = 0;
+    s->lines = static_cast<Line*>(kept.bytes);
+    s->room = kept.size / sizeof(Line);
+    kept.bytes = nullptr;
+    kept.size = 0;
     return true;
 }
 
 // Gives the table to the closing thread to keep, if it keeps none as large.
 void giveTable(MqoPrescan* s) {
-    if (kept.room >= s->room) {
+    const size_t bytes = s->room * sizeof(Line);
+    if (kept.size >= bytes) {
         std::free(s->lines);
         return;
     }
     kept.release();
-    kept.lines = s->lines;
-    kept.room = s->room;
+    kept.bytes = s->lines;
+    kept.size = bytes;
 }
 
 void scanHalf(void* arg) {

@@ -33,17 +33,7 @@ enum {
 std::atomic<int> shareThreshold{2048};
 
 // Per-thread scratch for the helpers' pieces, kept for the next list.
-struct Scratch {
-    void* bytes = nullptr;
-    size_t size = 0;
-    void release() {
-        std::free(bytes);
-        bytes = nullptr;
-        size = 0;
-    }
-    ~Scratch() { release(); }
-};
-thread_local Scratch scratch;
+thread_local MqoKeptBlock scratch;
 
 // Room for size bytes of scratch; null when memory runs out (plain malloc:
 // the caller then scans alone, and the load is not failed for it).

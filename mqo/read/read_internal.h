@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 
 #include "mqo/MqoModelStages.h"
 #include "mqo/mesh/mesh_internal.h"
@@ -276,6 +277,19 @@ void mqoStopScanHelpers();
 
 // This process's identity (a forked child's differs from its parent's).
 long mqoProcessId();
+
+// A block a thread keeps for its next list or document (thread_local),
+// freed when the thread ends or by release().
+struct MqoKeptBlock {
+    void* bytes = nullptr;
+    size_t size = 0;
+    void release() {
+        std::free(bytes);
+        bytes = nullptr;
+        size = 0;
+    }
+    ~MqoKeptBlock() { release(); }
+};
 
 // ---- long lists on several threads (list_share.cpp) ----
 
