@@ -53,6 +53,7 @@ struct MqoPrescan {
     size_t cursor;  // the first line the reader has not passed
     MqoScanJob job;
     bool running;
+    long process;  // the process that started the helper's scan
 };
 
 namespace {
@@ -137,8 +138,14 @@ void copyEntry(const Line& line, bool faces, void* out) {
 
 void await(MqoPrescan* s) {
     if (!s->running) return;
-    mqoAwaitHelpers(&s->job, 1);
     s->running = false;
+    // A forked child has no helper to wait for, and its copy of the table may
+    // stop anywhere: it reads everything itself.
+    if (s->process != mqoProcessId()) {
+        s->count = 0;
+        return;
+    }
+    mqoAwaitHelpers(&s->job, 1);
 }
 
 }  // namespace
@@ -168,6 +175,7 @@ MqoPrescan* mqoStartPrescan(const unsigned char* bytes, size_t size) {
         return nullptr;
     }
     s->running = true;
+    s->process = mqoProcessId();
     return s;
 }
 
