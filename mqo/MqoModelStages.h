@@ -445,9 +445,10 @@ MQO_API int mqoDirectoryOf(const char* path, char* directory);
 // Opens a document for the chunk readers below (binary mode; a line is
 // everything up to its line feed, however long). Null when path is null or
 // the file cannot be opened.
-// - A file under 8 MiB is read whole here; from 128 KiB, an idle helper
-//   thread scans its second half for the list readers until the stream is
-//   closed (mqoLoadModel's threads).
+// - A file under 8 MiB is read whole by the first list reader; from
+//   128 KiB, an idle helper thread then scans the second half of what is
+//   left for the list readers until the stream is closed (mqoLoadModel's
+//   threads).
 MQO_API MqoStream* mqoOpenStream(const char* path);
 
 // Closes a stream opened by mqoOpenStream, waiting for its helper if one

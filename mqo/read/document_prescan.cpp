@@ -190,7 +190,7 @@ int mqoTakePrescanned(MqoPrescan* s, const unsigned char* at, size_t size, void*
     *ahead = size;
     await(s);
     while (s->cursor < s->count && s->lines[s->cursor].start < offset) ++s->cursor;
-    const size_t entry = faces ? sizeof(FaceEntry) : sizeof(float[3]);
+    const size_t entry = mqoListEntrySize(faces);
     int taken = 0;
     size_t i = s->cursor;
     for (; taken < want && i < s->count; ++i) {

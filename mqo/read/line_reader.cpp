@@ -1,7 +1,7 @@
 // MqoModel: the document reader's line stream. The file is opened in binary
-// mode (a carriage return before a line feed stays part of the line); a file
-// under 8 MiB is read in one piece, a larger one (or a pipe) in large
-// blocks. A line is everything up to and including its line feed, however
+// mode (a carriage return before a line feed stays part of the line) and
+// read in large blocks; a file under 8 MiB is read whole once a list reader
+// asks for it (mqoStreamPrescan). A line is everything up to and including its line feed, however
 // long, copied out of the block into a buffer that grows.
 #include <sys/stat.h>
 
@@ -35,25 +35,27 @@ struct MqoStream {
     long long size;      // bytes in the file, -1 when it is not a regular file
     long long consumed;  // bytes handed out as lines and blocks
     unsigned char* block;
-    size_t blockSize;
+    size_t blockSize;     // the bytes a refill fills the block to
+    size_t capacity;      // the bytes block holds: the whole file, for one read whole
     size_t start, end;    // the unread bytes are block[start, end)
     bool drained;         // the file has given everything it holds
     bool failed;          // reading the file failed: what was read is not all of it
     char* line;           // the current line, NUL-terminated
     size_t lineCapacity;  // bytes line can hold, its NUL included
     size_t lineLimit;     // the most bytes of one line that are kept
-    // The second half of a block that holds the whole file, scanned ahead on
-    // a helper; null when it is not.
+    // Whether the first list read may read the rest of the file into the
+    // block and have its second half scanned ahead (the prescan, or null).
+    bool scanAhead;
     mqo::detail::MqoPrescan* prescan;
 };
 
 namespace mqo::detail {
 
-static void refill(MqoStream* s);
-
 // Opens path with a block of blockSize bytes, or of largeBlockSize for a
 // regular file of kLargeFile bytes or more; with whole, a smaller regular
-// file is read at once into a block of its size.
+// file gets a block it fits in, filled blockSize bytes at a time until a
+// list reader asks for the rest at once (mqoStreamPrescan): readers of the
+// head alone (the scene, the thumbnail) read no more than before.
 static MqoStream* openStream(const char* path, size_t blockSize, size_t largeBlockSize,
                              bool whole) {
     if (path == nullptr || blockSize == 0) return nullptr;
@@ -74,9 +76,13 @@ static MqoStream* openStream(const char* path, size_t blockSize, size_t largeBlo
     // that grew meanwhile is then read on in blocks of this size); rounded up,
     // so that the next document of about this size fits the block just freed.
     const bool atOnce = whole && size >= 0 && size < kLargeFile;
-    if (atOnce) blockSize = (static_cast<size_t>(size) / kBlockSize + 1) * kBlockSize;
+    size_t capacity = blockSize;
+    if (atOnce) {
+        capacity = (static_cast<size_t>(size) / kBlockSize + 1) * kBlockSize;
+        if (blockSize > capacity) blockSize = capacity;
+    }
     auto* stream = static_cast<MqoStream*>(mqoMalloc(sizeof(MqoStream)));
-    auto* block = static_cast<unsigned char*>(mqoMalloc(blockSize));
+    auto* block = static_cast<unsigned char*>(mqoMalloc(capacity));
     auto* line = static_cast<char*>(mqoMalloc(kFirstLineCapacity));
     if (stream == nullptr || block == nullptr || line == nullptr) {
         std::free(stream);
@@ -92,6 +98,7 @@ static MqoStream* openStream(const char* path, size_t blockSize, size_t largeBlo
     stream->consumed = 0;
     stream->block = block;
     stream->blockSize = blockSize;
+    stream->capacity = capacity;
     stream->start = stream->end = 0;
     stream->drained = false;
     stream->failed = false;
@@ -104,13 +111,8 @@ static MqoStream* openStream(const char* path, size_t blockSize, size_t largeBlo
     stream->lineLimit = limit < static_cast<long long>(kFirstLineCapacity)
                             ? kFirstLineCapacity - 1
                             : static_cast<size_t>(limit);
+    stream->scanAhead = atOnce;
     stream->prescan = nullptr;
-    if (atOnce) {
-        refill(stream);
-        // Only a block that will never move or refill can be scanned ahead.
-        if (stream->drained && !stream->failed)
-            stream->prescan = mqoStartPrescan(stream->block, stream->end);
-    }
     return stream;
 }
 
@@ -134,6 +136,7 @@ MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size) {
     stream->consumed = 0;
     stream->block = bytes;
     stream->blockSize = size;
+    stream->capacity = size;
     stream->start = 0;
     stream->end = size;
     stream->drained = true;
@@ -142,8 +145,18 @@ MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size) {
     stream->line[0] = '\0';
     stream->lineCapacity = kFirstLineCapacity;
     stream->lineLimit = size < kFirstLineCapacity ? kFirstLineCapacity - 1 : size;
-    stream->prescan = mqoStartPrescan(bytes, size);
+    stream->scanAhead = true;
+    stream->prescan = nullptr;
     return stream;
+}
+
+// Reads the file into the block behind its unread bytes, up to blockSize.
+static void fill(MqoStream* s) {
+    while (!s->drained && s->end < s->blockSize) {
+        size_t got = mqoFileRead(s->file, s->block + s->end, s->blockSize - s->end, &s->failed);
+        s->end += got;
+        if (got == 0) s->drained = true;
+    }
 }
 
 // Moves the unread bytes to the front and fills the block behind them.
@@ -152,11 +165,7 @@ static void refill(MqoStream* s) {
     std::memmove(s->block, s->block + s->start, unread);
     s->start = 0;
     s->end = unread;
-    while (!s->drained && s->end < s->blockSize) {
-        size_t got = mqoFileRead(s->file, s->block + s->end, s->blockSize - s->end, &s->failed);
-        s->end += got;
-        if (got == 0) s->drained = true;
-    }
+    fill(s);
 }
 
 // Appends n bytes to the line of length *length. Bytes beyond the line limit,
@@ -246,7 +255,18 @@ void mqoSkipPeeked(MqoStream* stream, size_t n) {
 
 bool mqoStreamFailed(const MqoStream* stream) { return stream->failed; }
 
-MqoPrescan* mqoStreamPrescan(MqoStream* stream) { return stream->prescan; }
+MqoPrescan* mqoStreamPrescan(MqoStream* stream) {
+    if (!stream->scanAhead) return stream->prescan;
+    stream->scanAhead = false;
+    // The block holds the whole file: the rest goes in behind what is there.
+    stream->blockSize = stream->capacity;
+    fill(stream);
+    // Only a block that will never move or refill can be scanned ahead.
+    if (stream->drained && !stream->failed)
+        stream->prescan =
+            mqoStartPrescan(stream->block + stream->start, stream->end - stream->start);
+    return stream->prescan;
+}
 
 long long mqoStreamRemaining(MqoStream* stream) {
     if (stream->size < 0) return kUnknownSizeLimit;

@@ -55,7 +55,7 @@ struct Piece {
 };
 
 void scanPiece(Piece* piece, bool faces) {
-    const size_t entry = faces ? sizeof(FaceEntry) : sizeof(float[3]);
+    const size_t entry = mqoListEntrySize(faces);
     const unsigned char* p = piece->begin;
     int n = 0;
     for (; n < piece->lines && p != piece->end; ++n) {
@@ -181,9 +181,10 @@ int mqoShareList(MqoStream* stream, void* out, bool faces, int want, bool* again
     *again = false;
     const int threshold = shareThreshold.load(std::memory_order_relaxed);
     if (want < 1 || threshold == INT_MAX) return 0;  // tests: every line on the one-line path
+    MqoPrescan* prescan = mqoStreamPrescan(stream);  // first: it may read the rest
     const unsigned char* from = nullptr;
     size_t size = mqoPeekLines(stream, &from);
-    if (MqoPrescan* prescan = mqoStreamPrescan(stream)) {
+    if (prescan != nullptr) {
         // The helper is scanning the document's second half: this thread
         // scans up to it, and takes what the helper found from there on.
         size_t used = 0;
@@ -198,7 +199,7 @@ int mqoShareList(MqoStream* stream, void* out, bool faces, int want, bool* again
     if (want < threshold || want < 2) return scanAlone(stream, from, size, out, faces, want, again);
     Run run;
     run.faces = faces;
-    const size_t entry = faces ? sizeof(FaceEntry) : sizeof(float[3]);
+    const size_t entry = mqoListEntrySize(faces);
     const int lines = cutPieces(from, size, want, &run);
     if (lines < threshold || run.count < 2 || !placePieces(&run, out, entry) || !scanShared(&run))
         return scanAlone(stream, from, size, out, faces, want, again);

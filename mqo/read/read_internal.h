@@ -140,13 +140,17 @@ void mqoSkipPeeked(MqoStream* stream, size_t n);
 // blocks handed out are not the whole document.
 bool mqoStreamFailed(const MqoStream* stream);
 
-// The stream's scan of its second half on a helper (document_prescan.cpp),
-// or null.
+// The stream's scan of its unread second half on a helper
+// (document_prescan.cpp), or null. The first call on a file read whole (a
+// regular file under 8 MiB opened by mqoOpenStream, or a document in
+// memory) reads the rest of it into the block and starts the scan; the list
+// readers call it, so a stream read for its head alone reads no more.
 MqoPrescan* mqoStreamPrescan(MqoStream* stream);
 
 // ---- a document's second half scanned ahead (document_prescan.cpp) ----
 
-// Starts scanning the lines of bytes[size/2 .., size) on an idle helper
+// Starts scanning the lines of bytes[size/2 .., size) (the unread part of a
+// stream's block) on an idle helper
 // thread, each as a face line and as a vertex line would be scanned; null
 // when the document is too small to gain (or 8 MiB or more, whose long lists
 // are shared instead), no helper is idle or memory runs out. The bytes must
@@ -264,11 +268,11 @@ struct MqoScanJob {
 // none is idle or none could be started. Every job started must be waited
 // for with mqoAwaitHelpers(jobs, k).
 int mqoHandToHelpers(MqoScanJob* jobs, int n);
+void mqoAwaitHelpers(MqoScanJob* jobs, int n);
 
 // Whether this thread hands work to the helpers at all (at first it does):
 // mqoLoadModels' workers do not when there is one of them on every core.
 void mqoUseScanHelpers(bool use);
-void mqoAwaitHelpers(MqoScanJob* jobs, int n);
 
 // Ends the helper threads (they start again when next needed); leaves them
 // while one is claimed (a stream still open scanning ahead on it). Not while
@@ -308,6 +312,9 @@ int mqoShareList(MqoStream* stream, void* out, bool faces, int want, bool* again
 // share every list; INT_MAX scans no list from the block at all, each line
 // then read on the one-line path).
 void mqoSetListShareThreshold(int lines);
+
+// The bytes of one list entry: a FaceEntry (faces) or a float[3].
+inline size_t mqoListEntrySize(bool faces) { return faces ? sizeof(FaceEntry) : sizeof(float[3]); }
 
 // Scans the line at p, length bytes with its line feed, as the one-line path
 // scans its NUL-terminated copy: into a FaceEntry (faces) or a float[3].
