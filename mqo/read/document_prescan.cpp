@@ -127,13 +127,7 @@ void copyEntry(const Line& line, bool faces, void* out) {
         std::memcpy(out, line.vertex, sizeof line.vertex);
         return;
     }
-    auto* face = static_cast<FaceEntry*>(out);
-    const size_t corners = static_cast<size_t>(line.face.vertexCount);
-    face->vertexCount = line.face.vertexCount;
-    std::memcpy(face->vertex, line.face.vertex, sizeof(int32_t) * corners);
-    face->material = line.face.material;
-    if (line.form == kTexturedFace)
-        std::memcpy(face->uv, line.face.uv, 2 * sizeof(float) * corners);
+    mqoCopyScannedFace(static_cast<FaceEntry*>(out), line.face, line.form == kTexturedFace);
 }
 
 void await(MqoPrescan* s) {

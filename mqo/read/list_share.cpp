@@ -1,8 +1,8 @@
 // MqoModel: one long vertex or face list scanned on several threads. The
-// lines already in the stream's block are cut at line feeds into one piece
-// per thread; the reading thread scans the first piece into the list itself
-// and each helper scans another into scratch memory, which is copied into
-// the list only when every piece before it matched whole. Each line is scanned
+// lines already in the stream's block are cut at line feeds into pieces that
+// the threads share, each scanned straight into its place in the list. A piece
+// after the first keeps its entries' bytes in scratch memory first and puts
+// them back when a piece before it stops short. Each line is scanned
 // exactly as the one-line path scans it (a NUL-terminated copy with its line
 // feed), and the first line of another form ends the shared part there, so
 // the caller's one-line path decides it and everything after it: the list
@@ -13,6 +13,10 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "mqo/read/read_internal.h"
 
@@ -49,13 +53,18 @@ struct Piece {
     const unsigned char* begin;
     const unsigned char* end;  // after the last of its lines' line feeds
     int lines;
-    unsigned char* out;
+    unsigned char* out;  // the list's entries for its lines
+    // Pieces after the first: the entries' bytes before the scan, put back
+    // when a piece before stops short and the one-line path takes over.
+    unsigned char* saved = nullptr;
     int matched = 0;  // leading lines of the usual form
     size_t used = 0;  // their bytes
 };
 
 void scanPiece(Piece* piece, bool faces) {
     const size_t entry = mqoListEntrySize(faces);
+    if (piece->saved != nullptr)
+        std::memcpy(piece->saved, piece->out, static_cast<size_t>(piece->lines) * entry);
     const unsigned char* p = piece->begin;
     int n = 0;
     for (; n < piece->lines && p != piece->end; ++n) {
@@ -84,9 +93,26 @@ void scanPieces(void* arg) {
         scanPiece(&run->pieces[k], run->faces);
 }
 
+// Counted 16 bytes at a time into byte counters, which are summed before
+// any of them can pass 255: a plain loop's int count is widened lane by lane
+// and was the reading thread's costliest step after the scan.
 int countFeeds(const unsigned char* from, size_t size) {
-    int n = 0;  // a plain loop: the compiler makes it a vector count
-    for (size_t i = 0; i < size; ++i) n += from[i] == '\n';
+    size_t i = 0;
+    int n = 0;
+#if defined(__SSE2__)
+    const __m128i feed = _mm_set1_epi8('\n');
+    while (size - i >= 16) {
+        __m128i counts = _mm_setzero_si128();
+        const size_t steps = (size - i) / 16 < 255 ? (size - i) / 16 : 255;
+        for (size_t k = 0; k < steps; ++k, i += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+            counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(bytes, feed));  // a match is -1
+        }
+        const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+        n += _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
+    }
+#endif
+    for (; i < size; ++i) n += from[i] == '\n';
     return n;
 }
 
@@ -126,17 +152,23 @@ int cutPieces(const unsigned char* from, size_t size, int want, Run* run) {
     return lines;
 }
 
-// Points each piece at its entries: the first at out, the rest at scratch.
-// False when the scratch cannot be had.
+// Points each piece at its entries in the list at out, and each after the
+// first at scratch for their bytes before the scan. False when the scratch
+// cannot be had.
 bool placePieces(Run* run, void* out, size_t entry) {
     size_t later = 0;
     for (int k = 1; k < run->count; ++k) later += static_cast<size_t>(run->pieces[k].lines) * entry;
     auto* room = static_cast<unsigned char*>(scratchFor(later));
     if (room == nullptr) return false;
-    run->pieces[0].out = static_cast<unsigned char*>(out);
-    for (int k = 1; k < run->count; ++k) {
-        run->pieces[k].out = room;
-        room += static_cast<size_t>(run->pieces[k].lines) * entry;
+    auto* list = static_cast<unsigned char*>(out);
+    for (int k = 0; k < run->count; ++k) {
+        Piece& piece = run->pieces[k];
+        const size_t bytes = static_cast<size_t>(piece.lines) * entry;
+        piece.out = list;
+        list += bytes;
+        if (k == 0) continue;
+        piece.saved = room;
+        room += bytes;
     }
     return true;
 }
@@ -167,6 +199,14 @@ int scanAlone(MqoStream* stream, const unsigned char* from, size_t size, void* o
 }
 
 }  // namespace
+
+void mqoCopyScannedFace(FaceEntry* to, const FaceEntry& from, bool textured) {
+    const size_t corners = static_cast<size_t>(from.vertexCount);
+    to->vertexCount = from.vertexCount;
+    std::memcpy(to->vertex, from.vertex, sizeof(int32_t) * corners);
+    to->material = from.material;
+    if (textured) std::memcpy(to->uv, from.uv, 2 * sizeof(float) * corners);
+}
 
 bool mqoScanListLine(const unsigned char* p, size_t length, bool faces, void* out, bool* textured) {
     if (length > kLongestLine) return false;
@@ -205,18 +245,20 @@ int mqoShareList(MqoStream* stream, void* out, bool faces, int want, bool* again
         return scanAlone(stream, from, size, out, faces, want, again);
 
     // The list takes the pieces in order up to the first line of another
-    // form; the pieces after it are dropped.
+    // form; the pieces after it get their entries' bytes back, as the
+    // one-line path, which goes on from there, expects them.
     int taken = 0;
     size_t used = 0;
-    auto* list = static_cast<unsigned char*>(out);
-    for (int k = 0; k < run.count; ++k) {
+    int k = 0;
+    for (; k < run.count; ++k) {
         const Piece& piece = run.pieces[k];
-        if (k > 0)
-            std::memcpy(list + static_cast<size_t>(taken) * entry, piece.out,
-                        static_cast<size_t>(piece.matched) * entry);
         taken += piece.matched;
         used += piece.used;
         if (piece.matched < piece.lines) break;
+    }
+    for (++k; k < run.count; ++k) {
+        const Piece& piece = run.pieces[k];
+        std::memcpy(piece.out, piece.saved, static_cast<size_t>(piece.matched) * entry);
     }
     mqoSkipPeeked(stream, used);
     *again = taken == lines;

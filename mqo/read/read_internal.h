@@ -316,6 +316,11 @@ void mqoSetListShareThreshold(int lines);
 // The bytes of one list entry: a FaceEntry (faces) or a float[3].
 inline size_t mqoListEntrySize(bool faces) { return faces ? sizeof(FaceEntry) : sizeof(float[3]); }
 
+// Copies into to the fields a face line scanned into from set, as the
+// one-line path writes them (its UVs only when textured); the rest of to
+// stays as it was.
+void mqoCopyScannedFace(FaceEntry* to, const FaceEntry& from, bool textured);
+
 // Scans the line at p, length bytes with its line feed, as the one-line path
 // scans its NUL-terminated copy: into a FaceEntry (faces) or a float[3].
 // False for a line of another form or one longer than 127 bytes. *textured

@@ -208,19 +208,26 @@ TEST(ListShareAhead, BinaryVerticesInTheSecondHalf) {
 }
 
 // A face list read into the caller's own entries: only the fields the line
-// sets are written, as the one-line path writes them.
-TEST(ListShareAhead, FaceChunkKeepsWhatTheLinesDoNotSet) {
-    std::string doc = "\n";
-    for (int i = 0; i < 6000; ++i)
-        doc += i % 2 ? "\t\t3 V(0 1 2) M(1)\n" : "\t\t4 V(0 1 2 3) M(0) UV(0 0 1 0 1 1 0 1)\n";
-    doc += "\t}\n";
+// sets are written, as the one-line path writes them, whatever the scratch
+// memory kept from an earlier list holds.
+TEST(ListShareFaces, AChunkKeepsWhatTheLinesDoNotSet) {
     testsupport::TempDir dir;
-    const std::string path = dir.write("faces.mqo", doc.data(), doc.size());
-    auto read = [&path](Mode mode) {
+    auto write = [&dir](const char* name, const char* even, const char* odd) {
+        std::string doc = "\n";
+        for (int i = 0; i < 6000; ++i) doc += i % 2 ? odd : even;
+        doc += "\t}\n";
+        return dir.write(name, doc.data(), doc.size());
+    };
+    const std::string path =
+        write("faces.mqo", "\t\t4 V(0 1 2 3) M(0) UV(0 0 1 0 1 1 0 1)\n", "\t\t3 V(0 1 2) M(1)\n");
+    // Every field set, so that scratch memory kept from it holds no zeros.
+    const std::string full = write("full.mqo", "\t\t4 V(7 7 7 7) M(7) UV(7 7 7 7 7 7 7 7)\n",
+                                   "\t\t4 V(7 7 7 7) M(7) UV(7 7 7 7 7 7 7 7)\n");
+    auto read = [](const std::string& from, Mode mode) {
         setMode(mode);
         std::vector<FaceEntry> faces(6000);
         std::memset(faces.data(), 0x5a, faces.size() * sizeof(FaceEntry));
-        MqoStream* stream = mqoOpenStream(path.c_str());
+        MqoStream* stream = mqoOpenStream(from.c_str());
         mqo::detail::mqoReadLine(stream);
         mqoReadFaceChunk(stream, faces.data(), 6000);
         mqoCloseStream(stream);
@@ -228,7 +235,11 @@ TEST(ListShareAhead, FaceChunkKeepsWhatTheLinesDoNotSet) {
         return std::string(reinterpret_cast<const char*>(faces.data()),
                            faces.size() * sizeof(FaceEntry));
     };
-    EXPECT_EQ(read(kAhead), read(kOneLine));
+    const std::string alone = read(path, kOneLine);
+    for (Mode mode : {kShared, kAhead}) {
+        read(full, mode);
+        EXPECT_EQ(read(path, mode), alone) << mode;
+    }
 }
 
 // Helpers asked to end while an open stream still holds one stay until it
