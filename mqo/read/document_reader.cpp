@@ -284,13 +284,9 @@ void readDocumentLine(MqoStream* stream, const char* line, DocumentRecords* reco
 
 void stageObjects(MqoStagedObject* staged, ObjectEntry* objects, int count,
                   const DocumentRecords* records, double scale, unsigned char alpha) {
-    if (records->read->features & MQO_FEATURE_FACET_SMOOTHING) {
-        mqoStageSmoothObjects(staged, objects, count, records->materials, records->materialCount,
-                              scale, alpha);
-    } else {
-        mqoStageObjects(staged, objects, count, records->materials, records->materialCount, scale,
-                        alpha);
-    }
+    const bool smooth = (records->read->features & MQO_FEATURE_FACET_SMOOTHING) != 0;
+    mqoStageDocumentObjects(staged, objects, count, records->materials, records->materialCount,
+                            smooth, scale, alpha);
 }
 
 // Builds the objects read into parsed: the first table's worth into its

@@ -332,6 +332,21 @@ bool mqoScanListLine(const unsigned char* p, size_t length, bool faces, void* ou
 // ends).
 void mqoReleaseShareScratch();
 
+// ---- building a document's objects (document_stage.cpp) ----
+
+// Builds objects[0..count) into staged as mqoStageObjects does (smooth: as
+// mqoStageSmoothObjects does), with the same results; when the objects cut
+// into two runs of at least 32,768 faces each and a helper is idle, the
+// second run is built on the helper. Allocations failed there are counted
+// on this thread.
+void mqoStageDocumentObjects(MqoStagedObject* staged, ObjectEntry* objects, int count,
+                             MaterialEntry* materials, int materialCount, bool smooth, double scale,
+                             unsigned char alpha);
+
+// The faces of the lighter run for the two threads (tests: 1 builds any two
+// objects with faces apart, INT64_MAX none).
+void mqoSetStageRunSmallest(int64_t faces);
+
 // ---- the document (document_reader.cpp) ----
 
 // Parses read's document into parsed, as mqoParseDocumentEx does for a path

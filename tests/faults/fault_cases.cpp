@@ -10,6 +10,7 @@
 
 #include "mqo/MqoModelGltf.h"
 #include "mqo/MqoModelStages.h"
+#include "mqo/read/read_internal.h"
 #include "support/corpus_files.h"
 #include "support/fake_gl.h"
 #include "support/reader_files.h"
@@ -54,13 +55,21 @@ std::string plainDocument(const std::string& name, int seed) {
            "0 1)\n\t\t3 V(3 4 5) M(1)\n\t\t3 V(5 4 0) M(1)\n\t}\n}\nEof\n";
 }
 
+// Two objects of plainDocument's shape: a and b.
+std::string twoObjectDocument() {
+    const std::string a = plainDocument("a", 1), b = plainDocument("b", 7);
+    const size_t objectAt = a.find("Object"), eofAt = a.find("Eof");
+    return a.substr(0, eofAt) + b.substr(objectAt);
+}
+
 struct Documents {
     readerfiles::TempDir dir{"mqo_faults"};
-    std::string package, polygons, pattern;
+    std::string package, polygons, pattern, twoObjects;
     std::vector<std::string> list;
     Documents() {
         testsupport::writeFile(dir.file("t.bmp"), readerfiles::tinyBmp());
         polygons = dir.write("polygons.mqo", polygonDocument("shape"));
+        twoObjects = dir.write("two_objects.mqo", twoObjectDocument());
         for (int i = 0; i < 5; ++i) {
             list.push_back(
                 dir.write("frame" + std::to_string(i) + ".mqo", plainDocument("f", 3 * i)));
@@ -168,6 +177,13 @@ Run character() { return loadWith(characterFrame(), 0); }
 Run corpus() { return loadWith(corpusDocument(), MQO_FEATURE_PNG_JPEG); }
 Run package() { return loadWith(documents().package, MQO_FEATURE_MQOZ); }
 Run polygons() { return loadWith(documents().polygons, MQO_FEATURE_ALL); }
+// Its second object built on a helper, however small.
+Run twoObjects() {
+    mqo::detail::mqoSetStageRunSmallest(1);
+    Run r = loadWith(documents().twoObjects, 0);
+    mqo::detail::mqoSetStageRunSmallest(32768);
+    return r;
+}
 
 Run sequence() {
     testing::internal::CaptureStdout();
@@ -273,12 +289,19 @@ const std::vector<Case>& cases() {
             {"textured corpus document", corpus, oom, unreadable, haveCorpus},
             {".mqoz package", package, oom, MQO_LOAD_DAMAGED_PACKAGE, nullptr},
             {"polygons and mirror, every feature", polygons, oom, unreadable, nullptr},
+            {"two objects built on two threads", twoObjects, oom, unreadable, nullptr},
             {"sequence of 5 frames", sequence, 0, 0, nullptr},
             {"mqoLoadModels over 8 documents", list, 0, 0, nullptr},
             {"glTF writer", gltf, MQO_GLTF_OUT_OF_MEMORY, MQO_GLTF_NOT_READ, nullptr},
         };
     }();
     return all;
+}
+
+const Case& caseNamed(const std::string& name) {
+    for (const Case& c : cases())
+        if (name == c.name) return c;
+    std::abort();
 }
 
 long glNamesLeft() {

@@ -92,6 +92,9 @@ struct ListRun {
     Run run;
     std::vector<std::string> calls;
 };
+// The case of that name (it must be there).
+const Case& caseNamed(const std::string& name);
+
 ListRun loadListOneByOne();
 ListRun loadListTogether();
 

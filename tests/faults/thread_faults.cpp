@@ -49,4 +49,19 @@ TEST(ThreadFaults, AWorkerOutOfMemoryLoadsAsOneAfterAnother) {
     EXPECT_GT(points, 0);
 }
 
+// An object built on a helper that runs out of memory fails the whole load,
+// as one built on the calling thread does: the helper's failures count.
+TEST(ThreadFaults, AHelperBuildingAnObjectOutOfMemoryFailsTheLoad) {
+    Injection how;
+    how.kind = Injection::Allocation;
+    how.workersOnly = true;
+    const faultcases::Case& c = faultcases::caseNamed("two objects built on two threads");
+    const faultcases::Sweep s = faultcases::sweep(c, how, c.outOfMemoryCode, true);
+    std::printf("%s: %ld helper allocation points covered, %ld failed\n", c.name, s.points,
+                s.failed);
+    EXPECT_GT(s.points, 0);
+    EXPECT_EQ(s.failed, s.points);  // a helper's batch is never absorbed
+    for (const std::string& p : s.problems) ADD_FAILURE() << p;
+}
+
 }  // namespace

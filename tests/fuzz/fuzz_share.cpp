@@ -1,7 +1,9 @@
 // Fuzz target: arbitrary bytes parsed with every vertex and face list shared
-// among threads, with the second half scanned ahead on a helper, and one line
-// at a time; the staged arrays must be the same byte for byte. The input follows a fixed long list
-// so that sharing starts and then meets whatever the input holds.
+// among threads, with the second half scanned ahead on a helper (both with
+// any two objects built on two threads), and one line at a time on one
+// thread; the staged arrays must be the same byte for byte. The input
+// follows a fixed long list so that sharing starts and then meets whatever
+// the input holds.
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +18,7 @@ namespace {
 std::string staged(const std::string& text, int threshold, size_t ahead) {
     mqo::detail::mqoSetListShareThreshold(threshold);
     mqo::detail::mqoSetPrescanSmallest(ahead);
+    mqo::detail::mqoSetStageRunSmallest(threshold == INT_MAX ? INT64_MAX : 1);
     MqoParsedModel parsed;
     mqoParseDocumentMemory(text.data(), text.size(), "", 1.0, 255, 0, &parsed);
     std::string out;

@@ -24,6 +24,7 @@ namespace {
 
 using mqo::detail::mqoSetListShareThreshold;
 using mqo::detail::mqoSetPrescanSmallest;
+using mqo::detail::mqoSetStageRunSmallest;
 
 #if defined(__has_feature)
 #if __has_feature(thread_sanitizer)
@@ -52,17 +53,20 @@ void expectInChild(const std::function<bool()>& work) {
 
 // How the lists are read: one line at a time, in pieces shared by every list
 // (nothing scanned ahead), or with every document's second half scanned
-// ahead (lists then never shared).
+// ahead (lists then never shared). Past one line at a time, the objects are
+// built on two threads whenever there are two with faces.
 enum Mode { kOneLine, kShared, kAhead };
 
 void setMode(Mode mode) {
     mqoSetListShareThreshold(mode == kOneLine ? INT_MAX : mode == kShared ? 2 : 2048);
     mqoSetPrescanSmallest(mode == kAhead ? 0 : SIZE_MAX);
+    mqoSetStageRunSmallest(mode == kOneLine ? INT64_MAX : 1);
 }
 
 void resetMode() {
     mqoSetListShareThreshold(2048);
     mqoSetPrescanSmallest(128 * 1024);
+    mqoSetStageRunSmallest(32768);
 }
 
 // Every staged object's name, counts and vertex arrays, as bytes.
@@ -191,6 +195,41 @@ TEST_P(ListShare, SharedListsGiveWhatOneThreadGives) {
             EXPECT_EQ(parseMemory(doc, mode, features), alone) << c.name << " in memory " << mode;
             // From a file the lists cross the stream's blocks, or it is read whole.
             EXPECT_EQ(parseFile(path, mode, features), alone) << c.name << " from a file " << mode;
+        }
+    }
+}
+
+// Objects of many sizes built on two threads, cut wherever their faces
+// fall: some without faces or vertices, one smoothed by the facet rule (the
+// complete profile), more than the object table holds (the complete
+// profile keeps them; the exact reading drops them).
+TEST(ListShareStages, ObjectsBuiltOnTwoThreadsAsOnOne) {
+    const std::string one = grid(30, "\n", nullptr), big = grid(90, "\n", nullptr);
+    const size_t objectAt = one.find("Object"), eofAt = one.find("Eof");
+    const std::string head = one.substr(0, objectAt),
+                      small = one.substr(objectAt, eofAt - objectAt);
+    const std::string large = big.substr(objectAt, big.find("Eof") - objectAt);
+    const std::string empty = "Object \"e\" {\n\tvertex 0 {\n\t}\n}\n";
+    const std::string noFaces =
+        "Object \"v\" {\n\tvertex 3 {\n\t\t0 0 0\n\t\t1 0 0\n\t\t0 1 0\n\t}\n}\n";
+    const std::vector<std::string> documents = {
+        head + small + small + "Eof\n",
+        head + large + small + empty + "Eof\n",
+        head + empty + small + noFaces + large + large + small + "Eof\n",
+        head +
+            [&] {
+                std::string many;
+                for (int i = 0; i < 60; ++i)
+                    many += i % 7 == 3 ? large : i % 5 == 0 ? noFaces : small;
+                return many;
+            }() +
+            "Eof\n",
+    };
+    for (size_t d = 0; d < documents.size(); ++d) {
+        for (uint32_t features : {0u, static_cast<uint32_t>(MQO_FEATURE_ALL)}) {
+            EXPECT_EQ(parseMemory(documents[d], kShared, features),
+                      parseMemory(documents[d], kOneLine, features))
+                << "document " << d << " features " << features;
         }
     }
 }

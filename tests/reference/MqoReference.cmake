@@ -8,7 +8,8 @@ function(mqo_reference_sources out)
     document_patterns document_patterns_sscanf
     line_reader line_reader_stdio
     mesh_builder mesh_builder_reference
-    list_share list_share_none)
+    list_share list_share_none
+    document_stage document_stage_serial)
   # The first builder was one file; it stands for the pieces split out since.
   set(left_out mesh_normals mesh_fill)
   # The stdio stream never scans ahead on a helper.
