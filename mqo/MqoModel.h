@@ -67,8 +67,9 @@ MQO_API void mqoInitLibrary(void);
 //   a document of 128 KiB to 8 MiB (a file is read whole) has its second
 //   half scanned by one idle helper meanwhile; in a larger one a vertex or
 //   face list with 2,048 lines or more is scanned in pieces on this thread
-//   and the idle helpers. Each parse call does this (the stages too); with
-//   no helper idle, all is read on this thread.
+//   and the idle helpers. Objects that split into two runs of 32,768 faces
+//   or more are built half here, half on one idle helper. Each parse call
+//   does this (the stages too); with no helper idle, all is done here.
 MQO_API MeshModel* mqoLoadModel(const char* path, double scale);
 
 // mqoLoadModel reading what options->features asks for as well (Options).
