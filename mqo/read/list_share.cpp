@@ -127,6 +127,17 @@ size_t firstLines(const unsigned char* from, size_t size, int n) {
     return static_cast<size_t>(p - from);
 }
 
+// The bytes of a shared run: all of a file stream's block, at most about
+// 4 MiB of a document in memory (its lines up to a line feed there), so that
+// the pieces cut from it share a list rather than the document's rest.
+size_t window(const unsigned char* from, size_t size) {
+    const size_t most = 4u << 20;
+    if (size <= most) return size;
+    for (size_t end = most; end > 0; --end)
+        if (from[end - 1] == '\n') return end;
+    return size;  // one line longer than the window: the pieces cut it whole
+}
+
 // Cuts size bytes of whole lines into kMostPieces pieces at line feeds (fewer
 // when the lines are few), holding at most want lines in all; returns the
 // lines they hold.
@@ -237,6 +248,7 @@ int mqoShareList(MqoStream* stream, void* out, bool faces, int want, bool* again
         return scanAlone(stream, from, size, out, faces, want, again);
     }
     if (want < threshold || want < 2) return scanAlone(stream, from, size, out, faces, want, again);
+    size = window(from, size);
     Run run;
     run.faces = faces;
     const size_t entry = mqoListEntrySize(faces);

@@ -234,6 +234,19 @@ TEST(ListShareStages, ObjectsBuiltOnTwoThreadsAsOnOne) {
     }
 }
 
+// A document in memory of more than 8 MiB is shared a window of about 4 MiB
+// at a time: lists that cross windows, lines of other forms near the
+// cuts, and one line longer than a window.
+TEST(ListShareWindow, ADocumentInMemoryLargerThanTheWindow) {
+    std::string doc = grid(300, "\n", [](int i, const std::string& l) {
+        if (i % 9973 == 17) return std::string("\t\t1,5 2 3\n");
+        if (i == 150000) return l + "\t\t" + std::string(5 << 20, ' ') + "1 2 3\n";
+        return l;
+    });
+    ASSERT_GT(doc.size(), size_t{8} << 20);
+    EXPECT_EQ(parseMemory(doc, kShared, 0), parseMemory(doc, kOneLine, 0));
+}
+
 // Binary vertices in the second half: their bytes hold line feeds, so the
 // helper's lines start where the reader's do not, until they meet again.
 TEST(ListShareAhead, BinaryVerticesInTheSecondHalf) {
