@@ -234,9 +234,10 @@ TEST(ListShareStages, ObjectsBuiltOnTwoThreadsAsOnOne) {
     }
 }
 
-// A document in memory of more than 8 MiB is shared a window of about 4 MiB
-// at a time: lists that cross windows, lines of other forms near the
-// cuts, and one line longer than a window.
+// A document of more than 8 MiB is shared a window of about 4 MiB at a time
+// in memory, a block at a time from a file: lists that cross windows and
+// blocks, lines of other forms near the cuts, and one line longer than
+// either.
 TEST(ListShareWindow, ADocumentInMemoryLargerThanTheWindow) {
     std::string doc = grid(300, "\n", [](int i, const std::string& l) {
         if (i % 9973 == 17) return std::string("\t\t1,5 2 3\n");
@@ -244,7 +245,11 @@ TEST(ListShareWindow, ADocumentInMemoryLargerThanTheWindow) {
         return l;
     });
     ASSERT_GT(doc.size(), size_t{8} << 20);
-    EXPECT_EQ(parseMemory(doc, kShared, 0), parseMemory(doc, kOneLine, 0));
+    const std::string alone = parseMemory(doc, kOneLine, 0);
+    EXPECT_EQ(parseMemory(doc, kShared, 0), alone);
+    // From a file it is read in 1 MiB blocks.
+    testsupport::TempDir dir;
+    EXPECT_EQ(parseFile(dir.write("grid.mqo", doc.data(), doc.size()), kShared, 0), alone);
 }
 
 // Binary vertices in the second half: their bytes hold line feeds, so the
