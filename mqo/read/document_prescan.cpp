@@ -73,17 +73,10 @@ void scanLine(const unsigned char* p, size_t length, Line* line) {
 thread_local MqoKeptBlock kept;
 
 // Takes the kept table when it is large enough, else a new one; the stream
-// owns it until mqoEndPrescan. Plain malloc: a scan not had is no failure
-// of the load.
+// owns it until mqoEndPrescan.
 bool takeTable(MqoPrescan* s) {
     // At most 4 MiB over 16 bytes: 2^18 lines, 17 MiB at most.
-    const size_t bytes = s->room * sizeof(Line);
-    if (kept.size < bytes) {
-        kept.release();
-        kept.bytes = std::malloc(bytes);
-        if (kept.bytes == nullptr) return false;
-        kept.size = bytes;
-    }
+    if (kept.atLeast(s->room * sizeof(Line)) == nullptr) return false;
     s->lines = static_cast<Line*>(kept.bytes);
     s->room = kept.size / sizeof(Line);
     kept.bytes = nullptr;

@@ -5,7 +5,6 @@
 // thread alone, from its own records into its own staged entry, so the
 // models come out as one thread builds them.
 #include <atomic>
-#include <climits>
 #include <cstdint>
 
 #include "mqo/MqoModelStages.h"

@@ -1,8 +1,9 @@
 // MqoModel: the document reader's line stream. The file is opened in binary
 // mode (a carriage return before a line feed stays part of the line) and
 // read in large blocks; a file under 8 MiB is read whole once a list reader
-// asks for it (mqoStreamPrescan). A line is everything up to and including its line feed, however
-// long, copied out of the block into a buffer that grows.
+// asks for it (mqoStreamPrescan). A line is everything up to and including
+// its line feed, however long, copied out of the block into a buffer that
+// grows.
 #include <sys/stat.h>
 
 #include <cstdio>

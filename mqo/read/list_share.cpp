@@ -36,18 +36,9 @@ enum {
 // much as the scan it saves.
 std::atomic<int> shareThreshold{2048};
 
-// Per-thread scratch for the helpers' pieces, kept for the next list.
+// Per-thread scratch for the entries' bytes the pieces after the first
+// overwrite, kept for the next list.
 thread_local MqoKeptBlock scratch;
-
-// Room for size bytes of scratch; null when memory runs out (plain malloc:
-// the caller then scans alone, and the load is not failed for it).
-void* scratchFor(size_t size) {
-    if (size <= scratch.size) return scratch.bytes;
-    std::free(scratch.bytes);
-    scratch.bytes = std::malloc(size);
-    scratch.size = scratch.bytes != nullptr ? size : 0;
-    return scratch.bytes;
-}
 
 struct Piece {
     const unsigned char* begin;
@@ -169,7 +160,8 @@ int cutPieces(const unsigned char* from, size_t size, int want, Run* run) {
 bool placePieces(Run* run, void* out, size_t entry) {
     size_t later = 0;
     for (int k = 1; k < run->count; ++k) later += static_cast<size_t>(run->pieces[k].lines) * entry;
-    auto* room = static_cast<unsigned char*>(scratchFor(later));
+    // Without it the caller scans alone.
+    auto* room = static_cast<unsigned char*>(scratch.atLeast(later));
     if (room == nullptr) return false;
     auto* list = static_cast<unsigned char*>(out);
     for (int k = 0; k < run->count; ++k) {

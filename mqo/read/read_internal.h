@@ -287,6 +287,15 @@ long mqoProcessId();
 struct MqoKeptBlock {
     void* bytes = nullptr;
     size_t size = 0;
+    // The block, made at least size bytes (its contents then lost); null
+    // when memory runs out. Plain malloc: a block not had fails no load.
+    void* atLeast(size_t want) {
+        if (want <= size) return bytes;
+        release();
+        bytes = std::malloc(want);
+        size = bytes != nullptr ? want : 0;
+        return bytes;
+    }
     void release() {
         std::free(bytes);
         bytes = nullptr;
