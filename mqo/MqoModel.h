@@ -91,9 +91,10 @@ MQO_API MeshModel* mqoLoadModelEx(const char* path, double scale, const MqoLoadO
 // - Returns how many loaded. models[i] is null where a file cannot be opened
 //   (or a null path); each other one is the caller's, freed with mqoFreeModel.
 // - Models, console messages (in list order) and GL calls are those of the
-//   loads one after another. Uses at most the hardware's threads and never
-//   more than count; with none to be had, reads on this thread. With a
-//   worker on every core, the workers leave the helper threads idle.
+//   loads one after another. Reads on a worker per hardware thread but one
+//   (at least one, never more than count) and on this thread whenever it
+//   would wait; with no worker to be had, on this thread alone. With a
+//   reader on every core, none hands work to the helper threads.
 // - Null paths or models, or count <= 0, load nothing and return 0.
 // - Its two halves, to overlap the reading with work of your own:
 //   mqoStartLoadModels and mqoFinishLoadModels (mqo/MqoModelStages.h).

@@ -177,17 +177,21 @@ MQO_API void mqoDrawModelSlot(MeshModel* models, int index);
 // ---------------------------------------------------------------------------
 
 // mqoLoadModels in two halves, so the reading overlaps work of the caller's
-// own (opening its window, say): this half starts the worker threads and
-// returns at once; mqoFinishLoadModels makes the GL calls.
+// own (opening its window, say): this half starts the worker threads (one
+// per hardware thread but one, leaving the caller its core) and returns at
+// once; mqoFinishLoadModels makes the GL calls.
 // - Returns what mqoFinishLoadModels takes, or null when paths is null or
 //   count <= 0. paths and its strings must stay valid until then.
 // - Makes no GL call and needs no context; prints nothing.
 typedef struct MqoPendingLoad MqoPendingLoad;
 MQO_API MqoPendingLoad* mqoStartLoadModels(const char* const* paths, int count, double scale);
 
-// Waits for the reading, then does mqoLoadModels' GL stage into models
-// (count entries) and releases pending. Returns how many loaded.
-// - A null models discards what was read with no GL call; null pending gives 0.
+// Does mqoLoadModels' GL stage into models (count entries), in list order,
+// and releases pending. Returns how many loaded.
+// - Rather than wait for a document still being read, reads the next one no
+//   worker has begun itself.
+// - A null models discards what was read with no GL call, and reads no
+//   document a worker has not begun; null pending gives 0.
 // - Every started load must be finished, once.
 MQO_API int mqoFinishLoadModels(MqoPendingLoad* pending, MeshModel** models);
 

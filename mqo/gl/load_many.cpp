@@ -41,16 +41,38 @@ struct Work {
 // Parses the next unclaimed document until none is left. Every claim goes to
 // the lowest index not yet taken, so the caller's next document is always
 // being read by someone.
+void parseJob(Work* work, int i) {
+    Job& job = work->jobs[i];
+    const unsigned long failures = mqoMemoryFailures();
+    int status = mqoParseSource(job.read, work->scale, 255, &job.parsed);
+    std::lock_guard<std::mutex> hold(work->lock);
+    job.outOfMemory = mqoMemoryFailures() != failures;
+    job.status = status;
+    job.ready = true;
+    work->readied.notify_all();
+}
+
 void parseJobs(Work* work) {
-    for (int i = work->next++; i < work->count; i = work->next++) {
-        Job& job = work->jobs[i];
-        const unsigned long failures = mqoMemoryFailures();
-        int status = mqoParseSource(job.read, work->scale, 255, &job.parsed);
-        std::lock_guard<std::mutex> hold(work->lock);
-        job.outOfMemory = mqoMemoryFailures() != failures;
-        job.status = status;
-        job.ready = true;
-        work->readied.notify_all();
+    for (int i = work->next++; i < work->count; i = work->next++) parseJob(work, i);
+}
+
+// Until document i is read: the caller's thread reads the next unclaimed
+// document itself rather than wait, as the worker it leaves room for would.
+void awaitJob(Work* work, int i) {
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> hold(work->lock);
+            if (work->jobs[i].ready) return;
+            if (work->next >= work->count) {
+                work->readied.wait(hold, [&] { return work->jobs[i].ready; });
+                return;
+            }
+        }
+        const int j = work->next++;
+        if (j >= work->count) continue;
+        const bool helpers = mqoUseScanHelpers(!work->everyCore);
+        parseJob(work, j);
+        mqoUseScanHelpers(helpers);
     }
 }
 
@@ -128,10 +150,13 @@ MqoPendingLoad* mqoStartLoadModels(const char* const* paths, int count, double s
     work.jobs = pending->jobs;
     work.count = count;
     work.scale = scale;
-    unsigned hardware = std::thread::hardware_concurrency();
-    int threads = hardware == 0 ? 1 : static_cast<int>(hardware);
+    // A worker per core but the caller's: its thread has work of its own
+    // until the finish, where it reads beside them.
+    const int hardware = static_cast<int>(std::thread::hardware_concurrency());
+    int threads = hardware > 1 ? hardware - 1 : 1;
     if (threads > count) threads = count;
-    work.everyCore = threads == static_cast<int>(hardware);
+    const int readers = count > threads ? threads + 1 : threads;
+    work.everyCore = readers >= hardware;
     startWorkers(&pending->workers, threads, &work);
     return pending;
 }
@@ -146,15 +171,13 @@ int mqoFinishLoadModels(MqoPendingLoad* pending, MeshModel** models) {
         return loaded;
     }
     Work& work = pending->work;
-    if (pending->workers.empty()) parseJobs(&work);  // no thread could be had: read here
-    for (int i = 0; i < pending->count; ++i) {
+    // Discarded: what no worker has begun is not read at all, no GL call.
+    const int claimed = models != nullptr ? pending->count : work.next.exchange(pending->count);
+    for (int i = 0; i < pending->count && i < claimed; ++i) {
         Job& job = pending->jobs[i];
-        {
-            std::unique_lock<std::mutex> hold(work.lock);
-            work.readied.wait(hold, [&] { return job.ready; });
-        }
+        awaitJob(&work, i);
         if (models == nullptr) {
-            mqoReleaseParsedModel(&job.parsed);  // discarded: no GL call
+            mqoReleaseParsedModel(&job.parsed);
             continue;
         }
         models[i] = realise(&job, pending->scale);

@@ -277,7 +277,8 @@ void mqoAwaitHelpers(MqoScanJob* jobs, int n);
 
 // Whether this thread hands work to the helpers at all (at first it does):
 // mqoLoadModels' workers do not when there is one of them on every core.
-void mqoUseScanHelpers(bool use);
+// Returns whether it did before.
+bool mqoUseScanHelpers(bool use);
 
 // Ends the helper threads (they start again when next needed); leaves them
 // while one is claimed (a stream still open scanning ahead on it). Not while

@@ -118,7 +118,11 @@ thread_local bool handsWork = true;
 
 }  // namespace
 
-void mqoUseScanHelpers(bool use) { handsWork = use; }
+bool mqoUseScanHelpers(bool use) {
+    const bool was = handsWork;
+    handsWork = use;
+    return was;
+}
 
 int mqoHandToHelpers(MqoScanJob* jobs, int n) {
     Pool* p = n > 0 && handsWork ? currentPool() : nullptr;
