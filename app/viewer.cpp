@@ -52,14 +52,15 @@ void viewerMain(void) {
     static char programName[] = "Walk";
     static char* argv[] = {programName, nullptr};
     static int argc = 1;
-    glutInit(&argc, argv);  // ends the process when there is no display
-    // The frames are read on worker threads while the window opens; the
+    // The frames are read on worker threads while GLUT loads the GL driver
+    // and opens the window (most of the start, on this thread alone); the
     // reading prints nothing and makes no GL call, so only the time moves.
-    // The list lives as long as the process: should opening the window end
-    // it, the workers may still be reading the names.
+    // The list lives as long as the process: should there be no display, or
+    // opening the window end it, the workers may still be reading the names.
     static const FrameFiles* files = new FrameFiles(frameFiles());
     MqoPendingLoad* pending =
         mqoStartLoadModels(files->names.data(), static_cast<int>(files->names.size()), 0.5);
+    glutInit(&argc, argv);  // ends the process when there is no display
     // We are inside the exit sequence already, and freeglut's default on a
     // window close is to call exit: make its main loop return instead, and
     // end the process below.
