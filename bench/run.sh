@@ -6,7 +6,6 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/bench"
-hugepages=glibc.malloc.hugetlb=1
 
 bash "$root/scripts/deps.sh" bench
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMQO_BUILD_APP=ON \
@@ -39,8 +38,6 @@ echo "== the GL stage of the 150 frames alone, in a fresh process per run"
 EGL_PLATFORM=surfaceless "$build/bench/bench_gl_stage" "$build/app/vindle" 7
 echo "== the 150 frames as default and as compact models (MQO_FEATURE_COMPACT), a fresh process per load"
 EGL_PLATFORM=surfaceless "$build/bench/bench_compact" "$build/app/vindle" 5
-echo "== the same with $hugepages, as scripts/run.sh starts ambletoe"
-GLIBC_TUNABLES="$hugepages" EGL_PLATFORM=surfaceless "$build/bench/bench_frames" "$build/app/vindle"
 
 if [ -z "${DISPLAY:-}" ]; then
     source "$root/scripts/xvfb.sh"
@@ -53,3 +50,5 @@ echo "== mqo2png and mqo2gltf: a batch against one run per document"
 bash "$root/bench/tools.sh" "$build/tools/mqo2png" || true
 echo "== ambletoe started from a shell in its folder, no environment settings, under $DISPLAY"
 (cd "$build/app" && "$build/bench/bench_startup" ./ambletoe 7)
+echo "== the same with glibc.malloc.hugetlb=1 (2 MB pages; look at every run, not only the median)"
+(cd "$build/app" && GLIBC_TUNABLES=glibc.malloc.hugetlb=1 "$build/bench/bench_startup" ./ambletoe 9)
