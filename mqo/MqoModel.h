@@ -70,10 +70,6 @@ MQO_API void mqoInitLibrary(void);
 //   and the idle helpers. Objects that split into two runs of 32,768 faces
 //   or more are built half here, half on one idle helper. Each parse call
 //   does this (the stages too); with no helper idle, all is done here.
-// - Keeps the block it read the file into (the file's size rounded up to
-//   256 KiB, 1 MiB from 8 MiB on) for the thread's next document, so that
-//   reading many documents maps no fresh memory; the largest block a thread
-//   used stays with it until the thread ends.
 MQO_API MeshModel* mqoLoadModel(const char* path, double scale);
 
 // mqoLoadModel reading what options->features asks for as well (Options).

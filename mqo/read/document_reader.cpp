@@ -418,7 +418,7 @@ MqoStream* openPath(const MqoReadContext& read, MqoParsedModel* parsed) {
     if ((read.features & MQO_FEATURE_MQOZ) != 0 && mqoIsPackagePath(read.path)) {
         return mqoOpenPackageDocument(read.path, parsed);
     }
-    MqoStream* stream = mqoOpenStreamKept(read.path);  // closed by this parse
+    MqoStream* stream = mqoOpenStream(read.path);
     if (stream != nullptr) parsed->directoryFits = mqoDirectoryOf(read.path, parsed->directory);
     return stream;
 }

@@ -36,7 +36,6 @@ struct MqoStream {
     long long size;      // bytes in the file, -1 when it is not a regular file
     long long consumed;  // bytes handed out as lines and blocks
     unsigned char* block;
-    bool keptBlock;       // block is this thread's kept one (takeBlock)
     size_t blockSize;     // the bytes a refill fills the block to
     size_t capacity;      // the bytes block holds: the whole file, for one read whole
     size_t start, end;    // the unread bytes are block[start, end)
@@ -53,38 +52,13 @@ struct MqoStream {
 
 namespace mqo::detail {
 
-// The block of this thread's last file stream, kept for its next one: a
-// block freed and allocated again per document comes back as fresh pages,
-// which the kernel clears and maps one fault at a time while the file is
-// read into them. One stream at a time has it; a stream opened while it is
-// out, or when it cannot grow, gets a block of its own as before. Released
-// when the thread ends.
-static thread_local MqoKeptBlock keptBlock;
-static thread_local bool keptBlockOut = false;
-
-static unsigned char* takeBlock(size_t capacity, bool mayKeep, bool* kept) {
-    *kept = false;
-    if (mayKeep && !keptBlockOut && keptBlock.atLeast(capacity) != nullptr) {
-        keptBlockOut = *kept = true;
-        return static_cast<unsigned char*>(keptBlock.bytes);
-    }
-    return static_cast<unsigned char*>(mqoMalloc(capacity));
-}
-
-static void giveBlock(unsigned char* block, bool kept) {
-    if (kept)
-        keptBlockOut = false;
-    else
-        std::free(block);
-}
-
 // Opens path with a block of blockSize bytes, or of largeBlockSize for a
 // regular file of kLargeFile bytes or more; with whole, a smaller regular
 // file gets a block it fits in, filled blockSize bytes at a time until a
 // list reader asks for the rest at once (mqoStreamPrescan): readers of the
 // head alone (the scene, the thumbnail) read no more than before.
-static MqoStream* openStream(const char* path, size_t blockSize, size_t largeBlockSize, bool whole,
-                             bool mayKeep) {
+static MqoStream* openStream(const char* path, size_t blockSize, size_t largeBlockSize,
+                             bool whole) {
     if (path == nullptr || blockSize == 0) return nullptr;
     FILE* file = mqoOpenFile(path, "rb");
     if (file == nullptr) return nullptr;
@@ -109,12 +83,11 @@ static MqoStream* openStream(const char* path, size_t blockSize, size_t largeBlo
         if (blockSize > capacity) blockSize = capacity;
     }
     auto* stream = static_cast<MqoStream*>(mqoMalloc(sizeof(MqoStream)));
-    bool kept = false;
-    unsigned char* block = takeBlock(capacity, mayKeep, &kept);
+    auto* block = static_cast<unsigned char*>(mqoMalloc(capacity));
     auto* line = static_cast<char*>(mqoMalloc(kFirstLineCapacity));
     if (stream == nullptr || block == nullptr || line == nullptr) {
         std::free(stream);
-        giveBlock(block, kept);
+        std::free(block);
         std::free(line);
         std::fclose(file);
         return nullptr;
@@ -125,7 +98,6 @@ static MqoStream* openStream(const char* path, size_t blockSize, size_t largeBlo
     stream->size = size;
     stream->consumed = 0;
     stream->block = block;
-    stream->keptBlock = kept;
     stream->blockSize = blockSize;
     stream->capacity = capacity;
     stream->start = stream->end = 0;
@@ -146,7 +118,7 @@ static MqoStream* openStream(const char* path, size_t blockSize, size_t largeBlo
 }
 
 MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize) {
-    return openStream(path, blockSize, blockSize, false, false);
+    return openStream(path, blockSize, blockSize, false);
 }
 
 MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size) {
@@ -164,7 +136,6 @@ MqoStream* mqoOpenStreamMemory(unsigned char* bytes, size_t size) {
     stream->size = static_cast<long long>(size);
     stream->consumed = 0;
     stream->block = bytes;
-    stream->keptBlock = false;
     stream->blockSize = size;
     stream->capacity = size;
     stream->start = 0;
@@ -298,10 +269,6 @@ MqoPrescan* mqoStreamPrescan(MqoStream* stream) {
     return stream->prescan;
 }
 
-MqoStream* mqoOpenStreamKept(const char* path) {
-    return openStream(path, kBlockSize, kLargeBlockSize, true, true);
-}
-
 long long mqoStreamRemaining(MqoStream* stream) {
     if (stream->size < 0) return kUnknownSizeLimit;
     return stream->consumed >= stream->size ? 0 : stream->size - stream->consumed;
@@ -313,14 +280,14 @@ long long mqoStreamRemaining(MqoStream* stream) {
 using namespace mqo::detail;
 
 MqoStream* mqoOpenStream(const char* path) {
-    return openStream(path, kBlockSize, kLargeBlockSize, true, false);
+    return openStream(path, kBlockSize, kLargeBlockSize, true);
 }
 
 void mqoCloseStream(MqoStream* stream) {
     if (stream == nullptr) return;
     mqoEndPrescan(stream->prescan);  // the helper reads the block until then
     if (stream->file != nullptr) std::fclose(stream->file);
-    giveBlock(stream->block, stream->keptBlock);
+    std::free(stream->block);
     std::free(stream->line);
     std::free(stream);
 }

@@ -113,11 +113,6 @@ const char* mqoReadLine(MqoStream* stream);
 // so that tests reach the lines that cross blocks.
 MqoStream* mqoOpenStreamBuffered(const char* path, size_t blockSize);
 
-// mqoOpenStream reading into this thread's kept block when it is free (a
-// document after another reads into pages already mapped); the stream must
-// be closed on the thread that opened it.
-MqoStream* mqoOpenStreamKept(const char* path);
-
 // A stream over a document already in memory: it takes bytes (malloc'd,
 // size bytes, freed by mqoCloseStream, or at once when this fails) and
 // reads it as mqoOpenStream reads a file of that size. Null when bytes is

@@ -63,9 +63,6 @@ bool mqoStreamFailed(const MqoStream* stream) {
     return stream->file != nullptr && std::ferror(stream->file) != 0;
 }
 
-// Its block is stdio's: nothing of a thread's to keep.
-MqoStream* mqoOpenStreamKept(const char* path) { return mqoOpenStream(path); }
-
 long long mqoStreamRemaining(MqoStream* stream) {
     if (stream->size < 0) return kUnknownSizeLimit;
     long position = std::ftell(stream->file);
