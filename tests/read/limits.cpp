@@ -80,6 +80,31 @@ TEST(LineModel, ALineIsEverythingUpToItsLineFeedWhateverTheBlockSize) {
     mqoCloseStream(nullptr);
 }
 
+// Streams open together on one thread: whichever closes first, a stream
+// opened next reads its own file and the other's lines stay whole.
+TEST(LineModel, StreamsOpenTogetherReadTheirOwnFiles) {
+    TempDir dir;
+    const std::string a = dir.write("a.txt", "a1\na2\n"), b = dir.write("b.txt", "b1\nb2\n");
+    const std::string c = dir.write("c.txt", "c1\nc2\n");
+    for (bool firstClosesFirst : {true, false}) {
+        SCOPED_TRACE(firstClosesFirst);
+        MqoStream* s = mqoOpenStream(a.c_str());
+        MqoStream* t = mqoOpenStream(b.c_str());
+        ASSERT_TRUE(s != nullptr && t != nullptr);
+        EXPECT_EQ(std::string(mqoReadLine(s)), "a1\n");
+        EXPECT_EQ(std::string(mqoReadLine(t)), "b1\n");
+        MqoStream* open = firstClosesFirst ? t : s;
+        mqoCloseStream(firstClosesFirst ? s : t);
+        MqoStream* u = mqoOpenStream(c.c_str());
+        ASSERT_NE(u, nullptr);
+        EXPECT_EQ(std::string(mqoReadLine(u)), "c1\n");
+        EXPECT_EQ(std::string(mqoReadLine(open)), firstClosesFirst ? "b2\n" : "a2\n");
+        EXPECT_EQ(std::string(mqoReadLine(u)), "c2\n");
+        mqoCloseStream(open);
+        mqoCloseStream(u);
+    }
+}
+
 TEST_F(Limits, EveryTruncationOfADocumentLoadsWhatItHolds) {
     std::vector<float> xyz = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0};
     std::string doc =

@@ -88,6 +88,17 @@ struct Parsed {
     }
 };
 
+// Leaves freed memory full of list lines and braces: the next file's read
+// block is likely the one this parse just freed, so a parse that strayed
+// past its file's end would take them.
+void dirtyReadBlock(const std::string& path) {
+    std::string lines = "Object \"stale\" {\n\tvertex 90000 {\n";
+    while (lines.size() < 200 * 1024) lines += "9 9 9\n3 V(0 1 2) M(0) UV(1 1 1 1 1 1)\n}\n";
+    ASSERT_TRUE(testsupport::writeFile(path, lines));
+    Parsed stale;
+    mqoParseDocumentEx(path.c_str(), 1, 255, 0, stale.model);
+}
+
 }  // namespace
 
 TEST(ParseMemory, StagesWhatTheFileParseStagesForEverySeed) {
@@ -105,6 +116,7 @@ TEST(ParseMemory, StagesWhatTheFileParseStagesForEverySeed) {
             const std::string where =
                 input.filename().string() + " features " + std::to_string(features);
             Parsed fromFile, fromMemory;
+            dirtyReadBlock(folder.file("stale.mqo"));
             ASSERT_EQ(mqoParseDocumentEx(path.c_str(), 0.5, 200, features, fromFile.model), 1);
             // A copy freed before the parse is looked at: the call keeps its own.
             char* copy = static_cast<char*>(std::malloc(bytes.size() + 1));
@@ -115,6 +127,33 @@ TEST(ParseMemory, StagesWhatTheFileParseStagesForEverySeed) {
             std::free(copy);
             expectSameModel(*fromFile.model, *fromMemory.model, where);
         }
+    }
+}
+
+// Every cut of a document, longest first, read from a file into (most
+// likely) the block the longer cut just freed: the bytes past its end there
+// are the very ones it lacks, and must change nothing.
+TEST(ParseMemory, ACutFileReadAfterALongerOneStagesOnlyItsOwnBytes) {
+    testsupport::TempDir folder("parse_cuts");
+    const std::string path = folder.file("doc.mqo");
+    char directory[256];
+    ASSERT_EQ(mqoDirectoryOf(path.c_str(), directory), 1);
+    std::string doc = "Material 1 {\n\"m\" col(1 0 0 1)\n}\nObject \"o\" {\n\tvertex 40 {\n";
+    for (int i = 0; i < 40; ++i) doc += std::to_string(i) + " " + std::to_string(i % 7) + " 1.5\n";
+    doc += "\t}\n\tface 38 {\n";
+    for (int i = 0; i < 38; ++i) {
+        doc += "3 V(" + std::to_string(i) + " " + std::to_string(i + 1) + " " +
+               std::to_string(i + 2) + ") M(0) UV(0 0 1 0 0 1)\n";
+    }
+    doc += "\t}\n}\nEof\n";
+    for (size_t n = doc.size() + 1; n-- > 0;) {
+        ASSERT_TRUE(testsupport::writeFile(path, doc.substr(0, n)));
+        Parsed fromFile, fromMemory;
+        const int read = mqoParseDocumentEx(path.c_str(), 1, 255, 0, fromFile.model);
+        ASSERT_EQ(mqoParseDocumentMemory(doc.data(), n, directory, 1, 255, 0, fromMemory.model),
+                  read);
+        expectSameModel(*fromFile.model, *fromMemory.model, "cut at " + std::to_string(n));
+        if (HasFailure()) break;
     }
 }
 
