@@ -55,6 +55,11 @@ int mqoRequestTexture(char* texturePath, char* alphaPath, unsigned char alpha,
 void mqoResolveTextures(MaterialEntry* materials, int count, unsigned char alpha,
                         const MqoReadContext& read);
 
+// Whether mqoFinishLoadModels reads documents no worker has begun while it
+// waits (at first it does). Tests turn it off so that, with a worker to be
+// had, every document goes to one; with none it still reads them all.
+void mqoSetFinishReads(bool reads);
+
 }  // namespace mqo::detail
 
 #endif  // MQO_GL_GL_INTERNAL_H

@@ -13,12 +13,15 @@
 
 #include "mqo/MqoModelGL.h"
 #include "mqo/MqoModelStages.h"
+#include "mqo/gl/gl_internal.h"
 #include "mqo/memory.h"
 #include "mqo/read/read_internal.h"
 
 namespace mqo::detail {
 
 namespace {
+
+std::atomic<bool> finishReads{true};
 
 struct Job {
     MqoReadContext read;  // its path; the exact subset, no report, printing as ever
@@ -32,7 +35,8 @@ struct Work {
     Job* jobs;
     int count;
     double scale;
-    bool everyCore = false;  // a worker per core: the helper threads would only contend
+    bool everyCore = false;   // a worker per core: the helper threads would only contend
+    bool callerReads = true;  // the finish reads what no worker has begun
     std::atomic<int> next{0};
     std::mutex lock;
     std::condition_variable readied;
@@ -63,7 +67,7 @@ void awaitJob(Work* work, int i) {
         {
             std::unique_lock<std::mutex> hold(work->lock);
             if (work->jobs[i].ready) return;
-            if (work->next >= work->count) {
+            if (work->next >= work->count || !work->callerReads) {
                 work->readied.wait(hold, [&] { return work->jobs[i].ready; });
                 return;
             }
@@ -118,6 +122,8 @@ void startWorkers(std::vector<std::thread>* workers, int n, Work* work) {
 
 }  // namespace
 
+void mqoSetFinishReads(bool reads) { finishReads = reads; }
+
 }  // namespace mqo::detail
 
 // Declared by the public header, so defined outside the internal name space.
@@ -158,6 +164,7 @@ MqoPendingLoad* mqoStartLoadModels(const char* const* paths, int count, double s
     const int readers = count > threads ? threads + 1 : threads;
     work.everyCore = readers >= hardware;
     startWorkers(&pending->workers, threads, &work);
+    work.callerReads = finishReads || pending->workers.empty();
     return pending;
 }
 
