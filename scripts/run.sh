@@ -13,7 +13,7 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMQO_BUILD_APP=ON
 cmake --build "$build" -j"$(nproc)"
 
 # No allocator tunables: with glibc.malloc.hugetlb=1 most starts load a
-# sixth faster, but about one in five takes three times as long
+# sixth faster, but about one in six takes three times as long
 # (bench/README.md), so the program starts as it would from a shell.
 
 if [ -n "${DISPLAY:-}" ]; then
