@@ -2,6 +2,7 @@
 // spread over worker threads, while the caller's thread makes every GL call
 // in list order, so that results, messages and GL calls are those of loading
 // the documents one after another.
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdlib>
@@ -42,9 +43,7 @@ struct Work {
     std::condition_variable readied;
 };
 
-// Parses the next unclaimed document until none is left. Every claim goes to
-// the lowest index not yet taken, so the caller's next document is always
-// being read by someone.
+// Parses document i and marks it ready for the caller.
 void parseJob(Work* work, int i) {
     Job& job = work->jobs[i];
     const unsigned long failures = mqoMemoryFailures();
@@ -56,6 +55,9 @@ void parseJob(Work* work, int i) {
     work->readied.notify_all();
 }
 
+// Parses the next unclaimed document until none is left. Every claim goes to
+// the lowest index not yet taken, so the caller's next document is always
+// being read by someone.
 void parseJobs(Work* work) {
     for (int i = work->next++; i < work->count; i = work->next++) parseJob(work, i);
 }
@@ -179,8 +181,10 @@ int mqoFinishLoadModels(MqoPendingLoad* pending, MeshModel** models) {
     }
     Work& work = pending->work;
     // Discarded: what no worker has begun is not read at all, no GL call.
-    const int claimed = models != nullptr ? pending->count : work.next.exchange(pending->count);
-    for (int i = 0; i < pending->count && i < claimed; ++i) {
+    const int last = models != nullptr
+                         ? pending->count
+                         : std::min(pending->count, work.next.exchange(pending->count));
+    for (int i = 0; i < last; ++i) {
         Job& job = pending->jobs[i];
         awaitJob(&work, i);
         if (models == nullptr) {
