@@ -100,6 +100,10 @@ void mqoStageDocumentObjects(MqoStagedObject* staged, ObjectEntry* objects, int 
     first.count = split;
     stageRun(&first);
     mqoAwaitHelpers(&job, 1);
+    if (!job.ran) {
+        stageRun(&second);
+        return;
+    }
     for (unsigned long i = 0; i < second.failures; ++i) mqoNoteOutOfMemory();
 }
 

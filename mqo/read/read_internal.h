@@ -257,18 +257,29 @@ bool mqoScanFaceLine(const char* line, FaceEntry* face, bool* textured = nullptr
 
 // ---- scan helpers (scan_helpers.cpp, process_id_*.cpp) ----
 
-// One piece of work for a helper thread: run(arg). helper is the claim's own.
+// One piece of work for a helper thread: run(arg). helper is the claim's own;
+// ran tells, after mqoAwaitHelpers, whether the helper ran it.
 struct MqoScanJob {
     void (*run)(void* arg);
     void* arg;
     void* helper;
+    bool ran;
 };
 
 // Starts jobs[0..k) on k idle helper threads, k <= n, and returns k; 0 when
 // none is idle or none could be started. Every job started must be waited
 // for with mqoAwaitHelpers(jobs, k).
 int mqoHandToHelpers(MqoScanJob* jobs, int n);
+// Waits for each job its helper has begun; one not yet begun (its helper
+// not yet given a core) is taken back unrun, with ran false: the caller has
+// it done its own way rather than wait on the scheduler.
 void mqoAwaitHelpers(MqoScanJob* jobs, int n);
+
+// For tests, how helpers and waits meet: as usual; held (no helper begins a
+// job, so each is taken back, as when the other cores are all busy); or
+// awaited (none is taken back, so the helpers' own work can be counted on).
+enum MqoHelperTiming { kHelpersAsUsual, kHelpersHeld, kHelpersAwaited };
+void mqoSetHelperTiming(MqoHelperTiming timing);
 
 // Whether this thread hands work to the helpers at all (at first it does):
 // mqoLoadModels' workers do not when there is one of them on every core.

@@ -22,9 +22,11 @@ struct Helper {
     std::mutex mutex;
     std::condition_variable wake, finished;
     std::atomic<bool> claimed{false};
-    // Set by the claimant, cleared by the helper when done; atomic so that
-    // either side can spin on it before sleeping.
+    // Set by the claimant, and taken (exchanged for null) by whichever of
+    // the helper, to run it, or the claimant, to take it back, comes first;
+    // atomic so that either side can spin on it before sleeping.
     std::atomic<MqoScanJob*> job{nullptr};
+    std::atomic<bool> done{false};  // the helper ran the job it took
     std::atomic<bool> stop{false};
     std::thread thread;
 };
@@ -43,12 +45,15 @@ inline void relax() {
 #endif
 }
 
-// Spins until test() holds, or gives up; true when it held.
+// Spins until test() holds, or gives up; true when it held. It yields now
+// and then: when every core is busy (another program, or more threads than
+// cores) a plain spin holds a core the thread it waits for may need.
 template <class Test>
 bool spinFor(Test test) {
     for (int i = 0; i < kSpins; ++i) {
         if (test()) return true;
         relax();
+        if ((i & 255) == 255) std::this_thread::yield();
     }
     return false;
 }
@@ -64,22 +69,28 @@ std::mutex poolMutex;
 // is left as it is, and mqoStopScanHelpers joins before it frees.
 Pool* pool = nullptr;
 
+std::atomic<MqoHelperTiming> timing{kHelpersAsUsual};
+
 void serve(Helper* h) {
+    auto ready = [h] {
+        return (h->job.load(std::memory_order_acquire) != nullptr &&
+                timing.load(std::memory_order_relaxed) != kHelpersHeld) ||
+               h->stop.load(std::memory_order_acquire);
+    };
     for (;;) {
-        MqoScanJob* job = nullptr;
-        auto ready = [h, &job] {
-            job = h->job.load(std::memory_order_acquire);
-            return job != nullptr || h->stop.load(std::memory_order_acquire);
-        };
         if (!spinFor(ready)) {
             std::unique_lock<std::mutex> lock(h->mutex);
             h->wake.wait(lock, ready);
         }
-        if (job == nullptr) return;
+        MqoScanJob* job = h->job.exchange(nullptr, std::memory_order_acq_rel);
+        if (job == nullptr) {
+            if (h->stop.load(std::memory_order_acquire)) return;
+            continue;  // taken back before this thread got to it
+        }
         job->run(job->arg);
         {
             std::lock_guard<std::mutex> lock(h->mutex);
-            h->job.store(nullptr, std::memory_order_release);
+            h->done.store(true, std::memory_order_release);
         }
         h->finished.notify_one();
     }
@@ -118,6 +129,8 @@ thread_local bool handsWork = true;
 
 }  // namespace
 
+void mqoSetHelperTiming(MqoHelperTiming t) { timing = t; }
+
 bool mqoUseScanHelpers(bool use) {
     const bool was = handsWork;
     handsWork = use;
@@ -132,6 +145,8 @@ int mqoHandToHelpers(MqoScanJob* jobs, int n) {
         Helper* h = &p->helpers[i];
         if (h->claimed.exchange(true, std::memory_order_acquire)) continue;
         jobs[handed].helper = h;
+        jobs[handed].ran = false;
+        h->done.store(false, std::memory_order_relaxed);  // the helper reads it only after job
         {
             std::lock_guard<std::mutex> lock(h->mutex);
             h->job.store(&jobs[handed], std::memory_order_release);
@@ -145,10 +160,16 @@ int mqoHandToHelpers(MqoScanJob* jobs, int n) {
 void mqoAwaitHelpers(MqoScanJob* jobs, int n) {
     for (int i = 0; i < n; ++i) {
         auto* h = static_cast<Helper*>(jobs[i].helper);
-        auto done = [h] { return h->job.load(std::memory_order_acquire) == nullptr; };
-        if (!spinFor(done)) {
-            std::unique_lock<std::mutex> lock(h->mutex);
-            h->finished.wait(lock, done);
+        // On a machine whose other cores are busy the helper may not have
+        // run at all yet: waiting for it would cost more than the job.
+        jobs[i].ran = timing.load(std::memory_order_relaxed) == kHelpersAwaited ||
+                      h->job.exchange(nullptr, std::memory_order_acq_rel) == nullptr;
+        if (jobs[i].ran) {
+            auto done = [h] { return h->done.load(std::memory_order_acquire); };
+            if (!spinFor(done)) {
+                std::unique_lock<std::mutex> lock(h->mutex);
+                h->finished.wait(lock, done);
+            }
         }
         h->claimed.store(false, std::memory_order_release);
     }

@@ -7,6 +7,7 @@
 
 #include "faults/fault_cases.h"
 #include "mqo/gl/gl_internal.h"
+#include "mqo/read/read_internal.h"
 
 namespace {
 
@@ -61,7 +62,11 @@ TEST(ThreadFaults, AHelperBuildingAnObjectOutOfMemoryFailsTheLoad) {
     how.kind = Injection::Allocation;
     how.workersOnly = true;
     const faultcases::Case& c = faultcases::caseNamed("two objects built on two threads");
+    // Every object run to its helper: the calling thread would otherwise
+    // often take it back and build it, before the helper begins.
+    mqo::detail::mqoSetHelperTiming(mqo::detail::kHelpersAwaited);
     const faultcases::Sweep s = faultcases::sweep(c, how, c.outOfMemoryCode, true);
+    mqo::detail::mqoSetHelperTiming(mqo::detail::kHelpersAsUsual);
     std::printf("%s: %ld helper allocation points covered, %ld failed\n", c.name, s.points,
                 s.failed);
     EXPECT_GT(s.points, 0);

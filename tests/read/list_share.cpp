@@ -7,12 +7,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "mqo/MqoModelStages.h"
@@ -68,6 +70,13 @@ void resetMode() {
     mqoSetPrescanSmallest(128 * 1024);
     mqoSetStageRunSmallest(32768);
 }
+
+// Helpers that begin no job while it lives: every job handed out is taken
+// back and done the reading thread's own way, as when every core is busy.
+struct HeldHelpers {
+    HeldHelpers() { mqo::detail::mqoSetHelperTiming(mqo::detail::kHelpersHeld); }
+    ~HeldHelpers() { mqo::detail::mqoSetHelperTiming(mqo::detail::kHelpersAsUsual); }
+};
 
 // Every staged object's name, counts and vertex arrays, as bytes.
 std::string describe(const MqoParsedModel& parsed) {
@@ -195,6 +204,9 @@ TEST_P(ListShare, SharedListsGiveWhatOneThreadGives) {
             EXPECT_EQ(parseMemory(doc, mode, features), alone) << c.name << " in memory " << mode;
             // From a file the lists cross the stream's blocks, or it is read whole.
             EXPECT_EQ(parseFile(path, mode, features), alone) << c.name << " from a file " << mode;
+            HeldHelpers held;
+            EXPECT_EQ(parseMemory(doc, mode, features), alone) << c.name << " held " << mode;
+            EXPECT_EQ(parseFile(path, mode, features), alone) << c.name << " held, file " << mode;
         }
     }
 }
@@ -227,9 +239,12 @@ TEST(ListShareStages, ObjectsBuiltOnTwoThreadsAsOnOne) {
     };
     for (size_t d = 0; d < documents.size(); ++d) {
         for (uint32_t features : {0u, static_cast<uint32_t>(MQO_FEATURE_ALL)}) {
-            EXPECT_EQ(parseMemory(documents[d], kShared, features),
-                      parseMemory(documents[d], kOneLine, features))
+            const std::string alone = parseMemory(documents[d], kOneLine, features);
+            EXPECT_EQ(parseMemory(documents[d], kShared, features), alone)
                 << "document " << d << " features " << features;
+            HeldHelpers held;
+            EXPECT_EQ(parseMemory(documents[d], kShared, features), alone)
+                << "document " << d << " features " << features << ", the second run taken back";
         }
     }
 }
@@ -383,6 +398,49 @@ TEST(ListShareHelpers, StopAndStartAgain) {
     EXPECT_EQ(parseMemory(doc, kShared, 0), alone);
     mqo::detail::mqoStopScanHelpers();
     mqo::detail::mqoReleaseShareScratch();
+}
+
+// A job handed to a helper runs once, on the helper, or is taken back unrun
+// when the helper has not begun it: never twice, never after its wait. Some
+// rounds wait until the helper has begun, some race it, some hold it.
+TEST(ListShareHelpers, AJobRunsOnceOrIsTakenBack) {
+    // Begun and finished runs: the wait returns only once the job is done.
+    static std::atomic<int> runs{0}, finished{0};
+    auto count = [](void*) {
+        runs.fetch_add(1);
+        for (volatile int i = 0; i < 2000; i = i + 1) {
+        }
+        finished.fetch_add(1);
+    };
+    int ran = 0, takenBack = 0;
+    for (int round = 0; round < 3000; ++round) {
+        mqo::detail::MqoScanJob job = {count, nullptr, nullptr};
+        const bool hold = round % 3 == 2;
+        mqo::detail::mqoSetHelperTiming(hold ? mqo::detail::kHelpersHeld
+                                             : mqo::detail::kHelpersAsUsual);
+        if (mqo::detail::mqoHandToHelpers(&job, 1) == 0) {
+            mqo::detail::mqoSetHelperTiming(mqo::detail::kHelpersAsUsual);
+            GTEST_SKIP() << "no helper thread on this machine";
+        }
+        if (round % 3 == 0) {
+            for (int i = 0; i < 1000000 && runs.load() == ran; ++i) std::this_thread::yield();
+        } else if (round % 3 == 1) {
+            // The helper spins after the round before: land the wait
+            // anywhere around its start.
+            for (volatile int i = 0; i < (round % 97) * 4; i = i + 1) {
+            }
+        }
+        mqo::detail::mqoAwaitHelpers(&job, 1);
+        mqo::detail::mqoSetHelperTiming(mqo::detail::kHelpersAsUsual);
+        (job.ran ? ran : takenBack) += 1;
+        ASSERT_EQ(runs.load(), ran) << "round " << round;
+        ASSERT_EQ(finished.load(), ran) << "round " << round;
+        if (hold) EXPECT_FALSE(job.ran) << "round " << round;
+    }
+    mqo::detail::mqoStopScanHelpers();
+    EXPECT_EQ(runs.load(), ran);
+    EXPECT_GT(ran, 0);
+    EXPECT_GE(takenBack, 1000);
 }
 
 // A forked child, which has none of its parent's threads, starts its own
