@@ -36,6 +36,13 @@ EGL_PLATFORM=surfaceless "$build/bench/bench_shaded" "$build/app/vindle" \
     "$(find "$root/../shared/corpus" -name '*.mqo' -printf '%s %p\n' 2>/dev/null | sort -n | tail -1 | cut -d' ' -f2-)" || true
 echo "== the GL stage of the 150 frames alone, in a fresh process per run"
 EGL_PLATFORM=surfaceless "$build/bench/bench_gl_stage" "$build/app/vindle" 7
+echo "== the same while another program keeps one core busy (the reading waits on no helper that has no core)"
+yes >/dev/null &
+busy=$!
+status=0
+EGL_PLATFORM=surfaceless "$build/bench/bench_gl_stage" "$build/app/vindle" 7 || status=$?
+kill "$busy"
+[ "$status" = 0 ]
 echo "== the 150 frames as default and as compact models (MQO_FEATURE_COMPACT), a fresh process per load"
 EGL_PLATFORM=surfaceless "$build/bench/bench_compact" "$build/app/vindle" 5
 
