@@ -70,6 +70,8 @@ MQO_API void mqoInitLibrary(void);
 //   and the idle helpers. Objects that split into two runs of 32,768 faces
 //   or more are built half here, half on one idle helper. Each parse call
 //   does this (the stages too); with no helper idle, all is done here.
+//   Work a helper has not begun when this thread needs it (every core busy)
+//   is done here instead of waited for.
 MQO_API MeshModel* mqoLoadModel(const char* path, double scale);
 
 // mqoLoadModel reading what options->features asks for as well (Options).

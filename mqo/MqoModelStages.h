@@ -456,7 +456,7 @@ MQO_API int mqoDirectoryOf(const char* path, char* directory);
 MQO_API MqoStream* mqoOpenStream(const char* path);
 
 // Closes a stream opened by mqoOpenStream, waiting for its helper if one
-// still scans. Null does nothing.
+// still scans (a scan not yet begun is called off). Null does nothing.
 MQO_API void mqoCloseStream(MqoStream* stream);
 
 // Reads the lines of a Material chunk up to its "}" (consumed): line n fills
