@@ -132,6 +132,8 @@ void await(MqoPrescan* s) {
         s->count = 0;
         return;
     }
+    // Taken back unrun, the table stays empty (count 0): the reader reads
+    // the second half itself.
     mqoAwaitHelpers(&s->job, 1);
 }
 
