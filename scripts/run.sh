@@ -12,9 +12,11 @@ bash "$root/scripts/deps.sh" run
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMQO_BUILD_APP=ON
 cmake --build "$build" -j"$(nproc)"
 
-# No allocator tunables: with glibc.malloc.hugetlb=1 most starts load a
-# sixth faster, but about one in six takes three times as long
-# (bench/README.md), so the program starts as it would from a shell.
+# No allocator tunables here: ambletoe starts itself again with 2 MB heap
+# pages where a fresh 4 KiB page is slow to fault, and keeps small pages
+# where they are cheap, since 2 MB ones have then been seen to make one start
+# in six three times as long (bench/README.md). GLIBC_TUNABLES naming
+# glibc.malloc.hugetlb, set by hand, overrides its choice.
 
 if [ -n "${DISPLAY:-}" ]; then
     # The program reads vindle/ from its working directory.

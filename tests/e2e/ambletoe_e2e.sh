@@ -333,6 +333,39 @@ texture_message)
     start_app
     quit_with_output q 'Loading Models...MqoModel:\xe3\x83\x86\xe3\x82\xaf\xe3\x82\xb9\xe3\x83\x81\xe3\x83\xa3\xe8\xaa\xad\xe3\x81\xbf\xe8\xbe\xbc\xe3\x81\xbf\xe3\x82\xa8\xe3\x83\xa9\xe3\x83\xbc[vindle/nothere.bmp]\n Done.\n'
     ;;
+heap_pages)
+    # Where fresh pages are slow the program starts itself again (the same
+    # process) with 2 MB heap pages, which malloc then asks the kernel for
+    # (regions marked hg); a page setting made by the user stays. Other
+    # settings beside it are the unit test's: the C library cuts the string
+    # the process table shows after its first setting.
+    make_vindle few
+    export GLIBC_TUNABLES=glibc.malloc.hugetlb=0
+    start_app
+    wait_until_drawing
+    seen=$(tr '\0' '\n' <"/proc/$app_pid/environ" | grep '^GLIBC_TUNABLES=')
+    [ "$seen" = GLIBC_TUNABLES=glibc.malloc.hugetlb=0 ] || fail "the user's page setting became: $seen"
+    marked=$(grep -c '^VmFlags:.* hg' "/proc/$app_pid/smaps")
+    [ "$marked" = 0 ] || fail "with the user's no, $marked regions still ask for 2 MB pages"
+    quit_with q
+    unset GLIBC_TUNABLES
+    start_app
+    wait_until_drawing
+    seen=$(tr '\0' '\n' <"/proc/$app_pid/environ" | grep '^GLIBC_TUNABLES=')
+    marked=$(grep -c '^VmFlags:.* hg' "/proc/$app_pid/smaps")
+    case "$seen" in
+    "") [ "$marked" = 0 ] || fail "$marked regions ask for 2 MB pages without the setting" ;;
+    GLIBC_TUNABLES=glibc.malloc.hugetlb=1)
+        # A sanitizer's allocator is not the C library's: the setting has
+        # nothing to reach there.
+        sanitized=$(nm "$app" 2>/dev/null | grep -c ' __[at]san_init$')
+        [ "$sanitized" -gt 0 ] || [ "$marked" -gt 0 ] ||
+            fail "started again with 2 MB pages, but no region asks for them" ;;
+    *) fail "started with the settings: $seen" ;;
+    esac
+    echo "started with ${seen:-no settings}, $marked regions asking for 2 MB pages"
+    quit_with q
+    ;;
 no_vindle)
     start_app
     # A fixed sleep could catch the black first frame on a loaded machine;
