@@ -56,6 +56,9 @@ echo "== frame rate under $DISPLAY"
 echo "== mqo2png and mqo2gltf: a batch against one run per document"
 bash "$root/bench/tools.sh" "$build/tools/mqo2png" || true
 echo "== ambletoe started from a shell in its folder, no environment settings, under $DISPLAY"
+echo "   (it starts itself again with 2 MB heap pages where a fresh 4 KiB page costs over 6 us)"
 (cd "$build/app" && "$build/bench/bench_startup" ./ambletoe 7)
+echo "== the same with glibc.malloc.hugetlb=0 (small pages, whatever they cost)"
+(cd "$build/app" && GLIBC_TUNABLES=glibc.malloc.hugetlb=0 "$build/bench/bench_startup" ./ambletoe 7)
 echo "== the same with glibc.malloc.hugetlb=1 (2 MB pages; look at every run, not only the median)"
 (cd "$build/app" && GLIBC_TUNABLES=glibc.malloc.hugetlb=1 "$build/bench/bench_startup" ./ambletoe 9)
