@@ -28,16 +28,16 @@ namespace {
 // Microseconds to fault one fresh 4 KiB page of a small new mapping; not a
 // number when that cannot be measured.
 double freshPageMicros(void) {
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    if (pageSize != 4096) return NAN;  // the threshold is for 4 KiB pages
-    const size_t pages = 64;           // about 0.1 to 1 ms, against 100 ms or more at stake
-    const size_t size = pages * 4096;
+    const size_t page = 4096;  // the threshold is for 4 KiB pages
+    if (sysconf(_SC_PAGESIZE) != static_cast<long>(page)) return NAN;
+    const size_t pages = 64;  // about 0.1 to 1 ms, against 100 ms or more at stake
+    const size_t size = pages * page;
     void* map = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (map == MAP_FAILED) return NAN;
     volatile char* bytes = static_cast<volatile char*>(map);
     timespec start{}, end{};
     clock_gettime(CLOCK_MONOTONIC, &start);
-    for (size_t at = 0; at < size; at += 4096) bytes[at] = 1;
+    for (size_t at = 0; at < size; at += page) bytes[at] = 1;
     clock_gettime(CLOCK_MONOTONIC, &end);
     munmap(map, size);
     const double micros = static_cast<double>(end.tv_sec - start.tv_sec) * 1e6 +

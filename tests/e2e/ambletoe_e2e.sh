@@ -203,6 +203,13 @@ quit_with_output() {
     expect_output "$2"
 }
 
+# The running program's C library settings into seen, and into marked how
+# many of its regions ask for 2 MB pages.
+read_pages() {
+    seen=$(tr '\0' '\n' <"/proc/$app_pid/environ" | grep '^GLIBC_TUNABLES=')
+    marked=$(grep -c '^VmFlags:.* hg' "/proc/$app_pid/smaps")
+}
+
 # ---- pictures ----
 
 # Raw 640x480 RGB of the window into $1.
@@ -343,16 +350,14 @@ heap_pages)
     export GLIBC_TUNABLES=glibc.malloc.hugetlb=0
     start_app
     wait_until_drawing
-    seen=$(tr '\0' '\n' <"/proc/$app_pid/environ" | grep '^GLIBC_TUNABLES=')
+    read_pages
     [ "$seen" = GLIBC_TUNABLES=glibc.malloc.hugetlb=0 ] || fail "the user's page setting became: $seen"
-    marked=$(grep -c '^VmFlags:.* hg' "/proc/$app_pid/smaps")
     [ "$marked" = 0 ] || fail "with the user's no, $marked regions still ask for 2 MB pages"
     quit_with q
     unset GLIBC_TUNABLES
     start_app
     wait_until_drawing
-    seen=$(tr '\0' '\n' <"/proc/$app_pid/environ" | grep '^GLIBC_TUNABLES=')
-    marked=$(grep -c '^VmFlags:.* hg' "/proc/$app_pid/smaps")
+    read_pages
     case "$seen" in
     "") [ "$marked" = 0 ] || fail "$marked regions ask for 2 MB pages without the setting" ;;
     GLIBC_TUNABLES=glibc.malloc.hugetlb=1)
